@@ -1,0 +1,266 @@
+#include "grid/CellStore.h"
+
+#include "shell/AppError.h"
+
+namespace {
+
+constexpr int InvalidRow = 381;
+constexpr int InvalidCol = 30010;
+
+bool isEmptyData(const std::variant<QString, QImage>& data)
+{
+    const QString* path = std::get_if<QString>(&data);
+    return path && path->isEmpty();
+}
+
+} // namespace
+
+bool Cell::isDefault() const
+{
+    return picture.isNull() && isEmptyData(data) && text.isEmpty() && foreColor == QColor(Qt::black)
+           && backColor == QColor(Qt::black) && pictureAlignment == StretchAlignment;
+}
+
+CellStore::CellStore(int rows, int cols) : m_rows(std::max(rows, 0)), m_cols(std::max(cols, 0)) {}
+
+void CellStore::setRows(int rows)
+{
+    m_rows = std::max(rows, 0);
+    dropOutside();
+}
+
+void CellStore::setCols(int cols)
+{
+    m_cols = std::max(cols, 0);
+    dropOutside();
+}
+
+void CellStore::dropOutside()
+{
+    for (auto it = m_cells.begin(); it != m_cells.end();) {
+        if (rowOf(it->first) >= m_rows || colOf(it->first) >= m_cols)
+            it = m_cells.erase(it);
+        else
+            ++it;
+    }
+    notify();
+}
+
+void CellStore::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= m_rows)
+        throw AppError(InvalidRow, QStringLiteral("Invalid Row value"));
+    if (col < 0 || col >= m_cols)
+        throw AppError(InvalidCol, QStringLiteral("Invalid Col value"));
+}
+
+const Cell* CellStore::find(int row, int col) const
+{
+    checkCell(row, col);
+    const auto it = m_cells.find(key(row, col));
+    return it == m_cells.end() ? nullptr : &it->second;
+}
+
+QImage CellStore::CellPicture(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell ? cell->picture : QImage();
+}
+
+QString CellStore::CellData(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    const QString* path = cell ? std::get_if<QString>(&cell->data) : nullptr;
+    return path ? *path : QString();
+}
+
+bool CellStore::CellDataIsPicture(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell && std::holds_alternative<QImage>(cell->data);
+}
+
+QImage CellStore::CellDataPicture(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    const QImage* picture = cell ? std::get_if<QImage>(&cell->data) : nullptr;
+    return picture ? *picture : QImage();
+}
+
+QString CellStore::CellText(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell ? cell->text : QString();
+}
+
+QColor CellStore::CellForeColor(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell ? cell->foreColor : QColor(Qt::black);
+}
+
+QColor CellStore::CellBackColor(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell ? cell->backColor : QColor(Qt::black);
+}
+
+int CellStore::CellPictureAlignment(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell ? cell->pictureAlignment : Cell::StretchAlignment;
+}
+
+QImage CellStore::stored(const QImage& picture) const
+{
+    if (picture.isNull() || m_pictureType != Monochrome || picture.format() == QImage::Format_Grayscale8)
+        return picture;
+    return picture.convertToFormat(QImage::Format_Grayscale8);
+}
+
+// Calls step(it) for each stored cell of the rectangle in row-major order;
+// step returns the iterator to go on from (it may erase). Empty rows are
+// skipped in one search, so the cost follows the occupied cells.
+template <class Map, class Step>
+void CellStore::visitOccupied(Map& cells, const CellRect& rect, Step&& step)
+{
+    if (rect.row1 > rect.row2 || rect.col1 > rect.col2)
+        return;
+    int row = std::max(rect.row1, 0);
+    auto it = cells.lower_bound(key(row, rect.col1));
+    while (it != cells.end() && rowOf(it->first) <= rect.row2) {
+        row = rowOf(it->first);
+        if (colOf(it->first) < rect.col1) {
+            it = cells.lower_bound(key(row, rect.col1));
+            continue;
+        }
+        if (colOf(it->first) > rect.col2) {
+            it = cells.lower_bound(key(row + 1, rect.col1));
+            continue;
+        }
+        it = step(it);
+    }
+}
+
+void CellStore::write(int row, int col, const std::function<void(Cell&)>& apply)
+{
+    checkCell(row, col);
+    const Key k = key(row, col);
+    auto it = m_cells.try_emplace(k).first;
+    apply(it->second);
+    if (it->second.isDefault())
+        m_cells.erase(it);
+    notify();
+}
+
+void CellStore::writeRect(const CellRect& rect, bool isDefault, const std::function<void(Cell&)>& apply)
+{
+    checkCell(rect.row1, rect.col1);
+    checkCell(rect.row2, rect.col2);
+    if (isDefault) {
+        visitOccupied(m_cells, rect, [&](auto it) {
+            apply(it->second);
+            return it->second.isDefault() ? m_cells.erase(it) : std::next(it);
+        });
+    } else {
+        for (int row = rect.row1; row <= rect.row2; ++row)
+            for (int col = rect.col1; col <= rect.col2; ++col)
+                apply(m_cells[key(row, col)]);
+    }
+    notify();
+}
+
+void CellStore::setCellPicture(int row, int col, const QImage& picture)
+{
+    const QImage kept = stored(picture);
+    write(row, col, [&](Cell& c) { c.picture = kept; });
+}
+
+void CellStore::setCellData(int row, int col, const QString& path)
+{
+    write(row, col, [&](Cell& c) { c.data = path; });
+}
+
+void CellStore::setCellData(int row, int col, const QImage& picture)
+{
+    write(row, col, [&](Cell& c) { c.data = picture; });
+}
+
+void CellStore::setCellText(int row, int col, const QString& text)
+{
+    write(row, col, [&](Cell& c) { c.text = text; });
+}
+
+void CellStore::setCellForeColor(int row, int col, const QColor& color)
+{
+    write(row, col, [&](Cell& c) { c.foreColor = color; });
+}
+
+void CellStore::setCellBackColor(int row, int col, const QColor& color)
+{
+    write(row, col, [&](Cell& c) { c.backColor = color; });
+}
+
+void CellStore::setCellPictureAlignment(int row, int col, int alignment)
+{
+    write(row, col, [&](Cell& c) { c.pictureAlignment = alignment; });
+}
+
+void CellStore::setCellPicture(const CellRect& rect, const QImage& picture)
+{
+    const QImage kept = stored(picture);
+    writeRect(rect, kept.isNull(), [&](Cell& c) { c.picture = kept; });
+}
+
+void CellStore::setCellData(const CellRect& rect, const QString& path)
+{
+    writeRect(rect, path.isEmpty(), [&](Cell& c) { c.data = path; });
+}
+
+void CellStore::setCellText(const CellRect& rect, const QString& text)
+{
+    writeRect(rect, text.isEmpty(), [&](Cell& c) { c.text = text; });
+}
+
+void CellStore::setCellForeColor(const CellRect& rect, const QColor& color)
+{
+    writeRect(rect, color == QColor(Qt::black), [&](Cell& c) { c.foreColor = color; });
+}
+
+void CellStore::setCellBackColor(const CellRect& rect, const QColor& color)
+{
+    writeRect(rect, color == QColor(Qt::black), [&](Cell& c) { c.backColor = color; });
+}
+
+void CellStore::setCellPictureAlignment(const CellRect& rect, int alignment)
+{
+    writeRect(rect, alignment == Cell::StretchAlignment, [&](Cell& c) { c.pictureAlignment = alignment; });
+}
+
+void CellStore::Clear()
+{
+    m_cells.clear();
+    notify();
+}
+
+void CellStore::forEachOccupied(const CellRect& rect,
+                                const std::function<void(int row, int col, const Cell&)>& visit) const
+{
+    visitOccupied(m_cells, rect, [&](auto it) {
+        visit(rowOf(it->first), colOf(it->first), it->second);
+        return std::next(it);
+    });
+}
+
+void CellStore::notify() const
+{
+    if (m_changed)
+        m_changed();
+}
+
+void EmptyGrid(CellStore& cells, int rows, int cols)
+{
+    cells.Clear();
+    cells.setCols(cols);
+    cells.setRows(rows);
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <variant>
+
+// A rectangle of cells, first row and column not greater than the last.
+struct CellRect {
+    int row1 = 0;
+    int col1 = 0;
+    int row2 = 0;
+    int col2 = 0;
+};
+
+// What one cell of the wall holds. A cell equal to the default is not stored.
+struct Cell {
+    static constexpr int StretchAlignment = 9;
+
+    QImage picture;
+    // The image's path; while a search hides the cell, its picture instead.
+    std::variant<QString, QImage> data;
+    QString text;
+    QColor foreColor = Qt::black;
+    QColor backColor = Qt::black;
+    int pictureAlignment = StretchAlignment;
+
+    bool isDefault() const;
+};
+
+// The wall's cells: every value a cell holds, addressed by (row, column) from
+// 0. Only cells that hold something cost memory or time, so a grid of
+// 100,000 x 100,000 cells is as cheap as one of 100 x 100.
+class CellStore {
+public:
+    static constexpr int Monochrome = 1;
+    static constexpr int Colour = 0;
+
+    CellStore(int rows = 0, int cols = 0);
+
+    int Rows() const { return m_rows; }
+    int Cols() const { return m_cols; }
+    // Growing keeps every cell; shrinking drops the cells that fall outside.
+    void setRows(int rows);
+    void setCols(int cols);
+
+    // Pictures placed while monochrome are kept as 8-bit grey.
+    int PictureType() const { return m_pictureType; }
+    void setPictureType(int type) { m_pictureType = type; }
+
+    QImage CellPicture(int row, int col) const;
+    // The path in the data slot; "" when there is none or it holds a picture.
+    QString CellData(int row, int col) const;
+    bool CellDataIsPicture(int row, int col) const;
+    QImage CellDataPicture(int row, int col) const;
+    QString CellText(int row, int col) const;
+    QColor CellForeColor(int row, int col) const;
+    QColor CellBackColor(int row, int col) const;
+    int CellPictureAlignment(int row, int col) const;
+
+    void setCellPicture(int row, int col, const QImage& picture);
+    void setCellData(int row, int col, const QString& path);
+    void setCellData(int row, int col, const QImage& picture);
+    void setCellText(int row, int col, const QString& text);
+    void setCellForeColor(int row, int col, const QColor& color);
+    void setCellBackColor(int row, int col, const QColor& color);
+    void setCellPictureAlignment(int row, int col, int alignment);
+
+    // Rectangle forms. Writing a default value visits only occupied cells;
+    // any other value visits every cell of the rectangle.
+    void setCellPicture(const CellRect& rect, const QImage& picture);
+    void setCellData(const CellRect& rect, const QString& path);
+    void setCellText(const CellRect& rect, const QString& text);
+    void setCellForeColor(const CellRect& rect, const QColor& color);
+    void setCellBackColor(const CellRect& rect, const QColor& color);
+    void setCellPictureAlignment(const CellRect& rect, int alignment);
+
+    // Empties every cell; the row and column counts stay.
+    void Clear();
+
+    std::size_t occupiedCount() const { return m_cells.size(); }
+    // Visits the occupied cells of a rectangle in row-major order.
+    void forEachOccupied(const CellRect& rect, const std::function<void(int row, int col, const Cell&)>& visit) const;
+    CellRect wholeGrid() const { return {0, 0, m_rows - 1, m_cols - 1}; }
+
+    // Called after every change, so a view can repaint.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+
+private:
+    using Key = std::uint64_t;
+    static Key key(int row, int col) { return (Key(std::uint32_t(row)) << 32) | std::uint32_t(col); }
+    static int rowOf(Key k) { return int(k >> 32); }
+    static int colOf(Key k) { return int(k & 0xffffffffu); }
+
+    void checkCell(int row, int col) const;
+    const Cell* find(int row, int col) const;
+    void write(int row, int col, const std::function<void(Cell&)>& apply);
+    template <class Map, class Step>
+    static void visitOccupied(Map& cells, const CellRect& rect, Step&& step);
+    void writeRect(const CellRect& rect, bool isDefault, const std::function<void(Cell&)>& apply);
+    void dropOutside();
+    void notify() const;
+    QImage stored(const QImage& picture) const;
+
+    int m_rows = 0;
+    int m_cols = 0;
+    int m_pictureType = Monochrome;
+    std::map<Key, Cell> m_cells;
+    std::function<void()> m_changed;
+};
+
+// The empty-grid reset of a fresh load, Open Wall and the sort: no cell holds
+// anything and the grid has the given size.
+void EmptyGrid(CellStore& cells, int rows, int cols);

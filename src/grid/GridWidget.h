@@ -1,0 +1,118 @@
+#pragma once
+
+#include "grid/CellStore.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+
+// The wall on screen: paints the cell store and turns mouse and keys into
+// the grid's events. Cells are square and uniform; lengths that callers set
+// or read are twips. Scrolling counts whole cells, so any size scrolls.
+class GridWidget : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    static constexpr int StartCellTwips = 105;
+
+    // Mouse buttons and shift states as the grid's events report them.
+    enum Button { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
+    enum ShiftState { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
+
+    explicit GridWidget(QWidget* parent = nullptr);
+
+    CellStore& cells() { return m_cells; }
+    const CellStore& cells() const { return m_cells; }
+    int Rows() const { return m_cells.Rows(); }
+    int Cols() const { return m_cells.Cols(); }
+    void setRows(int rows) { m_cells.setRows(rows); }
+    void setCols(int cols) { m_cells.setCols(cols); }
+
+    // The current cell; -1 when there is none.
+    int Row() const { return m_row; }
+    int Col() const { return m_col; }
+    int MouseRow() const { return m_mouseRow; }
+    int MouseCol() const { return m_mouseCol; }
+    // Place and size of the current cell in the grid's area, in twips.
+    double CellLeft() const;
+    double CellTop() const;
+    double CellWidth() const { return m_colWidth; }
+    double CellHeight() const { return m_rowHeight; }
+
+    int TopRow() const { return m_topRow; }
+    int LeftCol() const { return m_leftCol; }
+    void setTopRow(int row);
+    void setLeftCol(int col);
+
+    // Every column and every row at once; the wall's cells are uniform.
+    int ColWidth() const { return m_colWidth; }
+    int RowHeight() const { return m_rowHeight; }
+    void setColWidth(int twips);
+    void setRowHeight(int twips);
+
+    // false suspends painting during bulk changes; true repaints.
+    void Redraw(bool on);
+    bool isRedrawing() const { return m_redraw; }
+    void GridLines(bool on);
+    bool hasGridLines() const { return m_gridLines; }
+    int PictureType() const { return m_cells.PictureType(); }
+    void setPictureType(int type) { m_cells.setPictureType(type); }
+
+    void Select(int row, int col);
+    // (row1, col1) becomes the current cell, (row2, col2) the far corner.
+    void Select(int row1, int col1, int row2, int col2);
+    CellRect GetSelection() const;
+    void ShowCell(int row, int col);
+
+    // The cell under a point of the viewport; -1 outside the cells.
+    int rowAt(double y) const;
+    int colAt(double x) const;
+
+signals:
+    void BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
+    void MouseDown(int button, int shift, double x, double y);
+    void MouseUp(int button, int shift, double x, double y);
+    void DblClick();
+    void KeyUp(int key, int shift);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    double cellWidthPx() const;
+    double cellHeightPx() const;
+    double xOf(int col) const;
+    double yOf(int row) const;
+    int visibleRows() const;
+    int visibleCols() const;
+    void cellsChanged();
+    void updateScrollBars();
+    void moveTo(int row, int col, bool extend);
+    void trackMouse(const QPointF& pos);
+
+    CellStore m_cells;
+    QFont m_textFont;
+    // The current cell, and the other corner of the selection, which moves
+    // when the selection is extended.
+    int m_row = 0;
+    int m_col = 0;
+    int m_rowSel = 0;
+    int m_colSel = 0;
+    int m_knownRows = 0;
+    int m_knownCols = 0;
+    int m_mouseRow = -1;
+    int m_mouseCol = -1;
+    int m_topRow = 0;
+    int m_leftCol = 0;
+    int m_colWidth = StartCellTwips;
+    int m_rowHeight = StartCellTwips;
+    bool m_redraw = true;
+    bool m_gridLines = true;
+    bool m_selecting = false;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+struct MainState;
+
+// Whole numbers with the locale's digit grouping, at least one digit.
+QString FormatCount(qint64 value);
+// Bytes as "1.00 GB", "1024.00 MB", "1.00 KB" or "1023 Bytes".
+QString FormatByteSize(qint64 count);
+// "Available memory: …"; raises LowMemory when memory runs short.
+QString AvailableMemoryText(MainState& state);
+// The main window's status caption for the current cell.
+QString CaptionText(MainState& state, int row, int col, const QString& cellPath);
+
+constexpr qint64 LowMemoryThreshold = 262144000;  // 250 MiB

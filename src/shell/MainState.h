@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+// The cell that receives the next image of a load; recursive scans continue
+// where their parent left off.
+struct NextCellPosition {
+    int32_t Col = 0;
+    int32_t Row = 0;
+    int32_t FirstRow = 0;  // where every new column starts
+};
+
+// The main window's settings and flags, shared by every command. Defaults
+// are those of a fresh start; nothing here is persisted.
+struct MainState {
+    // Public settings (Options edits them).
+    int32_t GridCols = 100;
+    int32_t GridRows = 100;
+    int32_t ThumbMaxHeight = 200;  // pixels; 0 = no limit
+    int32_t ThumbMaxWidth = 200;
+    int32_t CellCount = 10000;     // GridCols x GridRows
+    bool IsLoading = false;
+    bool HidePreview = false;
+    bool MonoImages = true;
+    bool HideGridLines = false;
+    bool LowMemory = false;
+
+    // Private state of the main window.
+    bool StopLoading = false;
+    bool IsClosing = false;
+    int16_t ZoomLevel = 0;
+    int32_t ImageCount = 0;
+    bool StopSlideshow = false;
+    bool ResetArmed = false;
+
+    // Thumbnail hand-off: the caller loads the image itself rather than the
+    // scaled copy. Meaningful right after a successful MakeThumbnail.
+    bool UseFullImage = false;
+    NextCellPosition NextCell;
+};

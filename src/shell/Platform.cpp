@@ -1,0 +1,131 @@
+#include "shell/Platform.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+constexpr qint64 MemoryCap = 2147483647;
+
+class QtPrompts final : public Prompts {
+public:
+    MsgAnswer message(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
+                      MsgButtons buttons) override
+    {
+        QMessageBox box(owner);
+        box.setWindowTitle(title);
+        box.setText(text);
+        box.setIcon(toQt(icon));
+        switch (buttons) {
+        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Ok: return MsgAnswer::Ok;
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        default: return MsgAnswer::Cancel;
+        }
+    }
+
+    std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
+                                 const QString& value) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, value, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    }
+
+    QString folder(QWidget* owner, const QString& prompt) override
+    {
+        return QFileDialog::getExistingDirectory(owner, prompt);
+    }
+
+    QString file(QWidget* owner, const FileRequest& request) override
+    {
+        QFileDialog dialog(owner, request.title);
+        dialog.setNameFilter(request.filter);
+        dialog.setDefaultSuffix(request.defaultExt);
+        dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!request.startName.isEmpty())
+            dialog.selectFile(request.startName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
+    }
+
+private:
+    static QMessageBox::Icon toQt(MsgIcon icon)
+    {
+        switch (icon) {
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::Exclamation: return QMessageBox::Warning;
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::None: break;
+        }
+        return QMessageBox::NoIcon;
+    }
+};
+
+class DesktopLauncher final : public Launcher {
+public:
+    bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+};
+
+class ProcMemory final : public MemoryStatus {
+public:
+    qint64 availablePhysical() override
+    {
+        QFile file(QStringLiteral("/proc/meminfo"));
+        if (!file.open(QIODevice::ReadOnly))
+            return MemoryCap;
+        return Platform::parseMemAvailable(file.read(4096)).value_or(MemoryCap);
+    }
+};
+
+QtPrompts realPrompts;
+DesktopLauncher realLauncher;
+ProcMemory realMemory;
+Prompts* currentPrompts = &realPrompts;
+Launcher* currentLauncher = &realLauncher;
+MemoryStatus* currentMemory = &realMemory;
+
+} // namespace
+
+namespace Platform {
+
+Prompts& prompts() { return *currentPrompts; }
+Launcher& launcher() { return *currentLauncher; }
+MemoryStatus& memory() { return *currentMemory; }
+
+void setPrompts(Prompts* p) { currentPrompts = p ? p : &realPrompts; }
+void setLauncher(Launcher* l) { currentLauncher = l ? l : &realLauncher; }
+void setMemory(MemoryStatus* m) { currentMemory = m ? m : &realMemory; }
+
+std::optional<qint64> parseMemAvailable(const QByteArray& meminfo)
+{
+    for (const QByteArray& line : meminfo.split('\n')) {
+        if (!line.startsWith("MemAvailable:"))
+            continue;
+        const QList<QByteArray> parts = line.mid(13).simplified().split(' ');
+        bool ok = false;
+        const qint64 kib = parts.value(0).toLongLong(&ok);
+        if (!ok)
+            return std::nullopt;
+        return std::min(kib * 1024, MemoryCap);
+    }
+    return std::nullopt;
+}
+
+} // namespace Platform

@@ -1,0 +1,215 @@
+#include "ui/frmMain.h"
+
+#include "grid/GridWidget.h"
+#include "grid/Loading.h"
+#include "grid/PreviewHandoff.h"
+#include "shell/Caption.h"
+#include "shell/MainModule.h"
+#include "shell/Utilities.h"
+#include "ui/frmAbout.h"
+#include "view/frmPreview.h"
+#include "wall/FileOperations.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+
+namespace {
+
+enum MenuFlag { Hidden = 1, Disabled = 2 };
+
+// The menus in menu-bar order. A top-level entry without a parent is either
+// a menu (when items follow naming it) or a command on the bar itself.
+struct MenuEntry {
+    QAction* frmMain::*item;
+    const char* name;
+    const char* caption;  // "-" for a separator
+    const char* parent;   // nullptr: on the menu bar
+    QKeySequence shortcut;
+    int flags;
+    void (*onClick)(frmMain&);
+};
+
+const MenuEntry MenuTable[] = {
+    {&frmMain::mnuFile, "mnuFile", "File", nullptr, {}, 0, nullptr},
+    {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, 0, mnuAddFiles_Click},
+    {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, 0, nullptr},
+    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, 0, nullptr},
+    {&frmMain::mnuSplit3, "mnuSplit3", "-", "mnuFile", {}, 0, nullptr},
+    {&frmMain::mnuExit, "mnuExit", "Exit", "mnuFile", {}, 0, [](frmMain& w) { w.mnuExit_Click(); }},
+    {&frmMain::mnuTools, "mnuTools", "Tools", nullptr, {}, 0, nullptr},
+    {&frmMain::mnuScrollLock, "mnuScrollLock", "Scroll Lock", "mnuTools", {}, Hidden, nullptr},
+    {&frmMain::mnuOptions, "mnuOptions", "Options", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_O), 0, nullptr},
+    {&frmMain::mnuFindFile, "mnuFindFile", "Search Grid", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_F), 0,
+     nullptr},
+    {&frmMain::mnuShowAll, "mnuShowAll", "Show All", "mnuTools", {}, 0, nullptr},
+    {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {}, 0, nullptr},
+    {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_S),
+     Disabled, nullptr},
+    {&frmMain::mnuSplit2, "mnuSplit2", "-", "mnuTools", {}, 0, nullptr},
+    {&frmMain::mnuAbout, "mnuAbout", "About", "mnuTools", {}, 0, [](frmMain& w) { w.mnuAbout_Click(); }},
+    {&frmMain::mnuStop, "mnuStop", "Stop Loading", nullptr, {}, Hidden | Disabled, mnuStop_Click},
+    {&frmMain::mnuZoomIn, "mnuZoomIn", " + ", nullptr, {}, 0, nullptr},
+    {&frmMain::mnuZoomOut, "mnuZoomOut", " - ", nullptr, {}, 0, nullptr},
+    {&frmMain::mnuRight, "mnuRight", "", nullptr, {}, Hidden, nullptr},
+    {&frmMain::mnuRightZoomToImage, "mnuRightZoomToImage", "Zoom to Image", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightReset, "mnuRightReset", "Reset Zoom", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightOpen, "mnuRightOpen", "Open", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightSaveAs, "mnuRightSaveAs", "Save As (Copy to)", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuAddImagesFromHere, "mnuAddImagesFromHere", "Add Images From Here", "mnuRight", {}, 0,
+     mnuAddImagesFromHere_Click},
+    {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuSplit1, "mnuSplit1", "-", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightDelete, "mnuRightDelete", "Delete", "mnuRight", {}, 0, nullptr},
+};
+
+bool hasItems(const char* menuName)
+{
+    for (const MenuEntry& entry : MenuTable)
+        if (entry.parent && qstrcmp(entry.parent, menuName) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Pavisto"));
+    resize(1024, 720);
+    m_fg = new GridWidget(this);
+    setCentralWidget(m_fg);
+    buildMenus();
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    if (MainFormRef == this)
+        MainFormRef = nullptr;
+}
+
+void frmMain::buildMenus()
+{
+    QHash<QString, QMenu*> menus;
+    for (const MenuEntry& entry : MenuTable) {
+        QAction* action = nullptr;
+        if (!entry.parent && hasItems(entry.name)) {
+            QMenu* menu = menuBar()->addMenu(QString::fromUtf8(entry.caption));
+            menu->setObjectName(QString::fromUtf8(entry.name));
+            menus.insert(QString::fromUtf8(entry.name), menu);
+            action = menu->menuAction();
+        } else if (!entry.parent) {
+            action = menuBar()->addAction(QString::fromUtf8(entry.caption));
+        } else if (qstrcmp(entry.caption, "-") == 0) {
+            action = menus.value(QString::fromUtf8(entry.parent))->addSeparator();
+        } else {
+            action = menus.value(QString::fromUtf8(entry.parent))->addAction(QString::fromUtf8(entry.caption));
+        }
+        action->setObjectName(QString::fromUtf8(entry.name));
+        action->setShortcut(entry.shortcut);
+        action->setVisible(!(entry.flags & Hidden));
+        action->setEnabled(!(entry.flags & Disabled));
+        if (entry.onClick)
+            connect(action, &QAction::triggered, this, [this, onClick = entry.onClick] { onClick(*this); });
+        this->*entry.item = action;
+    }
+    m_rightMenu = menus.value(QStringLiteral("mnuRight"));
+    // Shortcuts of menu items work while their menu is closed.
+    addActions(menuBar()->actions());
+    for (QMenu* menu : std::as_const(menus))
+        addActions(menu->actions());
+}
+
+void frmMain::Form_Load()
+{
+    m_state.IsLoading = true;
+    MainFormRef = this;
+    RunReported(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), [this] {
+        GridWidget& grid = fg();
+        grid.Redraw(false);
+        grid.setCols(m_state.GridCols);
+        grid.setRows(m_state.GridRows);
+        grid.cells().setCellPictureAlignment(grid.cells().wholeGrid(), Cell::StretchAlignment);
+        grid.setPictureType(CellStore::Monochrome);
+        grid.Redraw(true);
+        UpdateCaption();
+    });
+    m_state.IsLoading = false;
+}
+
+void frmMain::UpdateCaption()
+{
+    SkipErrors([this] {
+        const GridWidget& grid = fg();
+        setWindowTitle(CaptionText(m_state, grid.Row(), grid.Col(), grid.cells().CellData(grid.Row(), grid.Col())));
+    });
+}
+
+QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
+                            const QString& sFile)
+{
+    QString chosen;
+    RunReported(QStringLiteral("frmMain"), QStringLiteral("SelectFile"), [&] {
+        const QString filter =
+            sFilter.isEmpty() ? QStringLiteral("Wall Files (*.wall)|*.wall|All Files (*.*)|*.*") : sFilter;
+        chosen = Platform::prompts().file(this, {sTitle, QtFileFilter(filter), sDefaultExt, bSave, sFile});
+    });
+    return chosen;
+}
+
+void frmMain::DeleteFile(int r, int c)
+{
+    DeleteCellFile(*this, r, c);
+}
+
+frmPreview& frmMain::preview()
+{
+    if (!m_preview)
+        m_preview = new frmPreview(this);
+    return *m_preview;
+}
+
+frmPreview* frmMain::previewIfOpen() const
+{
+    return m_preview;
+}
+
+void frmMain::closeOtherWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    SkipErrors([this] { hide(); });
+    // A load running in a yield ends at its next check.
+    m_state.StopLoading = true;
+    m_state.IsClosing = true;
+    SkipErrors([this] { closeOtherWindows(); });
+    event->accept();
+}
+
+void frmMain::mnuExit_Click()
+{
+    m_state.StopSlideshow = true;
+    SkipErrors([this] { closeOtherWindows(); });
+    close();
+    // Operations suspended in a yield see the flags that close set and
+    // unwind at once; the event loop then ends.
+    QCoreApplication::quit();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    if (!m_about)
+        m_about = new frmAbout(this);
+    m_about->show();
+    m_about->raise();
+}

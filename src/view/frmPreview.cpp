@@ -1,0 +1,149 @@
+#include "view/frmPreview.h"
+
+#include "grid/Thumbnail.h"
+#include "shell/Twips.h"
+#include "shell/Utilities.h"
+#include "ui/frmMain.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+constexpr int ClientWidthTwips = 8760;
+constexpr int ClientHeightTwips = 8490;
+constexpr int RightInsetTwips = 650;
+constexpr int BelowTwips = 200;
+
+int px(double twips)
+{
+    return int(std::lround(TwipsToPixels(twips)));
+}
+
+} // namespace
+
+PreviewPicture::PreviewPicture(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Picture1"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PreviewPicture::setPicture(const QImage& picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void PreviewPicture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(64, 64, 64));
+    if (!m_picture.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), m_picture);  // stretched, aspect not kept
+    }
+}
+
+void PreviewPicture::mousePressEvent(QMouseEvent*)
+{
+    SkipErrors([this] { DragForm(window()); });
+}
+
+frmPreview::frmPreview(frmMain* owner)
+    : QWidget(owner, Qt::Tool), m_main(*owner), m_picture1(new PreviewPicture(this))
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Preview Window"));
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, QColor(64, 64, 64));
+    setPalette(dark);
+    setAutoFillBackground(true);
+
+    const char* captions[] = {"Open", "Delete"};
+    const int lefts[] = {15, 975};
+    for (int i = 0; i < 2; ++i) {
+        m_cmd[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
+        m_cmd[i]->setObjectName(QStringLiteral("cmd(%1)").arg(i));
+        // The buttons keep their place when the window is resized.
+        m_cmd[i]->setGeometry(px(lefts[i]), px(8115), px(945), px(360));
+        m_cmd[i]->setFocusPolicy(Qt::NoFocus);
+        connect(m_cmd[i], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
+    }
+
+    m_sharpen.setSingleShot(true);
+    m_sharpen.setInterval(150);
+    connect(&m_sharpen, &QTimer::timeout, this, &frmPreview::sharpen);
+
+    // Placed once, over the lower right of the main window.
+    resize(px(ClientWidthTwips), px(ClientHeightTwips));
+    SkipErrors([this] {
+        const QRect mainFrame = m_main.frameGeometry();
+        const int top = mainFrame.top() + m_main.height() - height() + px(BelowTwips);
+        const int left = mainFrame.left() + mainFrame.width() - width() - px(RightInsetTwips);
+        move(left, top);
+    });
+    show();
+    raise();
+}
+
+void frmPreview::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_picture1->setGeometry(rect());
+    for (QPushButton* button : m_cmd)
+        button->raise();
+    const QImage& shown = m_picture1->picture();
+    if (!shown.isNull() && (width() > shown.width() || height() > shown.height()))
+        m_sharpen.start();
+}
+
+QSize frmPreview::decodeBound() const
+{
+    return size() * devicePixelRatioF();
+}
+
+void frmPreview::sharpen()
+{
+    SkipErrors([this] {
+        const QImage sharper = DecodeForDisplay(m_previewPath, decodeBound());
+        if (!sharper.isNull() && sharper.size() != m_picture1->picture().size())
+            m_picture1->setPicture(sharper);
+    });
+}
+
+void frmPreview::Display(const QString& sPath, int r, int c)
+{
+    if (m_main.state().HidePreview)
+        return;
+    m_previewPath = sPath;
+    m_previewRow = r;
+    m_previewCol = c;
+    setWindowTitle(sPath);
+    clearPicture();
+    if (!sPath.isEmpty()) {
+        // Decoded at the window's size: what a stretched full image shows,
+        // without decoding every pixel of a large photograph.
+        const QImage picture = DecodeForDisplay(sPath, decodeBound());
+        if (picture.isNull())
+            throw AppError(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"));
+        m_picture1->setPicture(picture);
+    }
+    show();
+    // The grid keeps the keyboard while the preview floats above it.
+    m_main.raise();
+    m_main.activateWindow();
+}
+
+void frmPreview::cmd_Click(int index)
+{
+    RunReported(QStringLiteral("frmPreview"), QStringLiteral("cmd_Click"), [&] {
+        if (index == 0) {
+            if (FileExists(m_previewPath))
+                ShellOpenFile(m_previewPath);
+        } else {
+            m_main.DeleteFile(m_previewRow, m_previewCol);
+        }
+    });
+}

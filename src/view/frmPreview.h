@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class frmMain;
+class QPushButton;
+
+// The picture of the preview: stretched to its whole rectangle; pressing
+// it moves the window.
+class PreviewPicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewPicture(QWidget* parent);
+    const QImage& picture() const { return m_picture; }
+    void setPicture(const QImage& picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_picture;
+};
+
+// The floating window that shows the current cell's image large, with
+// "Open" and "Delete" buttons over its lower left.
+class frmPreview : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmPreview(frmMain* owner);
+
+    // Shows the image of cell (r, c). Throws when the file cannot be read;
+    // the caption and fields are set by then.
+    void Display(const QString& sPath, int r, int c);
+    void clearPicture() { m_picture1->setPicture(QImage()); }
+
+    const QString& PreviewPath() const { return m_previewPath; }
+    int PreviewRow() const { return m_previewRow; }
+    int PreviewCol() const { return m_previewCol; }
+    PreviewPicture& Picture1() { return *m_picture1; }
+
+    void cmd_Click(int index);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QSize decodeBound() const;
+    void sharpen();
+
+    frmMain& m_main;
+    PreviewPicture* m_picture1;
+    QPushButton* m_cmd[2];
+    QString m_previewPath;
+    int m_previewRow = 0;
+    int m_previewCol = 0;
+    QTimer m_sharpen;  // re-decodes after the window grew past the picture
+};

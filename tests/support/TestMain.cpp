@@ -1,0 +1,20 @@
+#include "shell/MainModule.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    // Test discovery runs this binary at build time, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    AppTitle = BuildAppTitle();
+    QTemporaryDir scratch;
+    TempPath = scratch.path() + QLatin1Char('/');
+    return RUN_ALL_TESTS();
+}
