@@ -1,23 +1,33 @@
 # Shared by run.sh and test.sh: install what is missing on Debian 12, then
 # configure and build in ./build (an incremental build when it exists).
 
-PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core)
+# xdg-utils gives xdg-open, which the program uses to open the help page and files.
+PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core xdg-utils)
 
 pavisto_install() {
-  local missing=()
+  local missing=() package
   for package in "${PAVISTO_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" = 'install ok installed' ] || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "Missing packages: ${missing[*]}; run as root or install sudo." >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" apt-get update
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+  # env passes DEBIAN_FRONTEND on, which sudo would otherwise drop.
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 pavisto_build() {
-  if [ ! -f build/CMakeCache.txt ]; then
+  # Configure unless one already succeeded: a failed configure leaves
+  # CMakeCache.txt behind but no build.ninja.
+  if [ ! -f build/build.ninja ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   fi
   cmake --build build

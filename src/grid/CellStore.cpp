@@ -43,7 +43,7 @@ void CellStore::dropOutside()
         else
             ++it;
     }
-    notify();
+    notify(wholeGrid());
 }
 
 void CellStore::checkCell(int row, int col) const
@@ -150,7 +150,7 @@ void CellStore::write(int row, int col, const std::function<void(Cell&)>& apply)
     apply(it->second);
     if (it->second.isDefault())
         m_cells.erase(it);
-    notify();
+    notify({row, col, row, col});
 }
 
 void CellStore::writeRect(const CellRect& rect, bool isDefault, const std::function<void(Cell&)>& apply)
@@ -167,7 +167,7 @@ void CellStore::writeRect(const CellRect& rect, bool isDefault, const std::funct
             for (int col = rect.col1; col <= rect.col2; ++col)
                 apply(m_cells[key(row, col)]);
     }
-    notify();
+    notify(rect);
 }
 
 void CellStore::setCellPicture(int row, int col, const QImage& picture)
@@ -240,7 +240,7 @@ void CellStore::setCellPictureAlignment(const CellRect& rect, int alignment)
 void CellStore::Clear()
 {
     m_cells.clear();
-    notify();
+    notify(wholeGrid());
 }
 
 void CellStore::forEachOccupied(const CellRect& rect,
@@ -252,10 +252,10 @@ void CellStore::forEachOccupied(const CellRect& rect,
     });
 }
 
-void CellStore::notify() const
+void CellStore::notify(const CellRect& changed) const
 {
     if (m_changed)
-        m_changed();
+        m_changed(changed);
 }
 
 void EmptyGrid(CellStore& cells, int rows, int cols)

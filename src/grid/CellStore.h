@@ -87,8 +87,9 @@ public:
     void forEachOccupied(const CellRect& rect, const std::function<void(int row, int col, const Cell&)>& visit) const;
     CellRect wholeGrid() const { return {0, 0, m_rows - 1, m_cols - 1}; }
 
-    // Called after every change, so a view can repaint.
-    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+    // Called after every change with the cells it touched, so a view can
+    // repaint them.
+    void setChangeListener(std::function<void(const CellRect&)> listener) { m_changed = std::move(listener); }
 
 private:
     using Key = std::uint64_t;
@@ -103,14 +104,14 @@ private:
     static void visitOccupied(Map& cells, const CellRect& rect, Step&& step);
     void writeRect(const CellRect& rect, bool isDefault, const std::function<void(Cell&)>& apply);
     void dropOutside();
-    void notify() const;
+    void notify(const CellRect& changed) const;
     QImage stored(const QImage& picture) const;
 
     int m_rows = 0;
     int m_cols = 0;
     int m_pictureType = Monochrome;
     std::map<Key, Cell> m_cells;
-    std::function<void()> m_changed;
+    std::function<void(const CellRect&)> m_changed;
 };
 
 // The empty-grid reset of a fresh load, Open Wall and the sort: no cell holds

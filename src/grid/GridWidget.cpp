@@ -53,7 +53,7 @@ GridWidget::GridWidget(QWidget* parent) : QAbstractScrollArea(parent)
     m_textFont = QFont(QStringLiteral("Tahoma"));
     m_textFont.setPointSizeF(8.25);
     m_textFont.setStyleHint(QFont::SansSerif);
-    m_cells.setChangeListener([this] { cellsChanged(); });
+    m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
     updateScrollBars();
 }
 
@@ -162,11 +162,13 @@ void GridWidget::Select(int row, int col)
 
 void GridWidget::Select(int row1, int col1, int row2, int col2)
 {
+    const CellRect before = GetSelection();
     m_row = row1;
     m_col = col1;
     m_rowSel = row2;
     m_colSel = col2;
-    viewport()->update();
+    updateCells(before);
+    updateCells(GetSelection());
 }
 
 CellRect GridWidget::GetSelection() const
@@ -189,18 +191,34 @@ void GridWidget::ShowCell(int row, int col)
         setLeftCol(col - cols + 1);
 }
 
-void GridWidget::cellsChanged()
+void GridWidget::cellsChanged(const CellRect& changed)
 {
     if (Rows() != m_knownRows || Cols() != m_knownCols) {
-        m_row = std::min(m_row, Rows() - 1);
-        m_col = std::min(m_col, Cols() - 1);
-        m_rowSel = std::min(m_rowSel, Rows() - 1);
-        m_colSel = std::min(m_colSel, Cols() - 1);
+        // An empty grid has no current cell; otherwise the cursor and the
+        // selection stay inside the grid.
+        const bool empty = Rows() <= 0 || Cols() <= 0;
+        const auto keep = [empty](int& index, int count) { index = empty ? -1 : std::clamp(index, 0, count - 1); };
+        keep(m_row, Rows());
+        keep(m_rowSel, Rows());
+        keep(m_col, Cols());
+        keep(m_colSel, Cols());
         updateScrollBars();
-    }
-    if (m_redraw)
         viewport()->update();
+    }
+    updateCells(changed);
 }
+
+void GridWidget::updateCells(const CellRect& cells)
+{
+    if (!m_redraw)
+        return;
+    const QRect area(QPoint(int(xOf(cells.col1)) - 1, int(yOf(cells.row1)) - 1),
+                     QPoint(int(xOf(cells.col2 + 1)) + 1, int(yOf(cells.row2 + 1)) + 1));
+    const QRect visible = area.intersected(viewport()->rect());
+    if (!visible.isEmpty())
+        viewport()->update(visible);
+}
+
 
 void GridWidget::updateScrollBars()
 {
@@ -229,17 +247,22 @@ void GridWidget::scrollContentsBy(int, int)
     viewport()->update();
 }
 
-void GridWidget::paintEvent(QPaintEvent*)
+void GridWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), Qt::black);
+    const QRect exposed = event->rect();
+    painter.fillRect(exposed, Qt::black);
     if (Rows() <= 0 || Cols() <= 0)
         return;
 
+    // Only the cells under the exposed area are drawn: a click repaints a
+    // few cells, not the whole wall.
     const double w = cellWidthPx();
     const double h = cellHeightPx();
-    const int lastRow = std::min<qint64>(Rows() - 1, m_topRow + qint64(viewport()->height() / h) + 1);
-    const int lastCol = std::min<qint64>(Cols() - 1, m_leftCol + qint64(viewport()->width() / w) + 1);
+    const int firstRow = std::min<qint64>(Rows() - 1, m_topRow + qint64(exposed.top() / h));
+    const int firstCol = std::min<qint64>(Cols() - 1, m_leftCol + qint64(exposed.left() / w));
+    const int lastRow = std::min<qint64>(Rows() - 1, m_topRow + qint64(exposed.bottom() / h) + 1);
+    const int lastCol = std::min<qint64>(Cols() - 1, m_leftCol + qint64(exposed.right() / w) + 1);
     const auto cellRect = [&](int row, int col) {
         const double x = xOf(col);
         const double y = yOf(row);
@@ -248,7 +271,7 @@ void GridWidget::paintEvent(QPaintEvent*)
 
     painter.setRenderHint(QPainter::SmoothPixmapTransform, w >= SmoothFromPixels);
     painter.setFont(m_textFont);
-    m_cells.forEachOccupied({m_topRow, m_leftCol, lastRow, lastCol}, [&](int row, int col, const Cell& cell) {
+    m_cells.forEachOccupied({firstRow, firstCol, lastRow, lastCol}, [&](int row, int col, const Cell& cell) {
         const QRect r = cellRect(row, col);
         if (cell.backColor != QColor(Qt::black))
             painter.fillRect(r, cell.backColor);
@@ -265,20 +288,20 @@ void GridWidget::paintEvent(QPaintEvent*)
     const double bottom = std::min(double(viewport()->height()), yOf(Rows()));
     if (m_gridLines) {
         painter.setPen(GridLineColor);
-        for (int col = m_leftCol + 1; col <= lastCol + 1; ++col)
+        for (int col = firstCol; col <= lastCol + 1; ++col)
             painter.drawLine(QPointF(xOf(col) - 0.5, 0), QPointF(xOf(col) - 0.5, bottom));
-        for (int row = m_topRow + 1; row <= lastRow + 1; ++row)
+        for (int row = firstRow; row <= lastRow + 1; ++row)
             painter.drawLine(QPointF(0, yOf(row) - 0.5), QPointF(right, yOf(row) - 0.5));
     }
 
     const CellRect sel = GetSelection();
     if (sel.row1 != sel.row2 || sel.col1 != sel.col2) {
-        const QRect first = cellRect(std::max(sel.row1, m_topRow), std::max(sel.col1, m_leftCol));
+        const QRect first = cellRect(std::max(sel.row1, firstRow), std::max(sel.col1, firstCol));
         const QRect last = cellRect(std::min(sel.row2, lastRow), std::min(sel.col2, lastCol));
-        if (sel.row2 >= m_topRow && sel.row1 <= lastRow && sel.col2 >= m_leftCol && sel.col1 <= lastCol)
+        if (sel.row2 >= firstRow && sel.row1 <= lastRow && sel.col2 >= firstCol && sel.col1 <= lastCol)
             painter.fillRect(first.united(last), SelectionTint);
     }
-    if (m_row >= m_topRow && m_row <= lastRow && m_col >= m_leftCol && m_col <= lastCol) {
+    if (m_row >= firstRow && m_row <= lastRow && m_col >= firstCol && m_col <= lastCol) {
         painter.setPen(QPen(Qt::white, 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(cellRect(m_row, m_col).adjusted(0, 0, -1, -1));
@@ -297,6 +320,7 @@ void GridWidget::moveTo(int row, int col, bool extend)
 {
     row = std::clamp(row, 0, Rows() - 1);
     col = std::clamp(col, 0, Cols() - 1);
+    const CellRect before = GetSelection();
     if (extend) {
         m_rowSel = row;
         m_colSel = col;
@@ -305,7 +329,8 @@ void GridWidget::moveTo(int row, int col, bool extend)
         m_col = m_colSel = col;
     }
     ShowCell(row, col);
-    viewport()->update();
+    updateCells(before);
+    updateCells(GetSelection());
 }
 
 void GridWidget::mousePressEvent(QMouseEvent* event)

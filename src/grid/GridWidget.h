@@ -91,7 +91,9 @@ private:
     double yOf(int row) const;
     int visibleRows() const;
     int visibleCols() const;
-    void cellsChanged();
+    void cellsChanged(const CellRect& changed);
+    // Repaints the cells of a rectangle that are in view.
+    void updateCells(const CellRect& cells);
     void updateScrollBars();
     void moveTo(int row, int col, bool extend);
     void trackMouse(const QPointF& pos);

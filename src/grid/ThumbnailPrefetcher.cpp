@@ -24,7 +24,9 @@ ThumbnailPrefetcher::~ThumbnailPrefetcher()
 
 int ThumbnailPrefetcher::defaultThreads()
 {
-    return std::max(1, QThread::idealThreadCount());
+    // On a single core a worker only adds switching to the same work.
+    const int cores = QThread::idealThreadCount();
+    return cores > 1 ? cores : 0;
 }
 
 void ThumbnailPrefetcher::enqueue(const QStringList& paths, int maxWidth, int maxHeight)

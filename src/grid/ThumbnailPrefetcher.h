@@ -29,7 +29,8 @@ public:
     // these limits.
     std::optional<DecodedThumbnail> take(const QString& path, int maxWidth, int maxHeight);
 
-    // Workers for this machine: one per core.
+    // Workers for this machine: one per core the process may use, none on
+    // a single core.
     static int defaultThreads();
 
 private:

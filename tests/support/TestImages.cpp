@@ -40,8 +40,13 @@ QByteArray jpeg(int width, int height, int orientation, bool progressive)
     QImageWriter writer(&buffer, "jpeg");
     writer.setProgressiveScanWrite(progressive);
     writer.write(image);
-    if (orientation != 1)
-        bytes.insert(2, exifOrientation(orientation));  // right after SOI
+    return orientation == 1 ? bytes : withOrientation(bytes, orientation);
+}
+
+QByteArray withOrientation(const QByteArray& jpeg, int orientation)
+{
+    QByteArray bytes = jpeg;
+    bytes.insert(2, exifOrientation(orientation));  // right after SOI
     return bytes;
 }
 

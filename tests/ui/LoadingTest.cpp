@@ -1,1 +1,168 @@
+#include "grid/GridWidget.h"
+#include "shell/MainModule.h"
+#include "support/FakePlatform.h"
+#include "support/TestImages.h"
+#include "ui/frmMain.h"
+#include "view/frmPreview.h"
+
+#include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+namespace {
+
+// A shown main window and a tree of five JPEGs (three on top, two in a
+// subfolder) beside another file. Images fill a column in name order.
+struct LoadFixture : ::testing::Test {
+    FakePlatform platform;
+    QTemporaryDir dir;
+    QStringList paths;
+    frmMain w;
+    CellStore& cells = w.fg().cells();
+
+    LoadFixture()
+    {
+        for (const char* name : {"a.jpg", "B.jpg", "c.jpeg", "sub/d.jpg", "sub/e.JPG"})
+            TestImages::writeJpeg(paths.emplace_back(dir.filePath(name)));
+        TestImages::write(dir.filePath("notes.txt"), "x");
+        w.show();
+    }
+    // Runs in the load's n-th yield to the event loop: the first comes
+    // before the scan starts, the second after the first placed image.
+    void inYield(int n, std::function<void()> step)
+    {
+        QTimer::singleShot(0, &w, [this, n, step = std::move(step)]() mutable {
+            if (n > 1)
+                inYield(n - 1, std::move(step));
+            else
+                step();
+        });
+    }
+    int cellsWithImages()
+    {
+        int count = 0;
+        cells.forEachOccupied(cells.wholeGrid(), [&](int, int, const Cell& cell) {
+            count += !cell.picture.isNull() && !std::get<QString>(cell.data).isEmpty();
+        });
+        return count;
+    }
+    void expectIdleMenus()
+    {
+        EXPECT_FALSE(w.state().IsLoading);
+        EXPECT_FALSE(w.mnuStop->isVisible() || w.mnuStop->isEnabled());
+        EXPECT_TRUE(w.mnuSlideshow->isEnabled());
+    }
+};
+
+} // namespace
+
+TEST_F(LoadFixture, MenusDuringAndAfterALoadThatReplacesTheWall)
+{
+    platform.folderAnswers = {dir.path(), dir.path(), dir.path()};
+    w.mnuAddFiles->trigger();  // enables the slideshow, which the next load disables
+    cells.setCellText(50, 50, "old");
+    w.fg().Select(7, 7);
+    bool yielded = false;
+    inYield(2, [&] {
+        yielded = true;
+        EXPECT_TRUE(w.state().IsLoading);
+        EXPECT_TRUE(w.mnuStop->isVisible());
+        EXPECT_TRUE(w.mnuStop->isEnabled());
+        EXPECT_FALSE(w.mnuSlideshow->isEnabled());
+        w.mnuAddFiles->trigger();  // refused: no folder dialog
+    });
+    w.mnuAddFiles->trigger();
+    EXPECT_TRUE(yielded);
+    expectIdleMenus();
+    EXPECT_EQ(platform.folderPrompts.size(), 2);
+    EXPECT_EQ(platform.folderPrompts.value(1),
+              "Select Folder with images in it. Note: Only JPEG images are supported at this time.");
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(cells.CellText(50, 50), "");
+    EXPECT_EQ(w.state().ImageCount, 5);
+    EXPECT_EQ(cellsWithImages(), 5);
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(cells.CellData(row, 0), paths[row]);
+    EXPECT_EQ(QPoint(w.fg().Col(), w.fg().Row()), QPoint(0, 0));
+    EXPECT_TRUE(w.windowTitle().startsWith("Pavisto 1-1  " + paths[0] + "  [Zoom Level 0]   5 Images ["));
+    ASSERT_NE(w.previewIfOpen(), nullptr);
+    EXPECT_TRUE(w.previewIfOpen()->isVisible());
+    EXPECT_EQ(w.previewIfOpen()->windowTitle(), paths[0]);
+}
+
+TEST_F(LoadFixture, NoLoadWithoutAnAccessibleFolder)
+{
+    cells.setCellText(3, 3, "kept");
+    const QString title = w.windowTitle();
+    w.mnuAddFiles->trigger();  // cancelled
+    EXPECT_TRUE(w.state().StopSlideshow);
+    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_EQ(w.windowTitle(), title);
+    EXPECT_EQ(w.previewIfOpen(), nullptr);
+
+    const QString missing = dir.filePath("missing");
+    platform.folderAnswers = {missing};
+    w.mnuAddFiles->trigger();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(platform.messages[0].text, "The folder selected is not accessible or access is denied.\n\n" + missing
+                                             + "\n\nWhen you click OK a webpage will open that should help you "
+                                               "resolve this issue.");
+    EXPECT_EQ(platform.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(platform.messages[0].title, AppTitle);
+    ASSERT_EQ(platform.opened.size(), 1);
+    EXPECT_TRUE(platform.opened[0].isLocalFile() && platform.opened[0].path().endsWith("/folder-access.html"));
+    EXPECT_EQ(platform.folderPrompts.size(), 2);
+    EXPECT_EQ(cells.occupiedCount(), 1u);
+    EXPECT_EQ(cells.CellText(3, 3), "kept");
+}
+
+TEST_F(LoadFixture, FolderWithoutJpegsGivesAnEmptyWallOfTheSetSize)
+{
+    QTemporaryDir empty;
+    TestImages::write(empty.filePath("notes.txt"), "x");
+    cells.setCellText(3, 3, "old");
+    w.state().ImageCount = 7;
+    w.state().GridRows = 20;
+    w.state().GridCols = 30;
+    platform.folderAnswers = {empty.path()};
+    w.mnuAddFiles->trigger();
+    EXPECT_EQ(QSize(w.fg().Cols(), w.fg().Rows()), QSize(30, 20));
+    EXPECT_EQ(cells.occupiedCount(), 0u);
+    EXPECT_TRUE(w.windowTitle().contains("]   0 Images ["));
+    expectIdleMenus();
+}
+
+TEST_F(LoadFixture, StopLoadingKeepsTheImagesPlacedSoFar)
+{
+    platform.folderAnswers = {dir.path()};
+    inYield(2, [&] { w.mnuStop->trigger(); });
+    w.mnuAddFiles->trigger();
+    EXPECT_LT(w.state().ImageCount, 5);
+    EXPECT_EQ(cellsWithImages(), w.state().ImageCount);
+    expectIdleMenus();
+}
+
+TEST_F(LoadFixture, ClosingTheWindowEndsTheLoad)
+{
+    platform.folderAnswers = {dir.path()};
+    inYield(2, [&] {
+        w.close();
+        EXPECT_TRUE(w.state().StopLoading && w.state().IsClosing);
+    });
+    w.mnuAddFiles->trigger();
+    EXPECT_FALSE(w.isVisible() || w.state().IsLoading);
+    EXPECT_LT(w.state().ImageCount, 5);
+}
+
+TEST_F(LoadFixture, AddFromHereFillsDownFromTheCurrentCellAndKeepsTheRest)
+{
+    cells.setCellText(0, 0, "kept");
+    w.fg().Select(5, 2);
+    platform.folderAnswers = {dir.path()};
+    w.mnuAddImagesFromHere->trigger();
+    EXPECT_EQ(cells.CellText(0, 0), "kept");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(cells.CellData(5 + i, 2), paths[i]);
+    EXPECT_EQ(cellsWithImages(), 5);
+    expectIdleMenus();
+}
