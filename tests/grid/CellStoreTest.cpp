@@ -1,1 +1,82 @@
+#include "grid/CellStore.h"
+#include "shell/AppError.h"
+
 #include <gtest/gtest.h>
+
+static bool isEmpty(const CellStore& s, int r, int c)
+{
+    return s.CellData(r, c).isEmpty() && !s.CellDataIsPicture(r, c) && s.CellText(r, c).isEmpty()
+           && s.CellPicture(r, c).isNull() && s.CellForeColor(r, c) == Qt::black
+           && s.CellBackColor(r, c) == Qt::black && s.CellPictureAlignment(r, c) == 9;
+}
+
+TEST(CellStore, ResizeKeepsInsideCellsDropsOthersAndChecksBounds)
+{
+    CellStore s(2, 2);
+    EXPECT_TRUE(isEmpty(s, 0, 0) && isEmpty(s, 1, 1) && s.occupiedCount() == 0);
+    s.setCellText(1, 1, "corner");
+    s.setCellData(0, 1, "/p/a.jpg");
+    s.setRows(50);
+    s.setCellText(49, 0, "far");
+    EXPECT_EQ(s.CellText(1, 1), "corner");
+    s.setRows(1);
+    EXPECT_EQ(s.occupiedCount(), 1u);
+    EXPECT_THROW(s.CellText(1, 1), AppError);
+    EXPECT_THROW(s.CellPicture(-1, 0), AppError);
+    EXPECT_THROW(s.setCellText(0, 2, "x"), AppError);
+    EXPECT_THROW(s.setCellText(CellRect{0, 0, 0, 2}, "x"), AppError);
+    s.setRows(50);
+    EXPECT_TRUE(isEmpty(s, 1, 1) && isEmpty(s, 49, 0) && s.CellData(0, 1) == "/p/a.jpg");
+}
+
+TEST(CellStore, RectangleWritesReachEveryCellAndDefaultsEmptyThem)
+{
+    CellStore s(5, 5);
+    s.setCellText({1, 1, 3, 2}, "t");
+    s.setCellBackColor({1, 1, 3, 2}, Qt::red);
+    s.setCellPictureAlignment({3, 2, 4, 4}, 4);
+    EXPECT_EQ(s.occupiedCount(), 11u);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 2; ++c)
+            EXPECT_TRUE(s.CellText(r, c) == "t" && s.CellBackColor(r, c) == Qt::red) << r << c;
+    EXPECT_TRUE(isEmpty(s, 0, 1) && isEmpty(s, 1, 3) && isEmpty(s, 4, 1));
+    s.setCellText(s.wholeGrid(), "");
+    s.setCellBackColor(s.wholeGrid(), Qt::black);
+    EXPECT_EQ(s.occupiedCount(), 6u);  // the alignment still differs
+    s.setCellPictureAlignment(s.wholeGrid(), 9);
+    EXPECT_EQ(s.occupiedCount(), 0u);
+}
+
+TEST(CellStore, DataSlotHoldsAPathOrAPictureAndMonochromeKeepsGrey)
+{
+    CellStore s(2, 2);
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    s.setCellData(0, 0, red);
+    EXPECT_TRUE(s.CellData(0, 0).isEmpty() && s.CellDataIsPicture(0, 0) && !s.CellDataPicture(0, 0).isNull());
+    s.setCellData(0, 0, "/p/a.jpg");
+    EXPECT_TRUE(s.CellData(0, 0) == "/p/a.jpg" && !s.CellDataIsPicture(0, 0) && s.CellDataPicture(0, 0).isNull());
+    s.setCellPicture(1, 0, red);
+    EXPECT_EQ(s.CellPicture(1, 0).format(), QImage::Format_Grayscale8);
+    s.setPictureType(CellStore::Colour);
+    s.setCellPicture(1, 1, red);
+    EXPECT_EQ(s.CellPicture(1, 1).pixelColor(0, 0), QColor(Qt::red));
+}
+
+TEST(CellStore, HugeGridCostsOnlyItsOccupiedCells)
+{
+    CellStore s(100'000, 100'000);
+    const QList<QPair<int, int>> placed{{0, 5}, {7, 99'999}, {99'999, 0}, {99'999, 99'999}};
+    for (auto [r, c] : placed)
+        s.setCellText(r, c, "x");
+    s.setCellBackColor(7, 99'999, Qt::red);
+    QList<QPair<int, int>> seen;
+    const auto note = [&](int r, int c, const Cell&) { seen.append({r, c}); };
+    s.forEachOccupied(s.wholeGrid(), note);
+    s.forEachOccupied({1, 1, 99'999, 99'998}, note);  // holds none of them
+    EXPECT_EQ(seen, placed);
+    s.setCellText(s.wholeGrid(), "");
+    EXPECT_EQ(s.occupiedCount(), 1u);
+    EmptyGrid(s, 100'000, 100'000);
+    EXPECT_EQ(s.occupiedCount(), 0u);
+}

@@ -1,1 +1,87 @@
+#include "grid/GridWidget.h"
+
+#include <QScrollBar>
+#include <QTest>
 #include <gtest/gtest.h>
+
+namespace {
+constexpr int Px = 7;  // 105 twips
+QPoint at(int row, int col) { return {col * Px + 3, row * Px + 3}; }
+
+struct Shown : GridWidget {
+    Shown()
+    {
+        setRows(100), setCols(100), resize(300, 200), show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(this));
+    }
+    QList<int> state() const  // the current cell, then the selection
+    {
+        const CellRect s = GetSelection();
+        return {Row(), Col(), s.row1, s.col1, s.row2, s.col2};
+    }
+};
+} // namespace
+
+TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCell)
+{
+    Shown fg;
+    QWidget* vp = fg.viewport();
+    EXPECT_TRUE(fg.ColWidth() == 105 && fg.RowHeight() == 105 && fg.hasGridLines());
+    fg.Select(5, 6, 2, 3);
+    EXPECT_EQ(fg.state(), (QList<int>{5, 6, 2, 3, 5, 6}));
+    QTest::mouseClick(vp, Qt::LeftButton, {}, at(2, 3));
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, at(5, 1));
+    EXPECT_EQ(fg.state(), (QList<int>{2, 3, 2, 1, 5, 3}));
+    QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
+    QTest::mouseMove(vp, at(4, 6));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, at(4, 6));
+    QTest::mouseClick(vp, Qt::RightButton, {}, at(8, 8));
+    EXPECT_EQ(fg.state(), (QList<int>{1, 1, 1, 1, 4, 6}));
+
+    QList<int> released;
+    QObject::connect(&fg, &GridWidget::KeyUp, [&](int key, int) { released.append(key); });
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right})
+        QTest::keyClick(&fg, key);
+    EXPECT_EQ(released, (QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Right}));
+    QObject::connect(&fg, &GridWidget::BeforeMouseDown, [](int, int, double, double, bool& no) { no = true; });
+    QTest::mouseClick(vp, Qt::LeftButton, {}, at(6, 6));
+    EXPECT_EQ(fg.state(), (QList<int>{2, 3, 2, 3, 2, 3}));
+}
+
+TEST(GridWidget, ScrollBarsCountCells)
+{
+    Shown fg;
+    const int rows = fg.viewport()->height() / Px;
+    EXPECT_EQ(fg.verticalScrollBar()->maximum(), 100 - rows);
+    EXPECT_EQ(fg.horizontalScrollBar()->maximum(), 100 - fg.viewport()->width() / Px);
+    fg.setTopRow(10);
+    EXPECT_TRUE(fg.TopRow() == 10 && fg.verticalScrollBar()->value() == 10);
+    fg.ShowCell(80, 0);
+    EXPECT_EQ(fg.TopRow(), 80 - rows + 1);
+    fg.ShowCell(3, 0);
+    EXPECT_TRUE(fg.TopRow() == 3 && fg.rowAt(0) == 3);
+}
+
+TEST(GridWidget, RedrawSuspendsPaintingAndPicturesFillTheirCells)
+{
+    Shown fg;
+    struct : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override { return (paints += e->type() == QEvent::Paint), false; }
+    } counter;
+    fg.viewport()->installEventFilter(&counter);
+    fg.Redraw(false);
+    EXPECT_FALSE(fg.viewport()->updatesEnabled());
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    fg.setPictureType(CellStore::Colour);
+    fg.cells().setCellPicture(0, 0, red);
+    fg.Select(5, 5);
+    QTest::qWait(50);
+    EXPECT_EQ(counter.paints, 0);
+    fg.Redraw(true);
+    EXPECT_TRUE(fg.viewport()->updatesEnabled() && QTest::qWaitFor([&] { return counter.paints > 0; }));
+    const QImage shot = fg.viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(at(0, 0)), QColor(Qt::red));
+    EXPECT_TRUE(shot.pixelColor(at(0, 2)) == Qt::black && shot.pixelColor(at(2, 0)) == Qt::black);
+}
