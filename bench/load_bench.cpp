@@ -176,7 +176,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/pavisto-bench-corpus";
-    const int count = argc > 2 ? std::atoi(argv[2]) : 48;
+    const int count = argc > 2 ? std::atoi(argv[2]) : 96;
     AppTitle = BuildAppTitle();
     QTemporaryDir scratch;
     TempPath = scratch.path() + '/';
@@ -187,6 +187,7 @@ int main(int argc, char** argv)
     frmMain w;
 
     useCores(1);
+    decodeFloor(files.mid(0, 8));  // warm up: plugins, caches, clock
     const double floor = decodeFloor(files);
     const double oneCore = wholeLoad(w, folder, count);
     useCores(cores);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-ThumbnailPrefetcher::ThumbnailPrefetcher(int threads) : m_window(std::size_t(std::max(threads, 1)) * 3)
+ThumbnailPrefetcher::ThumbnailPrefetcher(int threads)
 {
     for (int i = 0; i < threads; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -54,19 +54,24 @@ std::optional<DecodedThumbnail> ThumbnailPrefetcher::take(const QString& path, i
     if (found == m_jobs.end())
         return std::nullopt;
     const std::shared_ptr<Job> job = *found;
+    for (auto it = m_jobs.begin(); it != found + 1; ++it) {
+        (*it)->dropped = true;
+        if ((*it)->state == Job::Done)
+            m_heldBytes -= (*it)->result.image.sizeInBytes();
+    }
     m_jobs.erase(m_jobs.begin(), found + 1);
     m_wake.notify_all();  // the window moved on
-    if (job->maxWidth != maxWidth || job->maxHeight != maxHeight)
-        return std::nullopt;
-    if (job->state == Job::Waiting)
-        return std::nullopt;  // nobody started it: the caller is as fast
+    if (job->state == Job::Waiting || job->maxWidth != maxWidth || job->maxHeight != maxHeight)
+        return std::nullopt;  // not started, or for other limits: the caller decodes
     m_done.wait(lock, [&] { return job->state == Job::Done; });
     return std::move(job->result);
 }
 
 std::shared_ptr<ThumbnailPrefetcher::Job> ThumbnailPrefetcher::nextWaiting()
 {
-    const std::size_t end = std::min(m_window, m_jobs.size());
+    if (m_heldBytes > HeldBudget)
+        return nullptr;
+    const std::size_t end = std::min(Window, m_jobs.size());
     for (std::size_t i = 0; i < end; ++i)
         if (m_jobs[i]->state == Job::Waiting)
             return m_jobs[i];
@@ -87,6 +92,8 @@ void ThumbnailPrefetcher::work()
         lock.lock();
         job->result = std::move(result);
         job->state = Job::Done;
+        if (!job->dropped)
+            m_heldBytes += job->result.image.sizeInBytes();
         m_done.notify_all();
     }
 }

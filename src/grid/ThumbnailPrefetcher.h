@@ -39,6 +39,7 @@ private:
         int maxWidth = 0;
         int maxHeight = 0;
         enum State { Waiting, Decoding, Done } state = Waiting;
+        bool dropped = false;  // no longer queued: its bytes are not held
         DecodedThumbnail result;
     };
 
@@ -49,7 +50,12 @@ private:
     std::condition_variable m_wake;  // workers: a job or the end
     std::condition_variable m_done;  // the taker: a job finished
     std::deque<std::shared_ptr<Job>> m_jobs;
-    std::size_t m_window;  // only this many jobs ahead are decoded, to bound memory
+    // Decoding runs at most this many files ahead, and pauses while finished
+    // decodes that wait to be placed hold more than the byte budget (large
+    // when images are kept whole).
+    static constexpr std::size_t Window = 64;
+    static constexpr qint64 HeldBudget = 64 * 1024 * 1024;
+    qint64 m_heldBytes = 0;
     bool m_stopping = false;
     std::vector<std::thread> m_workers;
 };
