@@ -22,10 +22,32 @@ int roundHalfEven(double value)
     return int(std::nearbyint(value));
 }
 
-bool rotated(const QImageReader& reader)
-{
-    return reader.transformation() & QImageIOHandler::TransformationRotate90;
-}
+// A reader that decodes upright (EXIF orientation applied), with sizes
+// given and taken upright although the decoder works in stored orientation.
+class UprightReader {
+public:
+    explicit UprightReader(const QString& path) : m_reader(path)
+    {
+        m_reader.setAutoTransform(true);
+        const QSize stored = m_reader.size();
+        m_turned = m_reader.transformation() & QImageIOHandler::TransformationRotate90;
+        m_size = m_turned ? stored.transposed() : stored;
+    }
+    // Not a picture, or too large to decode safely.
+    bool refused() const
+    {
+        return !m_size.isValid() || qint64(m_size.width()) * m_size.height() > MaxSourcePixels;
+    }
+    QSize size() const { return m_size; }
+    // JPEG decodes straight at a reduced size.
+    void setScaledSize(QSize upright) { m_reader.setScaledSize(m_turned ? upright.transposed() : upright); }
+    QImage read() { return m_reader.read(); }
+
+private:
+    QImageReader m_reader;
+    QSize m_size;
+    bool m_turned = false;
+};
 
 void waitAfterFileAccessError()
 {
@@ -53,18 +75,12 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
 {
     DecodedThumbnail result;
     try {
-        QImageReader reader(path);
-        reader.setAutoTransform(true);
-        const QSize stored = reader.size();
-        if (!stored.isValid() || qint64(stored.width()) * stored.height() > MaxSourcePixels)
+        UprightReader reader(path);
+        if (reader.refused())
             return result;
-        const bool turned = rotated(reader);
-        const std::optional<QSize> thumb = ThumbnailSize(turned ? stored.transposed() : stored, maxWidth, maxHeight);
-        if (thumb) {
-            // The reader wants the size in stored orientation; JPEG decodes
-            // straight at the reduced size.
-            reader.setScaledSize(turned ? thumb->transposed() : *thumb);
-        }
+        const std::optional<QSize> thumb = ThumbnailSize(reader.size(), maxWidth, maxHeight);
+        if (thumb)
+            reader.setScaledSize(*thumb);
         QImage image = reader.read();
         if (image.isNull())
             return result;
@@ -82,16 +98,12 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
 QImage DecodeForDisplay(const QString& path, QSize bound)
 {
     try {
-        QImageReader reader(path);
-        reader.setAutoTransform(true);
-        const QSize stored = reader.size();
-        if (!stored.isValid() || qint64(stored.width()) * stored.height() > MaxSourcePixels)
+        UprightReader reader(path);
+        if (reader.refused())
             return {};
-        const bool turned = rotated(reader);
-        const QSize upright = turned ? stored.transposed() : stored;
-        const QSize target = upright.boundedTo(bound.expandedTo(QSize(1, 1)));
-        if (target != upright)
-            reader.setScaledSize(turned ? target.transposed() : target);
+        const QSize target = reader.size().boundedTo(bound.expandedTo(QSize(1, 1)));
+        if (target != reader.size())
+            reader.setScaledSize(target);
         return reader.read();
     } catch (const std::bad_alloc&) {
         return {};
