@@ -119,10 +119,6 @@ void frmMain::buildMenus()
         this->*entry.item = action;
     }
     m_rightMenu = menus.value(QStringLiteral("mnuRight"));
-    // Shortcuts of menu items work while their menu is closed.
-    addActions(menuBar()->actions());
-    for (QMenu* menu : std::as_const(menus))
-        addActions(menu->actions());
 }
 
 void frmMain::Form_Load()
