@@ -15,6 +15,24 @@ const QColor GridLineColor(96, 96, 96);
 const QColor SelectionTint(64, 128, 255, 90);
 // Below this cell size smoothing costs more than it shows.
 constexpr double SmoothFromPixels = 24.0;
+// Cells up to this size draw cached copies; larger ones are few on screen.
+constexpr int ScaledCopyMaxPixels = 96;
+constexpr int ScaledCacheBytes = 48 * 1024 * 1024;
+constexpr int CachedCopyOverhead = 256;  // image header and cache node
+
+// A few pixels sampled straight from the picture: far cheaper than a scaled
+// draw, and all a cell of a few pixels can show.
+QImage nearestCopy(const QImage& picture, QSize size)
+{
+    QImage copy(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
+        const int sy = int((2 * qint64(y) + 1) * picture.height() / (2 * size.height()));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = picture.pixel(int((2 * qint64(x) + 1) * picture.width() / (2 * size.width())), sy);
+    }
+    return copy;
+}
 
 int buttonOf(Qt::MouseButton button)
 {
@@ -54,6 +72,7 @@ GridWidget::GridWidget(QWidget* parent) : QAbstractScrollArea(parent)
     m_textFont.setPointSizeF(8.25);
     m_textFont.setStyleHint(QFont::SansSerif);
     m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
+    m_scaled.setMaxCost(ScaledCacheBytes);
     updateScrollBars();
 }
 
@@ -276,7 +295,7 @@ void GridWidget::paintEvent(QPaintEvent* event)
         if (cell.backColor != QColor(Qt::black))
             painter.fillRect(r, cell.backColor);
         if (!cell.picture.isNull())
-            painter.drawImage(r, cell.picture);  // stretched to fill the cell
+            drawPicture(painter, r, cell.picture);
         if (!cell.text.isEmpty()) {
             painter.setPen(cell.foreColor);
             painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
@@ -306,6 +325,25 @@ void GridWidget::paintEvent(QPaintEvent* event)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(cellRect(m_row, m_col).adjusted(0, 0, -1, -1));
     }
+}
+
+void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const QImage& picture)
+{
+    if (cell.width() > ScaledCopyMaxPixels || cell.height() > ScaledCopyMaxPixels) {
+        painter.drawImage(cell, picture);  // stretched to fill the cell
+        return;
+    }
+    const ScaledKey key{picture.cacheKey(), cell.width(), cell.height()};
+    const QImage* copy = m_scaled.object(key);
+    if (!copy) {
+        auto* made = new QImage(cell.width() < SmoothFromPixels
+                                    ? nearestCopy(picture, cell.size())
+                                    : picture.scaled(cell.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                          .convertToFormat(QImage::Format_RGB32));
+        copy = made;
+        m_scaled.insert(key, made, int(made->sizeInBytes()) + CachedCopyOverhead);
+    }
+    painter.drawImage(cell.topLeft(), *copy);
 }
 
 void GridWidget::trackMouse(const QPointF& pos)

@@ -3,11 +3,14 @@
 #include "grid/CellStore.h"
 
 #include <QAbstractScrollArea>
+#include <QCache>
 #include <QFont>
 
 // The wall on screen: paints the cell store and turns mouse and keys into
 // the grid's events. Cells are square and uniform; lengths that callers set
 // or read are twips. Scrolling counts whole cells, so any size scrolls.
+class QPainter;
+
 class GridWidget : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -98,7 +101,21 @@ private:
     void moveTo(int row, int col, bool extend);
     void trackMouse(const QPointF& pos);
 
+    // Small cells draw ready-scaled copies of their pictures: stretching a
+    // whole thumbnail into a few pixels, ten thousand times a paint, is what
+    // would make the wall slow to scroll.
+    void drawPicture(QPainter& painter, const QRect& cell, const QImage& picture);
+
+    struct ScaledKey {
+        qint64 picture;  // QImage::cacheKey
+        int width;
+        int height;
+        bool operator==(const ScaledKey&) const = default;
+        friend size_t qHash(const ScaledKey& key, size_t seed) { return qHashMulti(seed, key.picture, key.width, key.height); }
+    };
+
     CellStore m_cells;
+    QCache<ScaledKey, QImage> m_scaled;
     QFont m_textFont;
     // The current cell, and the other corner of the selection, which moves
     // when the selection is extended.
