@@ -84,4 +84,9 @@ TEST(GridWidget, RedrawSuspendsPaintingAndPicturesFillTheirCells)
     const QImage shot = fg.viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(at(0, 0)), QColor(Qt::red));
     EXPECT_TRUE(shot.pixelColor(at(0, 2)) == Qt::black && shot.pixelColor(at(2, 0)) == Qt::black);
+    // A new picture in the cell is drawn, not a copy of the old one.
+    QImage blue = red.copy();
+    blue.fill(Qt::blue);
+    fg.cells().setCellPicture(0, 0, blue);
+    EXPECT_EQ(fg.viewport()->grab().toImage().pixelColor(at(0, 0)), QColor(Qt::blue));
 }
