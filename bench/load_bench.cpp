@@ -23,7 +23,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -120,20 +119,13 @@ double seconds(const std::function<void()>& work)
     return clock.nsecsElapsed() / 1e9;
 }
 
+// The bare reduced-size decode of every file, nothing placed or written.
 double decodeFloor(const QStringList& files)
 {
     return seconds([&] {
-        for (const QString& path : files) {
-            QImageReader reader(path);
-            reader.setAutoTransform(true);
-            const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-            const QSize stored = reader.size();
-            const auto thumb = ThumbnailSize(turned ? stored.transposed() : stored, 200, 200);
-            if (thumb)
-                reader.setScaledSize(turned ? thumb->transposed() : *thumb);
-            if (reader.read().isNull())
+        for (const QString& path : files)
+            if (!DecodeThumbnail(path, 200, 200).decoded)
                 std::fprintf(stderr, "floor could not decode %s\n", qPrintable(path));
-        }
     });
 }
 

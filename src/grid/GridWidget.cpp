@@ -238,7 +238,6 @@ void GridWidget::updateCells(const CellRect& cells)
         viewport()->update(visible);
 }
 
-
 void GridWidget::updateScrollBars()
 {
     m_knownRows = Rows();

@@ -6,11 +6,11 @@
 #include <QCache>
 #include <QFont>
 
+class QPainter;
+
 // The wall on screen: paints the cell store and turns mouse and keys into
 // the grid's events. Cells are square and uniform; lengths that callers set
 // or read are twips. Scrolling counts whole cells, so any size scrolls.
-class QPainter;
-
 class GridWidget : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -111,7 +111,10 @@ private:
         int width;
         int height;
         bool operator==(const ScaledKey&) const = default;
-        friend size_t qHash(const ScaledKey& key, size_t seed) { return qHashMulti(seed, key.picture, key.width, key.height); }
+        friend size_t qHash(const ScaledKey& key, size_t seed)
+        {
+            return qHashMulti(seed, key.picture, key.width, key.height);
+        }
     };
 
     CellStore m_cells;
