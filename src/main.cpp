@@ -1,4 +1,4 @@
-#include "shell/MainModule.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv)
 {

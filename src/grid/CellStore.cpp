@@ -206,6 +206,29 @@ void CellStore::setCellPictureAlignment(int row, int col, int alignment)
     write(row, col, [&](Cell& c) { c.pictureAlignment = alignment; });
 }
 
+void CellStore::setImage(int row, int col, const QImage& picture, const QString& path)
+{
+    const QImage kept = stored(picture);
+    write(row, col, [&](Cell& c) {
+        c.picture = kept;
+        c.data = path;
+    });
+}
+
+void CellStore::clearImage(int row, int col)
+{
+    write(row, col, [](Cell& c) {
+        c.picture = QImage();
+        c.data = QString();
+    });
+}
+
+bool CellStore::holdsImage(int row, int col) const
+{
+    const Cell* cell = find(row, col);
+    return cell && !isEmptyData(cell->data);
+}
+
 void CellStore::setCellPicture(const CellRect& rect, const QImage& picture)
 {
     const QImage kept = stored(picture);

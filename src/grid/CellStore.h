@@ -70,6 +70,14 @@ public:
     void setCellBackColor(int row, int col, const QColor& color);
     void setCellPictureAlignment(int row, int col, int alignment);
 
+    // An image into a cell: its picture and its path, in one change. The
+    // cell's text and colours stay.
+    void setImage(int row, int col, const QImage& picture, const QString& path);
+    // Takes the image out of a cell: no picture, no path; text and colours stay.
+    void clearImage(int row, int col);
+    // The cell shows an image or hides one: its data slot is not empty.
+    bool holdsImage(int row, int col) const;
+
     // Rectangle forms. Writing a default value visits only occupied cells;
     // any other value visits every cell of the rectangle.
     void setCellPicture(const CellRect& rect, const QImage& picture);

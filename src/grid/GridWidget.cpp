@@ -58,7 +58,7 @@ int shiftOf(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
-GridWidget::GridWidget(QWidget* parent) : QAbstractScrollArea(parent)
+GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(parent), m_cells(cells)
 {
     setObjectName(QStringLiteral("fg"));
     setFocusPolicy(Qt::StrongFocus);
@@ -74,6 +74,11 @@ GridWidget::GridWidget(QWidget* parent) : QAbstractScrollArea(parent)
     m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
     m_scaled.setMaxCost(ScaledCacheBytes);
     updateScrollBars();
+}
+
+GridWidget::~GridWidget()
+{
+    m_cells.setChangeListener({});
 }
 
 double GridWidget::cellWidthPx() const

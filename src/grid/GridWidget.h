@@ -8,9 +8,10 @@
 
 class QPainter;
 
-// The wall on screen: paints the cell store and turns mouse and keys into
-// the grid's events. Cells are square and uniform; lengths that callers set
-// or read are twips. Scrolling counts whole cells, so any size scrolls.
+// The wall on screen: paints a cell store that it does not own and turns
+// mouse and keys into the grid's events. Cells are square and uniform;
+// lengths that callers set or read are twips. Scrolling counts whole cells,
+// so any size scrolls.
 class GridWidget : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -20,14 +21,9 @@ public:
     enum Button { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
     enum ShiftState { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
 
-    explicit GridWidget(QWidget* parent = nullptr);
-
-    CellStore& cells() { return m_cells; }
-    const CellStore& cells() const { return m_cells; }
-    int Rows() const { return m_cells.Rows(); }
-    int Cols() const { return m_cells.Cols(); }
-    void setRows(int rows) { m_cells.setRows(rows); }
-    void setCols(int cols) { m_cells.setCols(cols); }
+    // The store must outlive the widget.
+    explicit GridWidget(CellStore& cells, QWidget* parent = nullptr);
+    ~GridWidget() override;
 
     // The current cell; -1 when there is none.
     int Row() const { return m_row; }
@@ -56,8 +52,6 @@ public:
     bool isRedrawing() const { return m_redraw; }
     void GridLines(bool on);
     bool hasGridLines() const { return m_gridLines; }
-    int PictureType() const { return m_cells.PictureType(); }
-    void setPictureType(int type) { m_cells.setPictureType(type); }
 
     void Select(int row, int col);
     // (row1, col1) becomes the current cell, (row2, col2) the far corner.
@@ -117,7 +111,10 @@ private:
         }
     };
 
-    CellStore m_cells;
+    int Rows() const { return m_cells.Rows(); }
+    int Cols() const { return m_cells.Cols(); }
+
+    CellStore& m_cells;
     QCache<ScaledKey, QImage> m_scaled;
     QFont m_textFont;
     // The current cell, and the other corner of the selection, which moves

@@ -1,13 +1,8 @@
 #include "shell/MainModule.h"
 
 #include "Version.h"
-#include "shell/Utilities.h"
-#include "ui/frmMain.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
-
-#include <memory>
+#include <QCoreApplication>
 
 QString AppTitle = QStringLiteral("Pavisto");
 QString TempPath;
@@ -31,31 +26,4 @@ QString CriticalErrorText(const AppError& error)
 QString HelpPagePath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/folder-access.html");
-}
-
-int Main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    std::unique_ptr<QTemporaryDir> scratch;
-    std::unique_ptr<frmMain> mainWindow;
-    try {
-        ShowBusyPointer();
-        AppTitle = BuildAppTitle();
-        // A folder of this run's own, so no other user or running copy can
-        // read or replace the thumbnail scratch file.
-        scratch = std::make_unique<QTemporaryDir>(GetTempFolder() + QStringLiteral("pavisto-XXXXXX"));
-        if (!scratch->isValid())
-            throw AppError(ErrorNumber::PathFileAccess, scratch->errorString());
-        TempPath = scratch->path();
-        if (!TempPath.endsWith(QLatin1Char('/')))
-            TempPath.append(QLatin1Char('/'));
-        mainWindow = std::make_unique<frmMain>();
-        mainWindow->show();
-        ShowDefaultPointer();
-    } catch (...) {
-        ShowDefaultPointer();
-        MsgBox(CriticalErrorText(AppError::current()), MsgIcon::Critical);
-        return 1;
-    }
-    return app.exec();
 }

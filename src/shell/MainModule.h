@@ -15,5 +15,3 @@ QString BuildAppTitle();
 QString CriticalErrorText(const AppError& error);
 // The page that explains folder permissions, shipped beside the program.
 QString HelpPagePath();
-// The program's entry: start-up, the main window, its message loop.
-int Main(int argc, char** argv);

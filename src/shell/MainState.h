@@ -33,6 +33,12 @@ struct MainState {
     bool StopSlideshow = false;
     bool ResetArmed = false;
 
+    // Menu states that outlast a command. "Stop Loading" is shown while a
+    // load runs and takes clicks once the load has started its work; the
+    // slideshow is offered from the end of the first load on.
+    bool StopEnabled = false;
+    bool SlideshowReady = false;
+
     // Thumbnail hand-off: the caller loads the image itself rather than the
     // scaled copy. Meaningful right after a successful MakeThumbnail.
     bool UseFullImage = false;

@@ -1,13 +1,11 @@
 #include "ui/frmMain.h"
 
 #include "grid/GridWidget.h"
-#include "grid/Loading.h"
-#include "grid/PreviewHandoff.h"
+#include "load/Loading.h"
 #include "shell/Caption.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "ui/frmAbout.h"
-#include "view/frmPreview.h"
 #include "wall/FileOperations.h"
 
 #include <QApplication>
@@ -16,7 +14,11 @@
 
 namespace {
 
-enum MenuFlag { Hidden = 1, Disabled = 2 };
+// Hidden: not shown at start. RefusedWhileLoading: the command does nothing
+// while a load runs (a second load would share the first one's fill
+// position and flags). The states that change as the program runs are set
+// by setMenuStates.
+enum MenuFlag { Hidden = 1, RefusedWhileLoading = 2 };
 
 // The menus in menu-bar order. A top-level entry without a parent is either
 // a menu (when items follow naming it) or a command on the bar itself.
@@ -32,7 +34,8 @@ struct MenuEntry {
 
 const MenuEntry MenuTable[] = {
     {&frmMain::mnuFile, "mnuFile", "File", nullptr, {}, 0, nullptr},
-    {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, 0, mnuAddFiles_Click},
+    {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, RefusedWhileLoading,
+     [](frmMain& w) { mnuAddFiles_Click(w.commands()); }},
     {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, 0, nullptr},
     {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, 0, nullptr},
     {&frmMain::mnuSplit3, "mnuSplit3", "-", "mnuFile", {}, 0, nullptr},
@@ -44,11 +47,11 @@ const MenuEntry MenuTable[] = {
      nullptr},
     {&frmMain::mnuShowAll, "mnuShowAll", "Show All", "mnuTools", {}, 0, nullptr},
     {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {}, 0, nullptr},
-    {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_S),
-     Disabled, nullptr},
+    {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_S), 0,
+     nullptr},
     {&frmMain::mnuSplit2, "mnuSplit2", "-", "mnuTools", {}, 0, nullptr},
     {&frmMain::mnuAbout, "mnuAbout", "About", "mnuTools", {}, 0, [](frmMain& w) { w.mnuAbout_Click(); }},
-    {&frmMain::mnuStop, "mnuStop", "Stop Loading", nullptr, {}, Hidden | Disabled, mnuStop_Click},
+    {&frmMain::mnuStop, "mnuStop", "Stop Loading", nullptr, {}, 0, [](frmMain& w) { mnuStop_Click(w.commands()); }},
     {&frmMain::mnuZoomIn, "mnuZoomIn", " + ", nullptr, {}, 0, nullptr},
     {&frmMain::mnuZoomOut, "mnuZoomOut", " - ", nullptr, {}, 0, nullptr},
     {&frmMain::mnuRight, "mnuRight", "", nullptr, {}, Hidden, nullptr},
@@ -59,8 +62,8 @@ const MenuEntry MenuTable[] = {
     {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuAddImagesFromHere, "mnuAddImagesFromHere", "Add Images From Here", "mnuRight", {}, 0,
-     mnuAddImagesFromHere_Click},
+    {&frmMain::mnuAddImagesFromHere, "mnuAddImagesFromHere", "Add Images From Here", "mnuRight", {},
+     RefusedWhileLoading, [](frmMain& w) { mnuAddImagesFromHere_Click(w.commands()); }},
     {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuSplit1, "mnuSplit1", "-", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightDelete, "mnuRightDelete", "Delete", "mnuRight", {}, 0, nullptr},
@@ -76,19 +79,24 @@ bool hasItems(const char* menuName)
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent), m_fg(new GridWidget(m_cells, this)),
+      m_commands{m_state, m_cells, *m_fg, m_thumbnails, *this}, m_preview(*this, m_state, m_cells, *m_fg)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pavisto"));
     resize(1024, 720);
-    m_fg = new GridWidget(this);
     setCentralWidget(m_fg);
     buildMenus();
+    connect(&m_preview, &PreviewHandoff::deleteRequested, this,
+            [this](const QString& path, int r, int c) { DeleteShownFile(m_commands, path, r, c); });
     Form_Load();
 }
 
 frmMain::~frmMain()
 {
+    // The grid shows cells that are members of this window: it goes first.
+    delete m_fg;
     if (MainFormRef == this)
         MainFormRef = nullptr;
 }
@@ -113,9 +121,11 @@ void frmMain::buildMenus()
         action->setObjectName(QString::fromUtf8(entry.name));
         action->setShortcut(entry.shortcut);
         action->setVisible(!(entry.flags & Hidden));
-        action->setEnabled(!(entry.flags & Disabled));
         if (entry.onClick)
-            connect(action, &QAction::triggered, this, [this, onClick = entry.onClick] { onClick(*this); });
+            connect(action, &QAction::triggered, this, [this, &entry] {
+                if (!((entry.flags & RefusedWhileLoading) && m_state.IsLoading))
+                    entry.onClick(*this);
+            });
         this->*entry.item = action;
     }
     m_rightMenu = menus.value(QStringLiteral("mnuRight"));
@@ -126,24 +136,66 @@ void frmMain::Form_Load()
     m_state.IsLoading = true;
     MainFormRef = this;
     RunReported(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), [this] {
-        GridWidget& grid = fg();
-        grid.Redraw(false);
-        grid.setCols(m_state.GridCols);
-        grid.setRows(m_state.GridRows);
-        grid.cells().setCellPictureAlignment(grid.cells().wholeGrid(), Cell::StretchAlignment);
-        grid.setPictureType(CellStore::Monochrome);
-        grid.Redraw(true);
+        m_fg->Redraw(false);
+        m_cells.setCols(m_state.GridCols);
+        m_cells.setRows(m_state.GridRows);
+        m_cells.setCellPictureAlignment(m_cells.wholeGrid(), Cell::StretchAlignment);
+        m_cells.setPictureType(CellStore::Monochrome);
+        m_fg->Redraw(true);
         UpdateCaption();
     });
     m_state.IsLoading = false;
+    setMenuStates();
 }
 
 void frmMain::UpdateCaption()
 {
     SkipErrors([this] {
-        const GridWidget& grid = fg();
-        setWindowTitle(CaptionText(m_state, grid.Row(), grid.Col(), grid.cells().CellData(grid.Row(), grid.Col())));
+        setWindowTitle(CaptionText(m_state, m_fg->Row(), m_fg->Col(), m_cells.CellData(m_fg->Row(), m_fg->Col())));
     });
+}
+
+void frmMain::setTitle(const QString& title)
+{
+    setWindowTitle(title);
+}
+
+void frmMain::PreviewCurrentCell()
+{
+    m_preview.PreviewCurrentCell();
+}
+
+void frmMain::hidePreview()
+{
+    m_preview.hide();
+}
+
+void frmMain::resetPreview()
+{
+    m_preview.reset();
+}
+
+void frmMain::setMenuStates()
+{
+    mnuStop->setVisible(m_state.IsLoading);
+    mnuStop->setEnabled(m_state.IsLoading && m_state.StopEnabled);
+    mnuSlideshow->setEnabled(!m_state.IsLoading && m_state.SlideshowReady);
+}
+
+bool frmMain::isShown() const
+{
+    return isVisible();
+}
+
+void frmMain::bringToFront()
+{
+    raise();
+    activateWindow();
+}
+
+void frmMain::endProgram()
+{
+    QCoreApplication::quit();
 }
 
 QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
@@ -160,19 +212,7 @@ QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const
 
 void frmMain::DeleteFile(int r, int c)
 {
-    DeleteCellFile(*this, r, c);
-}
-
-frmPreview& frmMain::preview()
-{
-    if (!m_preview)
-        m_preview = new frmPreview(this);
-    return *m_preview;
-}
-
-frmPreview* frmMain::previewIfOpen() const
-{
-    return m_preview;
+    ::DeleteFile(m_commands, r, c);
 }
 
 void frmMain::closeOtherWindows()
@@ -199,7 +239,7 @@ void frmMain::mnuExit_Click()
     close();
     // Operations suspended in a yield see the flags that close set and
     // unwind at once; the event loop then ends.
-    QCoreApplication::quit();
+    endProgram();
 }
 
 void frmMain::mnuAbout_Click()

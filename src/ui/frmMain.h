@@ -1,7 +1,10 @@
 #pragma once
 
-#include "grid/Thumbnail.h"
+#include "grid/CellStore.h"
+#include "image/ThumbnailMaker.h"
+#include "shell/CommandContext.h"
 #include "shell/MainState.h"
+#include "view/PreviewHandoff.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -9,20 +12,21 @@
 class GridWidget;
 class QAction;
 class QMenu;
-class frmPreview;
 class frmAbout;
 
-// The main window: the wall, its menus and the settings every command
-// shares. Commands live with their subsystems and take this window.
-class frmMain : public QMainWindow {
+// The main window: owns the wall's cells, the grid that shows them and the
+// settings every command shares, builds the menus from one table and wires
+// each item to its command. Commands are given the window's small port.
+class frmMain : public QMainWindow, public MainWindowPort {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
     MainState& state() { return m_state; }
+    CellStore& cells() { return m_cells; }
     GridWidget& fg() { return *m_fg; }
-    Thumbnailer& thumbnails() { return m_thumbnails; }
+    CommandContext& commands() { return m_commands; }
 
     // Menu items, each a QAction named like its field.
     QAction* mnuFile = nullptr;
@@ -58,16 +62,23 @@ public:
     // The grid's popup menu.
     QMenu* rightMenu() const { return m_rightMenu; }
 
-    void UpdateCaption();
     // The file open or save dialog; "" when cancelled. A filter of
     // "Desc|pattern|…" pairs; empty means wall files.
     QString SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
                        const QString& sFile = {});
     void DeleteFile(int r, int c);
+    frmPreview* previewIfOpen() const { return m_preview.previewIfOpen(); }
 
-    // The preview window, created and placed on first use.
-    frmPreview& preview();
-    frmPreview* previewIfOpen() const;
+    // What commands ask of the window.
+    void UpdateCaption() override;
+    void setTitle(const QString& title) override;
+    void PreviewCurrentCell() override;
+    void hidePreview() override;
+    void resetPreview() override;
+    void setMenuStates() override;
+    bool isShown() const override;
+    void bringToFront() override;
+    void endProgram() override;
 
     void mnuExit_Click();
     void mnuAbout_Click();
@@ -81,9 +92,11 @@ private:
     void closeOtherWindows();
 
     MainState m_state;
-    GridWidget* m_fg = nullptr;
+    CellStore m_cells;
     Thumbnailer m_thumbnails{m_state};
+    GridWidget* m_fg;
+    CommandContext m_commands;
+    PreviewHandoff m_preview;
     QMenu* m_rightMenu = nullptr;
-    QPointer<frmPreview> m_preview;
     QPointer<frmAbout> m_about;
 };

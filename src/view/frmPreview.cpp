@@ -1,10 +1,11 @@
 #include "view/frmPreview.h"
 
-#include "grid/Thumbnail.h"
+#include "image/Decode.h"
+#include "shell/MainState.h"
 #include "shell/Twips.h"
 #include "shell/Utilities.h"
-#include "ui/frmMain.h"
 
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -50,8 +51,8 @@ void PreviewPicture::mousePressEvent(QMouseEvent*)
     SkipErrors([this] { DragForm(window()); });
 }
 
-frmPreview::frmPreview(frmMain* owner)
-    : QWidget(owner, Qt::Tool), m_main(*owner), m_picture1(new PreviewPicture(this))
+frmPreview::frmPreview(QMainWindow* owner, const MainState& state)
+    : QWidget(owner, Qt::Tool), m_owner(*owner), m_state(state), m_picture1(new PreviewPicture(this))
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -76,11 +77,13 @@ frmPreview::frmPreview(frmMain* owner)
     m_sharpen.setInterval(150);
     connect(&m_sharpen, &QTimer::timeout, this, &frmPreview::sharpen);
 
-    // Placed once, over the lower right of the main window.
+    // Placed once, over the lower right of the main window. Its client
+    // height is what the wall fills, the menu bar not included.
     resize(px(ClientWidthTwips), px(ClientHeightTwips));
     SkipErrors([this] {
-        const QRect mainFrame = m_main.frameGeometry();
-        const int top = mainFrame.top() + m_main.height() - height() + px(BelowTwips);
+        const QRect mainFrame = m_owner.frameGeometry();
+        const int clientHeight = m_owner.centralWidget() ? m_owner.centralWidget()->height() : m_owner.height();
+        const int top = mainFrame.top() + clientHeight - height() + px(BelowTwips);
         const int left = mainFrame.left() + mainFrame.width() - width() - px(RightInsetTwips);
         move(left, top);
     });
@@ -115,7 +118,7 @@ void frmPreview::sharpen()
 
 void frmPreview::Display(const QString& sPath, int r, int c)
 {
-    if (m_main.state().HidePreview)
+    if (m_state.HidePreview)
         return;
     m_previewPath = sPath;
     m_previewRow = r;
@@ -132,8 +135,8 @@ void frmPreview::Display(const QString& sPath, int r, int c)
     }
     show();
     // The grid keeps the keyboard while the preview floats above it.
-    m_main.raise();
-    m_main.activateWindow();
+    m_owner.raise();
+    m_owner.activateWindow();
 }
 
 void frmPreview::cmd_Click(int index)
@@ -143,7 +146,7 @@ void frmPreview::cmd_Click(int index)
             if (FileExists(m_previewPath))
                 ShellOpenFile(m_previewPath);
         } else {
-            m_main.DeleteFile(m_previewRow, m_previewCol);
+            emit deleteRequested(m_previewPath, m_previewRow, m_previewCol);
         }
     });
 }

@@ -4,8 +4,9 @@
 #include <QTimer>
 #include <QWidget>
 
-class frmMain;
+class QMainWindow;
 class QPushButton;
+struct MainState;
 
 // The picture of the preview: stretched to its whole rectangle; pressing
 // it moves the window.
@@ -25,11 +26,12 @@ private:
 };
 
 // The floating window that shows the current cell's image large, with
-// "Open" and "Delete" buttons over its lower left.
+// "Open" and "Delete" buttons over its lower left. Its owner keeps it above
+// the main window.
 class frmPreview : public QWidget {
     Q_OBJECT
 public:
-    explicit frmPreview(frmMain* owner);
+    frmPreview(QMainWindow* owner, const MainState& state);
 
     // Shows the image of cell (r, c). Throws when the file cannot be read;
     // the caption and fields are set by then.
@@ -43,6 +45,10 @@ public:
 
     void cmd_Click(int index);
 
+signals:
+    // "Delete" pressed for the file shown, which stood in cell (r, c).
+    void deleteRequested(const QString& path, int r, int c);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -50,7 +56,8 @@ private:
     QSize decodeBound() const;
     void sharpen();
 
-    frmMain& m_main;
+    QMainWindow& m_owner;
+    const MainState& m_state;
     PreviewPicture* m_picture1;
     QPushButton* m_cmd[2];
     QString m_previewPath;

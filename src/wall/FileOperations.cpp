@@ -1,27 +1,34 @@
 #include "wall/FileOperations.h"
 
-#include "grid/GridWidget.h"
-#include "grid/PreviewHandoff.h"
+#include "grid/CellStore.h"
+#include "shell/CommandContext.h"
+#include "shell/MainState.h"
 #include "shell/Utilities.h"
-#include "ui/frmMain.h"
 
 #include <QFile>
 
-void DeleteCellFile(frmMain& w, int r, int c)
+void DeleteFile(CommandContext& ctx, int r, int c)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("DeleteFile"), [&] {
-        MainState& s = w.state();
-        CellStore& cells = w.fg().cells();
-        s.StopSlideshow = true;
-        const QString path = cells.CellData(r, c);
+        ctx.state.StopSlideshow = true;
+        const QString path = ctx.cells.CellData(r, c);
         if (FileExists(path)) {
             QFile file(path);
             if (!file.remove())
                 throw AppError(ErrorNumber::PathFileAccess, file.errorString());
-            --s.ImageCount;
+            --ctx.state.ImageCount;
         }
-        cells.setCellPicture(r, c, QImage());
-        cells.setCellData(r, c, QString());
-        PreviewCurrentCell(w);
+        ctx.cells.clearImage(r, c);
+        ctx.window.PreviewCurrentCell();
     });
+}
+
+void DeleteShownFile(CommandContext& ctx, const QString& shownPath, int r, int c)
+{
+    QString inCell;
+    SkipErrors([&] { inCell = ctx.cells.CellData(r, c); });
+    if (!shownPath.isEmpty() && inCell == shownPath)
+        DeleteFile(ctx, r, c);
+    else
+        ctx.window.PreviewCurrentCell();
 }

@@ -1,7 +1,14 @@
 #pragma once
 
-class frmMain;
+#include <QString>
 
-// Deletes the file of one cell at once, without asking, empties the cell
-// and hands the current cell to the preview again.
-void DeleteCellFile(frmMain& w, int r, int c);
+struct CommandContext;
+
+// Deletes the file of one cell at once, without asking, takes the image out
+// of the cell and hands the current cell to the preview again.
+void DeleteFile(CommandContext& ctx, int r, int c);
+
+// The preview's "Delete": only the file the preview showed goes. When cell
+// (r, c) no longer holds it (the wall was rearranged meanwhile) nothing is
+// deleted and the preview shows the current cell again.
+void DeleteShownFile(CommandContext& ctx, const QString& shownPath, int r, int c);

@@ -63,6 +63,22 @@ TEST(CellStore, DataSlotHoldsAPathOrAPictureAndMonochromeKeepsGrey)
     EXPECT_EQ(s.CellPicture(1, 1).pixelColor(0, 0), QColor(Qt::red));
 }
 
+TEST(CellStore, AnImageComesAndGoesWithItsPathInOneChangeAndLeavesTheText)
+{
+    CellStore s(3, 3);
+    QList<QPair<int, int>> changes;
+    s.setChangeListener([&](const CellRect& r) { changes.append({r.row1, r.col1}); });
+    s.setCellText(1, 2, "note");
+    EXPECT_FALSE(s.holdsImage(1, 2));
+    s.setImage(1, 2, QImage(4, 4, QImage::Format_RGB32), "/p/a.jpg");
+    EXPECT_TRUE(s.holdsImage(1, 2) && s.CellData(1, 2) == "/p/a.jpg" && !s.CellPicture(1, 2).isNull());
+    s.setCellData(0, 0, QImage(4, 4, QImage::Format_RGB32));  // a hidden image is an image too
+    EXPECT_TRUE(s.holdsImage(0, 0));
+    s.clearImage(1, 2);
+    EXPECT_TRUE(!s.holdsImage(1, 2) && s.CellPicture(1, 2).isNull() && s.CellText(1, 2) == "note");
+    EXPECT_EQ(changes, (QList<QPair<int, int>>{{1, 2}, {1, 2}, {0, 0}, {1, 2}}));
+}
+
 TEST(CellStore, HugeGridCostsOnlyItsOccupiedCells)
 {
     CellStore s(100'000, 100'000);

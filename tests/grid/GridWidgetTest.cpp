@@ -8,10 +8,13 @@ namespace {
 constexpr int Px = 7;  // 105 twips
 QPoint at(int row, int col) { return {col * Px + 3, row * Px + 3}; }
 
-struct Shown : GridWidget {
-    Shown()
+struct Wall {
+    CellStore cells{100, 100};
+};
+struct Shown : Wall, GridWidget {
+    Shown() : GridWidget(cells)
     {
-        setRows(100), setCols(100), resize(300, 200), show();
+        resize(300, 200), show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(this));
     }
     QList<int> state() const  // the current cell, then the selection
@@ -74,8 +77,8 @@ TEST(GridWidget, RedrawSuspendsPaintingAndPicturesFillTheirCells)
     EXPECT_FALSE(fg.viewport()->updatesEnabled());
     QImage red(20, 20, QImage::Format_RGB32);
     red.fill(Qt::red);
-    fg.setPictureType(CellStore::Colour);
-    fg.cells().setCellPicture(0, 0, red);
+    fg.cells.setPictureType(CellStore::Colour);
+    fg.cells.setCellPicture(0, 0, red);
     fg.Select(5, 5);
     QTest::qWait(50);
     EXPECT_EQ(counter.paints, 0);
@@ -87,6 +90,6 @@ TEST(GridWidget, RedrawSuspendsPaintingAndPicturesFillTheirCells)
     // A new picture in the cell is drawn, not a copy of the old one.
     QImage blue = red.copy();
     blue.fill(Qt::blue);
-    fg.cells().setCellPicture(0, 0, blue);
+    fg.cells.setCellPicture(0, 0, blue);
     EXPECT_EQ(fg.viewport()->grab().toImage().pixelColor(at(0, 0)), QColor(Qt::blue));
 }

@@ -5,18 +5,28 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 
 namespace TestImages {
+
+QByteArray encode(const QImage& image, bool progressive)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+}
 
 QByteArray jpeg(int width, int height, int orientation)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::blue);
     QPainter(&image).fillRect(0, 0, width / 2, height, Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    image.save(&buffer, "jpeg");
+    const QByteArray bytes = encode(image);
     return orientation == 1 ? bytes : withOrientation(bytes, orientation);
 }
 
@@ -30,10 +40,12 @@ QByteArray withOrientation(const QByteArray& jpeg, int orientation)
     return QByteArray(jpeg).insert(2, app1);  // right after SOI
 }
 
-QByteArray jpegClaiming(int width, int height)
+QByteArray jpegClaiming(int width, int height, bool progressive)
 {
-    QByteArray bytes = jpeg(16, 16);
-    const qsizetype sof = bytes.indexOf("\xFF\xC0");  // baseline start of frame
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray bytes = encode(image, progressive);
+    const qsizetype sof = bytes.indexOf(progressive ? "\xFF\xC2" : "\xFF\xC0");  // start of frame
     for (int i = 0; i < 4; ++i)
         bytes[sof + 5 + i] = char((i < 2 ? height : width) >> (i % 2 ? 0 : 8));
     return bytes;

@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 // Files for the picture tests, written into a folder the test owns.
 namespace TestImages {
 
+// A picture as JPEG bytes.
+QByteArray encode(const QImage& image, bool progressive = false);
 // A JPEG of the given stored size, left half red, right half blue; an
 // orientation of 2 to 8 adds an EXIF Orientation tag.
 QByteArray jpeg(int width, int height, int orientation = 1);
 // The same JPEG with an EXIF Orientation tag (1 to 8) right after its start.
 QByteArray withOrientation(const QByteArray& jpeg, int orientation);
 // A JPEG whose header claims width x height pixels but holds no such data.
-QByteArray jpegClaiming(int width, int height);
+QByteArray jpegClaiming(int width, int height, bool progressive = false);
 // Writes bytes at path, creating folders on the way.
 void write(const QString& path, const QByteArray& bytes);
 

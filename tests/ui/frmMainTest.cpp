@@ -1,13 +1,18 @@
 #include "grid/GridWidget.h"
 #include "shell/MainModule.h"
 #include "support/FakePlatform.h"
+#include "support/TestImages.h"
 #include "ui/frmMain.h"
 #include "view/frmPreview.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,7 +87,8 @@ TEST(MainWindow, StartsWithAnEmptyWallFillingTheClientArea)
         const int top = w.menuBar()->geometry().bottom() + 1;
         EXPECT_EQ(fg.geometry(), QRect(0, top, w.width(), w.height() - top));
     }
-    EXPECT_TRUE(fg.Cols() == 100 && fg.Rows() == 100 && fg.PictureType() == CellStore::Monochrome);
+    EXPECT_TRUE(w.cells().Cols() == 100 && w.cells().Rows() == 100
+                && w.cells().PictureType() == CellStore::Monochrome);
     EXPECT_EQ(w.windowTitle(),
               QString("Pavisto 1-1    [Zoom Level 0]   0 Images [10,000 cells]   Available memory: 4.00 GB"));
 }
@@ -90,9 +96,13 @@ TEST(MainWindow, StartsWithAnEmptyWallFillingTheClientArea)
 TEST(MainWindow, AboutIsOneModelessWindowAndClosingHidesStopsTheLoadAndClosesTheOthers)
 {
     FakePlatform platform;
+    QTemporaryDir dir;
     frmMain w;
     w.show();
-    QPointer<frmPreview> preview = &w.preview();
+    TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
+    w.cells().setCellData(0, 0, dir.filePath("a.jpg"));
+    w.PreviewCurrentCell();
+    QPointer<frmPreview> preview = w.previewIfOpen();
     w.mnuAbout->trigger();
     w.mnuAbout->trigger();
     const QList<QWidget*> abouts = w.findChildren<QWidget*>("frmAbout");
@@ -120,4 +130,45 @@ TEST(MainWindow, SelectFileConvertsTheFilterDefaultsToWallsAndReportsCancel)
         asked << r.title << r.filter << r.defaultExt << QString::number(r.save) << r.startName;
     EXPECT_EQ(asked, (QStringList{"Open Wall", "Wall Files (*.wall);;All Files (*)", "wall", "0", "start.wall",
                                   "Save As", "JPEG Images (*.jpg *.jpeg)", "jpg", "1", ""}));
+}
+
+TEST(MainWindow, ExitStopsEverythingAndClosesEveryWindow)
+{
+    FakePlatform platform;
+    frmMain w;
+    w.show();
+    w.mnuAbout->trigger();
+    w.mnuExit->trigger();
+    EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing);
+    EXPECT_FALSE(w.isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+}
+
+TEST(MainWindow, ThePreviewDeletesTheFileItShowsAndOnlyThat)
+{
+    FakePlatform platform;
+    QTemporaryDir dir;
+    frmMain w;
+    w.show();
+    QStringList paths;
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+        TestImages::write(paths.emplace_back(dir.filePath(name)), TestImages::jpeg(40, 30));
+        w.cells().setImage(0, paths.size() - 1, QImage(8, 8, QImage::Format_RGB32), paths.last());
+    }
+    w.state().ImageCount = 2;
+    w.PreviewCurrentCell();
+    QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
+    // The wall changed under the preview: cell (0, 0) now holds b.jpg.
+    w.cells().setImage(0, 0, QImage(8, 8, QImage::Format_RGB32), paths[1]);
+    w.cells().setImage(0, 1, QImage(8, 8, QImage::Format_RGB32), paths[0]);
+    erase->click();
+    EXPECT_TRUE(QFile::exists(paths[0]) && QFile::exists(paths[1]));
+    EXPECT_EQ(w.previewIfOpen()->windowTitle(), paths[1]);  // shown afresh
+    erase->click();
+    EXPECT_TRUE(QFile::exists(paths[0]) && !QFile::exists(paths[1]));
+    EXPECT_TRUE(w.cells().CellData(0, 0).isEmpty() && w.cells().CellPicture(0, 0).isNull());
+    EXPECT_EQ(w.state().ImageCount, 1);
+    EXPECT_FALSE(w.previewIfOpen()->isVisible());
+    EXPECT_TRUE(platform.messages.isEmpty());
 }

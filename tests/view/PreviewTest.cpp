@@ -1,37 +1,58 @@
+#include "grid/CellStore.h"
 #include "grid/GridWidget.h"
-#include "grid/PreviewHandoff.h"
+#include "shell/MainState.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
-#include "ui/frmMain.h"
+#include "view/PreviewHandoff.h"
 #include "view/frmPreview.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A shown main window whose cells point into a folder the test owns.
+// A shown window with a menu bar above a wall whose cells point into a
+// folder the test owns, and the hand-off that feeds its preview.
 struct PreviewFixture : ::testing::Test {
     FakePlatform platform;
     QTemporaryDir dir;
-    frmMain w;
+    MainState state;
+    CellStore cells{100, 100};
+    QMainWindow owner;
+    GridWidget* grid = new GridWidget(cells);
+    PreviewHandoff handoff{owner, state, cells, *grid};
 
-    PreviewFixture() { w.show(); }
+    PreviewFixture()
+    {
+        owner.setCentralWidget(grid);
+        owner.menuBar()->addMenu("File");
+        owner.resize(1024, 720);
+        owner.show();
+    }
     QString put(int row, int col, const QString& name, int width = 40, int height = 30)
     {
         const QString path = dir.filePath(name);
         TestImages::write(path, TestImages::jpeg(width, height));
-        w.fg().cells().setCellData(row, col, path);
+        cells.setCellData(row, col, path);
         return path;
     }
     frmPreview* previewCell(int row, int col)
     {
-        w.fg().Select(row, col);
-        PreviewCurrentCell(w);
-        return w.previewIfOpen();
+        grid->Select(row, col);
+        handoff.PreviewCurrentCell();
+        return handoff.previewIfOpen();
+    }
+    void closedByTheUser(frmPreview* preview)
+    {
+        preview->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(handoff.previewIfOpen(), nullptr);
     }
 };
 
@@ -53,48 +74,45 @@ TEST_F(PreviewFixture, ShownOnlyForACellWithAnExistingFileAndDecodedNoLargerThan
     EXPECT_FALSE(previewCell(0, 2)->isVisible());
     EXPECT_TRUE(platform.messages.isEmpty());
 
-    w.previewIfOpen()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    w.state().HidePreview = true;
+    closedByTheUser(handoff.previewIfOpen());
+    state.HidePreview = true;
     EXPECT_EQ(previewCell(0, 0), nullptr);
 }
 
-TEST_F(PreviewFixture, OpensAtTheLowerRightOfTheMainWindowEachTime)
+TEST_F(PreviewFixture, OpensAtTheLowerRightOfTheWallEachTime)
 {
     put(0, 0, "a.jpg");
-    w.move(30, 20);
-    // How far the preview's left edge plus its inner width stops short of the main window's outer right edge.
-    const auto rightInset = [&](const frmPreview* p) {
-        return w.frameGeometry().right() + 1 - (p->frameGeometry().left() + p->width());
+    owner.move(30, 20);
+    // Its inner right edge 650 twips (43 px) inside the main window's outer
+    // right edge; its inner bottom 200 twips (13 px) below the wall's.
+    const auto expected = [&](const frmPreview* p) {
+        const QRect frame = owner.frameGeometry();
+        return QPoint(frame.left() + frame.width() - p->width() - 43, frame.top() + grid->height() - p->height() + 13);
     };
     frmPreview* preview = previewCell(0, 0);
     ASSERT_NE(preview, nullptr);
+    ASSERT_LT(grid->height(), owner.height());  // the menu bar is not client area
+    EXPECT_EQ(preview->pos(), expected(preview));
     const QPoint first = preview->pos();
-    EXPECT_NEAR(rightInset(preview), 43, 1);
-    EXPECT_GT(preview->frameGeometry().bottom(), w.geometry().center().y());
     preview->move(0, 0);  // dragged away, then closed by the user
-    preview->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_EQ(w.previewIfOpen(), nullptr);
+    previewCell(0, 0);
+    EXPECT_EQ(preview->pos(), QPoint(0, 0));
+    closedByTheUser(preview);
     preview = previewCell(0, 0);
     EXPECT_EQ(preview->pos(), first);
-    EXPECT_NEAR(rightInset(preview), 43, 1);
 }
 
-TEST_F(PreviewFixture, OpenLaunchesTheFileWhileItExistsAndDeleteRemovesItWithoutAsking)
+TEST_F(PreviewFixture, OpenLaunchesTheFileWhileItExistsAndDeleteAsksForTheFileShown)
 {
     const QString path = put(2, 3, "a.jpg");
-    CellStore& cells = w.fg().cells();
-    cells.setCellPicture(2, 3, QImage(8, 8, QImage::Format_RGB32));
-    w.state().ImageCount = 4;
     frmPreview* preview = previewCell(2, 3);
+    QSignalSpy deletes(&handoff, &PreviewHandoff::deleteRequested);
     preview->findChild<QPushButton*>("cmd(0)")->click();
     EXPECT_EQ(platform.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
     preview->findChild<QPushButton*>("cmd(1)")->click();
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(w.state().ImageCount, 3);
-    EXPECT_TRUE(cells.CellPicture(2, 3).isNull() && cells.CellData(2, 3).isEmpty());
-    EXPECT_FALSE(w.previewIfOpen()->isVisible());
+    ASSERT_EQ(deletes.size(), 1);
+    EXPECT_EQ(deletes[0], (QList<QVariant>{path, 2, 3}));
+    QFile::remove(path);
     preview->cmd_Click(0);  // the file is gone
     EXPECT_EQ(platform.opened.size(), 1);
     EXPECT_TRUE(platform.messages.isEmpty());

@@ -1,9 +1,8 @@
-#include "grid/CellStore.h"
-#include "grid/FolderScan.h"
-#include "grid/ThumbnailPrefetcher.h"
-#include "shell/MainState.h"
+#include "image/DecodeAhead.h"
+#include "load/FolderScan.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
+#include "support/TestWall.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -14,32 +13,20 @@
 
 namespace {
 // A folder tree and a wall of rows x cols that a scan fills.
-struct Scan {
+struct Scan : TestWall {
     QTemporaryDir dir;
     QString root = dir.path();
     FakePlatform platform;
-    MainState state;
-    CellStore cells;
-    Thumbnailer thumbs{state};
-    QStringList titles;
-    FolderScan scan{state, cells, thumbs, [this](const QString& t) { titles.append(t); }};
+    FolderScan scan{ctx};
 
-    Scan(int rows, int cols) : cells(rows, cols) { state.GridRows = rows; state.GridCols = cols; }
+    Scan(int rows, int cols) : TestWall(rows, cols) {}
     QString put(const QString& name, const QByteArray& bytes = TestImages::jpeg(40, 30))
     {
         TestImages::write(root + '/' + name, bytes);
         return root + '/' + name;
     }
     void run() { scan.FindFile(root, true, false, 0, 0); }
-    QStringList wall() const  // the placed paths column by column
-    {
-        QStringList paths;
-        for (int c = 0; c < cells.Cols(); ++c)
-            for (int r = 0; r < cells.Rows(); ++r)
-                paths.append(cells.CellData(r, c));
-        paths.removeAll(QString());
-        return paths;
-    }
+    QStringList wall() const { return byColumn(); }
 };
 } // namespace
 
@@ -52,6 +39,7 @@ TEST(FolderScan, FillsColumnByColumnFilesFirstThenSubfoldersByName)
     EXPECT_EQ(s.wall(), expected);
     EXPECT_TRUE(s.cells.CellData(0, 1) == expected[3] && !s.cells.CellPicture(0, 1).isNull());
     EXPECT_TRUE(s.platform.messages.isEmpty());
+    EXPECT_EQ(s.state.ImageCount, 5);
     EXPECT_EQ(s.titles.value(0), "Searching for files. 1 Images found. Please wait...   Available memory: 4.00 GB   "
                                      + s.root);
 }
@@ -94,11 +82,9 @@ TEST(FolderScan, PlacesReadableJpegsOnlyEndsInLinkLoopsAndIsTheSameWhenPrefetchi
     EXPECT_EQ(s.wall(), expected);
 
     Scan ahead(10, 10);  // decoding on two workers in front of the scan
-    ThumbnailPrefetcher prefetcher(2);
-    ahead.root = s.root;
-    ahead.scan.setPrefetcher(&prefetcher);
-    ahead.thumbs.setPrefetcher(&prefetcher);
-    ahead.run();
+    DecodeAhead workers(2);
+    const UseReadyDecodes use(ahead.thumbnails, workers);
+    FolderScan(ahead.ctx, &workers).FindFile(s.root, true, false, 0, 0);
     EXPECT_EQ(ahead.wall(), expected);
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(ahead.cells.CellPicture(row, 0), s.cells.CellPicture(row, 0)) << row;
@@ -115,6 +101,7 @@ TEST(FolderScan, StopRequestAndLowMemoryEndTheLoadAfterTheFirstImage)
     EXPECT_TRUE(s.cells.occupiedCount() == 1 && s.platform.messages.isEmpty());
 
     s.state.StopLoading = false;
+    s.cells.Clear();  // as a fresh load does first
     s.platform.freeMemory = 100LL * 1024 * 1024;
     s.run();
     EXPECT_EQ(s.state.ImageCount, 1);
@@ -139,4 +126,34 @@ TEST(FolderScan, FolderThatCannotBeListedEndsTheLoadWithAReport)
     EXPECT_TRUE(s.platform.messages[0].text.startsWith(
         "An error has occurred in form: frmMain and procedure: FindFile\n\n" + sub + " (Pavisto)\nNumber: "));
     EXPECT_TRUE(s.state.StopLoading && s.cells.occupiedCount() == 0);
+}
+
+TEST(FolderScan, EntriesThatCannotBeExaminedArePassedOverAndTheLoadGoesOn)
+{
+    Scan s(10, 10);
+    const QStringList expected{s.put("a.jpg"), s.put("e.jpg"), s.put("sub/f.jpg")};
+    QDir().mkpath(s.root + "/gone");
+    ASSERT_TRUE(QFile::link(s.root + "/missing.jpg", s.root + "/b-dangling.jpg"));
+    ASSERT_TRUE(QFile::link(s.root + "/c-self.jpg", s.root + "/c-self.jpg"));
+    ASSERT_TRUE(QFile::link(s.root + "/gone", s.root + "/d-gone"));
+    ASSERT_TRUE(QFile::link(s.root + "/nowhere", s.root + "/sub/0-dangling.jpg"));
+    QDir(s.root + "/gone").removeRecursively();
+    s.run();
+    EXPECT_EQ(s.wall(), expected);
+    EXPECT_TRUE(s.platform.messages.isEmpty());
+    EXPECT_FALSE(s.state.StopLoading);
+}
+
+TEST(FolderScan, FromHereCountsEveryImageOfTheWallOnce)
+{
+    Scan s(4, 3);
+    s.cells.setImage(0, 0, QImage(4, 4, QImage::Format_RGB32), "/old/a.jpg");
+    s.cells.setImage(1, 0, QImage(4, 4, QImage::Format_RGB32), "/old/b.jpg");
+    s.cells.setCellText(2, 0, "text only");
+    s.state.ImageCount = 2;
+    const QStringList added{s.put("1.jpg"), s.put("2.jpg")};
+    s.scan.FindFile(s.root, true, true, 1, 0);
+    EXPECT_EQ(s.wall(), (QStringList{"/old/a.jpg", added[0], added[1]}));
+    EXPECT_EQ(s.state.ImageCount, 3);  // (1, 0) replaced, (2, 0) new
+    EXPECT_TRUE(s.titles.value(1).startsWith("Searching for files. 2 Images found"));
 }

@@ -3,22 +3,24 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <set>
 #include <utility>
 
-struct MainState;
-class CellStore;
-class Thumbnailer;
-class ThumbnailPrefetcher;
+struct CommandContext;
+class DecodeAhead;
 
 // One folder's entries as full paths, each list in case-insensitive name
-// order. Links are followed. Throws when the folder cannot be listed.
+// order. Links are followed; an entry that cannot be examined (a dangling
+// link, a link to itself) is left out. Throws when the folder cannot be
+// listed.
 struct FolderListing {
     QStringList files;
     QStringList folders;
 };
 FolderListing ListFolder(const QString& path);
+
+// Whether a folder can be listed and entered by this user.
+bool FolderIsReadable(const QString& path);
 
 // "jpg" or "jpeg" after the last dot, in any case.
 bool IsJpegName(const QString& fileName);
@@ -28,12 +30,9 @@ bool IsJpegName(const QString& fileName);
 // yield to the event loop after each placed image.
 class FolderScan {
 public:
-    using TitleSink = std::function<void(const QString&)>;
-
-    FolderScan(MainState& state, CellStore& cells, Thumbnailer& thumbnails, TitleSink setTitle);
-
-    // Workers decode the files of each listed folder ahead of placing.
-    void setPrefetcher(ThumbnailPrefetcher* prefetcher) { m_prefetcher = prefetcher; }
+    // Workers decode the files of each listed folder ahead of placing when
+    // `ahead` is given.
+    explicit FolderScan(CommandContext& ctx, DecodeAhead* ahead = nullptr);
 
     void FindFile(const QString& path, bool reset, bool fromHere, int startRow, int startCol);
 
@@ -43,11 +42,12 @@ private:
     bool gridFull() const;
     bool enterOnce(const QString& path);
 
-    MainState& m_state;
-    CellStore& m_cells;
-    Thumbnailer& m_thumbnails;
-    TitleSink m_setTitle;
-    ThumbnailPrefetcher* m_prefetcher = nullptr;
+    CommandContext& m_ctx;
+    DecodeAhead* m_ahead;
+    // Images this load placed: a load from the middle of the wall counts
+    // from 0 for its progress and for the full grid, while ImageCount keeps
+    // counting every image the wall holds.
+    int m_found = 0;
     // Folders this load has entered, by device and inode: a link that leads
     // back into the tree is not followed again.
     std::set<std::pair<unsigned long long, unsigned long long>> m_entered;

@@ -6,8 +6,7 @@
 
 #include <optional>
 
-struct MainState;
-class ThumbnailPrefetcher;
+class QIODevice;
 
 // Images whose stored size exceeds this are passed over before decoding:
 // the reader's own limit checks only the output, not the work of getting it.
@@ -30,27 +29,25 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
 // than its own size), upright; the caller stretches it as it likes.
 QImage DecodeForDisplay(const QString& path, QSize bound);
 
-// Makes cell pictures. A scaled thumbnail goes through "thumb.bmp" in the
-// scratch folder; an image that fits is taken as it is.
-class Thumbnailer {
+// What DecodeThumbnail will hold in memory for this file at these limits,
+// read from the header alone; 0 when the file will be refused unread.
+qint64 EstimatedDecodeBytes(const QString& path, int maxWidth, int maxHeight);
+
+// The frame of a JPEG file as its header describes it.
+struct JpegFrame {
+    QSize size;                 // stored orientation
+    bool progressive = false;
+    bool arithmetic = false;
+    bool wholeImageBuffer = false;  // libjpeg keeps every coefficient in memory
+    qint64 blocks = 0;              // 8 x 8 blocks of all components
+};
+// Reads the markers up to the first scan; nullopt for anything else.
+std::optional<JpegFrame> ReadJpegFrame(QIODevice& file);
+
+// Decodes made ahead of time, asked for in order by the thumbnail maker.
+class ReadyDecodes {
 public:
-    explicit Thumbnailer(MainState& state) : m_state(state) {}
-
-    // Sets UseFullImage; false when the file cannot be decoded or a stop
-    // was requested before a scaled copy was saved.
-    bool MakeThumbnail(const QString& path);
-    // MakeThumbnail followed by the load every caller does: the picture for
-    // the cell, or nullopt when MakeThumbnail refused the file. Throws when
-    // the picture cannot be loaded.
-    std::optional<QImage> CellPicture(const QString& path);
-
-    // Decodes made ahead by workers are used when they are there.
-    void setPrefetcher(ThumbnailPrefetcher* prefetcher) { m_prefetcher = prefetcher; }
-
-    static QString ThumbFile();
-
-private:
-    MainState& m_state;
-    ThumbnailPrefetcher* m_prefetcher = nullptr;
-    QImage m_picImage;  // the source, kept when it is used whole
+    virtual ~ReadyDecodes() = default;
+    // The decode of a file that was queued for it, nullopt for any other.
+    virtual std::optional<DecodedThumbnail> take(const QString& path, int maxWidth, int maxHeight) = 0;
 };

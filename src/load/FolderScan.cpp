@@ -1,9 +1,10 @@
-#include "grid/FolderScan.h"
+#include "load/FolderScan.h"
 
 #include "grid/CellStore.h"
-#include "grid/Thumbnail.h"
-#include "grid/ThumbnailPrefetcher.h"
+#include "image/DecodeAhead.h"
+#include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
+#include "shell/CommandContext.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
@@ -12,6 +13,8 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -41,8 +44,16 @@ FolderListing ListFolder(const QString& path)
         throw AppError(ErrorNumber::PathFileAccess, QString::fromLocal8Bit(std::strerror(errno)));
     const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     FolderListing listing;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
+    for (;;) {
+        // Only readdir's own failure ends the listing; a failed stat of an
+        // entry below leaves errno set too.
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                throw AppError(ErrorNumber::PathFileAccess, QString::fromLocal8Bit(std::strerror(errno)));
+            break;
+        }
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
@@ -58,11 +69,19 @@ FolderListing ListFolder(const QString& path)
         else if (type == DT_DIR)
             listing.folders.append(prefix + QFile::decodeName(name));
     }
-    if (errno != 0)
-        throw AppError(ErrorNumber::PathFileAccess, QString::fromLocal8Bit(std::strerror(errno)));
     sortByName(listing.files);
     sortByName(listing.folders);
     return listing;
+}
+
+bool FolderIsReadable(const QString& path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return ::access(encoded.constData(), R_OK | X_OK) == 0;
 }
 
 bool IsJpegName(const QString& fileName)
@@ -74,16 +93,13 @@ bool IsJpegName(const QString& fileName)
     return extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
 }
 
-FolderScan::FolderScan(MainState& state, CellStore& cells, Thumbnailer& thumbnails, TitleSink setTitle)
-    : m_state(state), m_cells(cells), m_thumbnails(thumbnails), m_setTitle(std::move(setTitle))
-{
-}
+FolderScan::FolderScan(CommandContext& ctx, DecodeAhead* ahead) : m_ctx(ctx), m_ahead(ahead) {}
 
 bool FolderScan::gridFull() const
 {
     // The right edge ends a load that started in the middle of the grid.
-    return qint64(m_state.ImageCount) >= qint64(m_state.GridCols) * m_state.GridRows
-           || m_state.NextCell.Col >= m_cells.Cols();
+    return qint64(m_found) >= qint64(m_ctx.state.GridCols) * m_ctx.state.GridRows
+           || m_ctx.state.NextCell.Col >= m_ctx.cells.Cols();
 }
 
 bool FolderScan::enterOnce(const QString& path)
@@ -96,13 +112,16 @@ bool FolderScan::enterOnce(const QString& path)
 
 void FolderScan::FindFile(const QString& path, bool reset, bool fromHere, int startRow, int startCol)
 {
+    MainState& s = m_ctx.state;
     if (fromHere) {
-        m_state.NextCell = {startCol, startRow, startRow};
-        m_state.ImageCount = 0;
+        // The wall keeps its other images, and ImageCount with them.
+        s.NextCell = {startCol, startRow, startRow};
+        m_found = 0;
         m_entered.clear();
     } else if (reset) {
-        m_state.NextCell = {0, 0, 0};
-        m_state.ImageCount = 0;
+        s.NextCell = {0, 0, 0};
+        s.ImageCount = 0;
+        m_found = 0;
         m_entered.clear();
     }
     if (!enterOnce(path))
@@ -115,7 +134,7 @@ void FolderScan::FindFile(const QString& path, bool reset, bool fromHere, int st
             MsgBox(OutOfMemoryText, MsgIcon::Exclamation);
         else
             ReportError(QStringLiteral("frmMain"), QStringLiteral("FindFile\n\n") + path, error);
-        m_state.StopLoading = true;
+        s.StopLoading = true;
     }
 }
 
@@ -126,22 +145,23 @@ void FolderScan::scanFolder(const QString& path)
     for (const QString& file : listing.files)
         if (IsJpegName(FileNameFromPath(file)))
             images.append(file);
-    if (m_prefetcher && !gridFull())
-        m_prefetcher->enqueue(images, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight);
+    const MainState& s = m_ctx.state;
+    if (m_ahead && !gridFull())
+        m_ahead->enqueue(images, s.ThumbMaxWidth, s.ThumbMaxHeight);
 
     for (const QString& file : images) {
         if (placeImage(file, path))
             return;
-        if (m_state.StopLoading)
+        if (s.StopLoading)
             return;
     }
-    if (m_state.StopLoading || gridFull())
+    if (s.StopLoading || gridFull())
         return;
     for (const QString& folder : listing.folders) {
         QCoreApplication::processEvents();
         if (FolderExists(folder))
             FindFile(folder, false, false, 0, 0);
-        if (m_state.StopLoading || gridFull())
+        if (s.StopLoading || gridFull())
             break;
     }
 }
@@ -150,28 +170,30 @@ void FolderScan::scanFolder(const QString& path)
 // must end (grid full or out of memory).
 bool FolderScan::placeImage(const QString& filePath, const QString& folder)
 {
-    const std::optional<QImage> picture = m_thumbnails.CellPicture(filePath);
+    const std::optional<QImage> picture = m_ctx.thumbnails.CellPicture(filePath);
     if (!picture)
         return false;
-    NextCellPosition& next = m_state.NextCell;
-    m_cells.setCellPicture(next.Row, next.Col, *picture);
-    m_cells.setCellData(next.Row, next.Col, filePath);
-    ++m_state.ImageCount;
-    if (++next.Row >= m_state.GridRows) {
+    MainState& s = m_ctx.state;
+    NextCellPosition& next = s.NextCell;
+    if (!m_ctx.cells.holdsImage(next.Row, next.Col))
+        ++s.ImageCount;
+    m_ctx.cells.setImage(next.Row, next.Col, *picture, filePath);
+    ++m_found;
+    if (++next.Row >= s.GridRows) {
         next.Row = next.FirstRow;
         ++next.Col;
     }
     if (gridFull())
         return true;
 
-    m_setTitle(QStringLiteral("Searching for files. ") + FormatCount(m_state.ImageCount)
-               + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(m_state)
-               + QStringLiteral("   ") + folder);
+    m_ctx.window.setTitle(QStringLiteral("Searching for files. ") + FormatCount(m_found)
+                          + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s)
+                          + QStringLiteral("   ") + folder);
     QCoreApplication::processEvents();
-    if (m_state.LowMemory) {
-        m_state.LowMemory = false;
+    if (s.LowMemory) {
+        s.LowMemory = false;
         MsgBox(OutOfMemoryText, MsgIcon::Exclamation);
-        m_state.StopLoading = true;
+        s.StopLoading = true;
         return true;
     }
     return false;

@@ -5,9 +5,12 @@
 #include "ui/frmMain.h"
 #include "view/frmPreview.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -21,7 +24,7 @@ struct LoadFixture : ::testing::Test {
     QTemporaryDir dir;
     QStringList paths;
     frmMain w;
-    CellStore& cells = w.fg().cells();
+    CellStore& cells = w.cells();
 
     LoadFixture()
     {
@@ -111,7 +114,7 @@ TEST_F(LoadFixture, NoLoadWithoutAnAccessibleFolderAndAnEmptyWallWithoutJpegs)
     w.state().GridCols = 30;
     platform.folderAnswers = {dir.filePath("none")};
     w.mnuAddFiles->trigger();
-    EXPECT_EQ(QSize(w.fg().Cols(), w.fg().Rows()), QSize(30, 20));
+    EXPECT_EQ(QSize(cells.Cols(), cells.Rows()), QSize(30, 20));
     EXPECT_EQ(cells.occupiedCount(), 0u);
     EXPECT_TRUE(w.windowTitle().contains("]   0 Images ["));
     EXPECT_EQ(menus(), Idle);
@@ -122,25 +125,56 @@ TEST_F(LoadFixture, StopOrClosingTheWindowEndsTheLoadKeepingTheImagesPlacedSoFar
     platform.folderAnswers = {dir.path(), dir.path()};
     inYield(2, [&] { w.mnuStop->trigger(); });
     w.mnuAddFiles->trigger();
-    EXPECT_LT(w.state().ImageCount, 5);
-    EXPECT_EQ(placed(), paths.mid(0, w.state().ImageCount));
+    EXPECT_EQ(placed(), paths.mid(0, 1));
+    EXPECT_EQ(w.state().ImageCount, 1);
+    EXPECT_FALSE(w.state().StopLoading);
     EXPECT_EQ(menus(), Idle);
 
     inYield(2, [&] { w.close(); });
     w.mnuAddFiles->trigger();
     EXPECT_TRUE(w.state().IsClosing && !w.isVisible() && !w.state().IsLoading);
-    EXPECT_LT(w.state().ImageCount, 5);
+    EXPECT_EQ(w.state().ImageCount, 1);
 }
 
-TEST_F(LoadFixture, AddFromHereFillsDownFromTheCurrentCellAndKeepsTheRest)
+TEST_F(LoadFixture, AddFromHereFillsDownFromTheCurrentCellKeepsTheRestAndCountsTheWholeWall)
 {
-    cells.setCellText(0, 0, "kept");
+    platform.folderAnswers = {dir.path(), dir.path()};
+    w.mnuAddFiles->trigger();
+    const QString shown = w.previewIfOpen()->windowTitle();
+    cells.setCellText(0, 1, "kept");
     w.fg().Select(5, 2);
-    platform.folderAnswers = {dir.path()};
     w.mnuAddImagesFromHere->trigger();
-    EXPECT_EQ(cells.CellText(0, 0), "kept");
+    EXPECT_EQ(cells.CellText(0, 1), "kept");
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(cells.CellData(5 + i, 2), paths[i]);
-    EXPECT_EQ(placed(), paths);
+        EXPECT_TRUE(cells.CellData(i, 0) == paths[i] && cells.CellData(5 + i, 2) == paths[i]) << i;
+    EXPECT_EQ(w.state().ImageCount, 10);
+    EXPECT_TRUE(w.windowTitle().contains("]   10 Images ["));
+    EXPECT_EQ(menus(), Idle);
+    // The preview was emptied and hidden for the load and is not shown again.
+    EXPECT_FALSE(w.previewIfOpen()->isVisible());
+    EXPECT_EQ(w.previewIfOpen()->windowTitle(), "Preview Window");
+    EXPECT_NE(shown, "Preview Window");
+}
+
+TEST_F(LoadFixture, AFolderThatCannotBeListedGetsTheNotAccessibleMessage)
+{
+    // A file passes the folder search, as on the system this follows, but
+    // cannot be listed; so does a folder without read rights for a user.
+    QStringList refused{paths[0]};
+    const QString locked = dir.filePath("locked");
+    if (::geteuid() != 0) {
+        QDir().mkpath(locked);
+        QFile::setPermissions(locked, QFile::WriteOwner);
+        refused.append(locked);
+    }
+    platform.folderAnswers = refused;
+    for (int i = 0; i < refused.size(); ++i)
+        w.mnuAddFiles->trigger();
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(platform.messages.size(), refused.size());
+    for (int i = 0; i < refused.size(); ++i)
+        EXPECT_TRUE(platform.messages[i].text.startsWith(
+            "The folder selected is not accessible or access is denied.\n\n" + refused[i] + "\n\n"));
+    EXPECT_EQ(platform.opened.size(), refused.size());
     EXPECT_EQ(menus(), Idle);
 }

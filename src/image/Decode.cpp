@@ -1,0 +1,228 @@
+#include "image/Decode.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <cmath>
+#include <new>
+
+namespace {
+
+// libjpeg reads its own memory cap from the environment at every decode and
+// refuses a file whose whole-image buffers (progressive files keep every
+// coefficient) would need more. This holds a real 40-megapixel progressive
+// photograph; a crafted header asking for gigabytes fails at once.
+[[maybe_unused]] const bool DecoderMemoryCapped = [] {
+    if (!qEnvironmentVariableIsSet("JPEGMEM"))
+        qputenv("JPEGMEM", "320M");
+    return true;
+}();
+
+// Large enough for a full decode of the largest image we accept.
+constexpr int AllocationLimitMB = int(MaxSourcePixels * 4 / (1024 * 1024)) + 64;
+constexpr qint64 BytesPerBlock = 64 * 2;  // one coefficient block
+constexpr qint64 DecoderOverhead = 1 << 20;
+constexpr int MaxHeaderSegments = 512;
+
+int roundHalfEven(double value)
+{
+    // nearbyint rounds in the current mode, which is to-nearest-even.
+    return int(std::nearbyint(value));
+}
+
+qint64 area(QSize size)
+{
+    return qint64(size.width()) * size.height();
+}
+
+quint16 bigEndian16(const uchar* p)
+{
+    return quint16((p[0] << 8) | p[1]);
+}
+
+// A reader that decodes upright (EXIF orientation applied), with sizes
+// given and taken upright although the decoder works in stored orientation.
+class UprightReader {
+public:
+    explicit UprightReader(const QString& path) : m_file(path)
+    {
+        if (!m_file.open(QIODevice::ReadOnly))
+            return;
+        m_frame = ReadJpegFrame(m_file);
+        m_file.seek(0);
+        m_reader.setDevice(&m_file);
+        m_reader.setAutoTransform(true);
+        m_reader.setAllocationLimit(AllocationLimitMB);
+        m_stored = m_reader.size();
+        m_turned = m_reader.transformation() & QImageIOHandler::TransformationRotate90;
+    }
+
+    // Not a picture, too large to decode safely, or a header that claims
+    // more than the file's bytes could ever describe.
+    bool refused() const
+    {
+        if (m_stored.isEmpty() || area(m_stored) > MaxSourcePixels)
+            return true;
+        // Every block of a Huffman-coded JPEG takes at least one bit.
+        return m_frame && !m_frame->arithmetic && m_file.size() * 8 < m_frame->blocks;
+    }
+    QSize size() const { return m_turned ? m_stored.transposed() : m_stored; }
+    // JPEG decodes straight at a reduced size.
+    void setScaledSize(QSize upright) { m_reader.setScaledSize(m_turned ? upright.transposed() : upright); }
+    QImage read() { return m_reader.read(); }
+
+    // Memory a decode to `target` (upright; nullopt for the whole image) holds.
+    qint64 decodeBytes(std::optional<QSize> target) const
+    {
+        qint64 bytes = DecoderOverhead;
+        if (m_frame && m_frame->wholeImageBuffer)
+            bytes += m_frame->blocks * BytesPerBlock;
+        if (!target)
+            return bytes + area(m_stored) * 4 * (m_turned ? 2 : 1);  // turning copies the image
+        const QSize out = m_turned ? target->transposed() : *target;
+        int denominator = 1;  // libjpeg decodes at 1/2, 1/4 or 1/8 when that is still large enough
+        while (m_frame && denominator < 8 && m_stored.width() / (denominator * 2) >= out.width()
+               && m_stored.height() / (denominator * 2) >= out.height())
+            denominator *= 2;
+        const QSize decoded((m_stored.width() + denominator - 1) / denominator,
+                            (m_stored.height() + denominator - 1) / denominator);
+        return bytes + (area(decoded) + area(out)) * 4;
+    }
+
+private:
+    QFile m_file;
+    QImageReader m_reader;
+    std::optional<JpegFrame> m_frame;
+    QSize m_stored;
+    bool m_turned = false;
+};
+
+} // namespace
+
+std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight)
+{
+    const int w = image.width();
+    const int h = image.height();
+    if (maxWidth == 0 && maxHeight == 0)
+        return std::nullopt;
+    if (w <= maxWidth && h <= maxHeight)
+        return std::nullopt;
+    const double rw = double(maxWidth) / w;
+    const double rh = double(maxHeight) / h;
+    const double r = rw < rh ? rw : rh;
+    return QSize(std::max(1, roundHalfEven(w * r)), std::max(1, roundHalfEven(h * r)));
+}
+
+DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight)
+{
+    DecodedThumbnail result;
+    try {
+        UprightReader reader(path);
+        if (reader.refused())
+            return result;
+        const std::optional<QSize> thumb = ThumbnailSize(reader.size(), maxWidth, maxHeight);
+        if (thumb)
+            reader.setScaledSize(*thumb);
+        QImage image = reader.read();
+        if (image.isNull())
+            return result;
+        if (thumb && image.size() != *thumb)
+            image = image.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        result.decoded = true;
+        result.fits = !thumb;
+        result.image = std::move(image);
+    } catch (const std::bad_alloc&) {
+        result = {};
+    }
+    return result;
+}
+
+QImage DecodeForDisplay(const QString& path, QSize bound)
+{
+    try {
+        UprightReader reader(path);
+        if (reader.refused())
+            return {};
+        const QSize target = reader.size().boundedTo(bound.expandedTo(QSize(1, 1)));
+        if (target != reader.size())
+            reader.setScaledSize(target);
+        return reader.read();
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+qint64 EstimatedDecodeBytes(const QString& path, int maxWidth, int maxHeight)
+{
+    const UprightReader reader(path);
+    if (reader.refused())
+        return 0;
+    return reader.decodeBytes(ThumbnailSize(reader.size(), maxWidth, maxHeight));
+}
+
+std::optional<JpegFrame> ReadJpegFrame(QIODevice& file)
+{
+    uchar head[2];
+    if (file.read(reinterpret_cast<char*>(head), 2) != 2 || head[0] != 0xFF || head[1] != 0xD8)
+        return std::nullopt;
+    std::optional<JpegFrame> frame;
+    int components = 0;
+    for (int segment = 0; segment < MaxHeaderSegments; ++segment) {
+        char byte = 0;
+        // A marker is 0xFF, possibly padded with more 0xFF, then its code.
+        if (!file.getChar(&byte) || uchar(byte) != 0xFF)
+            return std::nullopt;
+        do {
+            if (!file.getChar(&byte))
+                return std::nullopt;
+        } while (uchar(byte) == 0xFF);
+        const uchar marker = uchar(byte);
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;  // markers without a segment
+        uchar lengthBytes[2];
+        if (marker == 0xD9 || file.read(reinterpret_cast<char*>(lengthBytes), 2) != 2)
+            return std::nullopt;
+        const int length = bigEndian16(lengthBytes) - 2;
+        if (length < 0)
+            return std::nullopt;
+        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8
+                                  && marker != 0xCC;
+        if (startOfFrame) {
+            const QByteArray body = file.read(length);
+            const auto* p = reinterpret_cast<const uchar*>(body.constData());
+            if (body.size() < 6)
+                return std::nullopt;
+            components = p[5];
+            if (components < 1 || body.size() < 6 + 3 * components)
+                return std::nullopt;
+            JpegFrame found;
+            found.size = QSize(bigEndian16(p + 3), bigEndian16(p + 1));
+            found.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+            found.arithmetic = marker >= 0xC9;
+            int hMax = 1;
+            int vMax = 1;
+            for (int i = 0; i < components; ++i) {
+                hMax = std::max(hMax, p[7 + 3 * i] >> 4);
+                vMax = std::max(vMax, p[7 + 3 * i] & 15);
+            }
+            const qint64 mcuColumns = (found.size.width() + 8 * hMax - 1) / (8 * hMax);
+            const qint64 mcuRows = (found.size.height() + 8 * vMax - 1) / (8 * vMax);
+            for (int i = 0; i < components; ++i)
+                found.blocks += mcuColumns * std::max(1, p[7 + 3 * i] >> 4) * mcuRows * std::max(1, p[7 + 3 * i] & 15);
+            frame = found;
+        } else if (marker == 0xDA) {
+            if (!frame)
+                return std::nullopt;
+            char inScan = 0;
+            if (!file.getChar(&inScan))
+                return std::nullopt;
+            // A first scan without every component means the decoder keeps
+            // the whole image until the last scan, as progressive files do.
+            frame->wholeImageBuffer = frame->progressive || uchar(inScan) < components;
+            return frame;
+        } else if (!file.seek(file.pos() + length)) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,128 @@
+#include "load/Loading.h"
+
+#include "grid/CellStore.h"
+#include "grid/GridWidget.h"
+#include "image/DecodeAhead.h"
+#include "image/ThumbnailMaker.h"
+#include "load/FolderScan.h"
+#include "shell/CommandContext.h"
+#include "shell/MainModule.h"
+#include "shell/MainState.h"
+#include "shell/Utilities.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const QString FolderPrompt =
+    QStringLiteral("Select Folder with images in it. Note: Only JPEG images are supported at this time.");
+
+void scan(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol)
+{
+    DecodeAhead ahead(DecodeAhead::defaultThreads());
+    const UseReadyDecodes use(ctx.thumbnails, ahead);
+    FolderScan(ctx, &ahead).FindFile(folder, true, fromHere, startRow, startCol);
+}
+
+// The two add commands differ only in where filling starts and in how the
+// window is left at the end.
+void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
+{
+    MainState& s = ctx.state;
+    GridWidget& grid = ctx.grid;
+    try {
+        const QString folder = BrowseForFolder(MainFormRef, FolderPrompt);
+        s.StopSlideshow = true;
+        s.LowMemory = false;
+        s.ResetArmed = false;
+        if (!folder.isEmpty()) {
+            ctx.window.resetPreview();
+            s.IsLoading = true;
+            ctx.window.setMenuStates();
+            LoadImages(ctx, folder, fromHere, fromHere ? grid.Row() : 0, fromHere ? grid.Col() : 0);
+            s.IsLoading = false;
+            if (ctx.window.isShown()) {
+                s.SlideshowReady = true;
+                ctx.window.setMenuStates();
+                ctx.window.bringToFront();
+                grid.Select(0, 0);
+                if (!fromHere)
+                    ctx.window.PreviewCurrentCell();
+                ctx.window.UpdateCaption();
+            }
+        }
+        if (s.IsClosing)
+            ctx.window.endProgram();
+    } catch (...) {
+        ReportError(QStringLiteral("frmMain"), procName, AppError::current());
+        s.IsLoading = false;
+        if (ctx.window.isShown()) {
+            grid.Select(0, 0);
+            ctx.window.UpdateCaption();
+            ctx.window.setMenuStates();
+        }
+    }
+}
+
+} // namespace
+
+void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol)
+{
+    MainState& s = ctx.state;
+    GridWidget& grid = ctx.grid;
+    try {
+        s.StopLoading = false;
+        s.LowMemory = false;
+        s.StopSlideshow = true;
+        // A folder that is there but cannot be read gets the same help as
+        // one that is not there at all.
+        if (!FolderExists(folder) || !FolderIsReadable(folder)) {
+            ReportFolderNotAccessible(folder);
+            return;
+        }
+        ShowBusyPointer();
+        grid.Redraw(false);
+        if (!fromHere)
+            EmptyGrid(ctx.cells, s.GridRows, s.GridCols);
+        ctx.window.hidePreview();
+        grid.Redraw(true);
+        grid.Select(0, 0);
+        ctx.window.setTitle(QStringLiteral("Loading Images. This Program May Appear Frozen. Please be Patient..."));
+        QCoreApplication::processEvents();
+        s.StopEnabled = true;
+        ctx.window.setMenuStates();
+        grid.Redraw(false);
+        scan(ctx, folder, fromHere, startRow, startCol);
+        if (ctx.window.isShown()) {
+            grid.Select(0, 0);
+            grid.Redraw(true);
+            grid.setVisible(true);
+            ctx.window.UpdateCaption();
+            s.StopEnabled = false;
+            ctx.window.setMenuStates();
+        }
+        s.StopLoading = false;
+        ShowDefaultPointer();
+    } catch (...) {
+        ReportError(QStringLiteral("frmMain"), QStringLiteral("LoadImages"), AppError::current());
+        ctx.window.UpdateCaption();
+        s.StopEnabled = false;
+        ctx.window.setMenuStates();
+        s.StopLoading = false;
+    }
+}
+
+void mnuAddFiles_Click(CommandContext& ctx)
+{
+    addImages(ctx, false, QStringLiteral("mnuAddFiles_Click"));
+}
+
+void mnuAddImagesFromHere_Click(CommandContext& ctx)
+{
+    addImages(ctx, true, QStringLiteral("mnuAddImagesFromHere_Click"));
+}
+
+void mnuStop_Click(CommandContext& ctx)
+{
+    ctx.state.StopLoading = true;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+struct CommandContext;
+
+// Fills the wall from a folder tree: a fresh load empties the grid first, a
+// load from here starts at (startRow, startCol) and keeps what is there.
+void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol);
+
+void mnuAddFiles_Click(CommandContext& ctx);
+void mnuAddImagesFromHere_Click(CommandContext& ctx);
+void mnuStop_Click(CommandContext& ctx);

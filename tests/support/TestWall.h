@@ -1,0 +1,53 @@
+#pragma once
+
+#include "grid/CellStore.h"
+#include "grid/GridWidget.h"
+#include "image/ThumbnailMaker.h"
+#include "shell/CommandContext.h"
+#include "shell/MainState.h"
+
+#include <QStringList>
+
+// A command context without a main window: a wall of rows x cols with its
+// grid and thumbnail maker, and a window port that records what commands
+// ask of it.
+struct TestWall : MainWindowPort {
+    MainState state;
+    CellStore cells;
+    GridWidget grid{cells};
+    Thumbnailer thumbnails{state};
+    CommandContext ctx{state, cells, grid, thumbnails, *this};
+
+    QStringList titles;
+    int captions = 0;
+    int previews = 0;
+    int previewHides = 0;
+    bool shown = true;
+    bool ended = false;
+
+    explicit TestWall(int rows = 100, int cols = 100) : cells(rows, cols)
+    {
+        state.GridRows = rows;
+        state.GridCols = cols;
+    }
+    // The paths of the cells, column by column.
+    QStringList byColumn() const
+    {
+        QStringList paths;
+        for (int c = 0; c < cells.Cols(); ++c)
+            for (int r = 0; r < cells.Rows(); ++r)
+                paths.append(cells.CellData(r, c));
+        paths.removeAll(QString());
+        return paths;
+    }
+
+    void UpdateCaption() override { ++captions; }
+    void setTitle(const QString& title) override { titles.append(title); }
+    void PreviewCurrentCell() override { ++previews; }
+    void hidePreview() override { ++previewHides; }
+    void resetPreview() override { ++previewHides; }
+    void setMenuStates() override {}
+    bool isShown() const override { return shown; }
+    void bringToFront() override {}
+    void endProgram() override { ended = true; }
+};
