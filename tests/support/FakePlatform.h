@@ -11,6 +11,13 @@ struct AskedMessage {
     QString text;
     QString title;
     MsgIcon icon;
+    MsgButtons buttons = MsgButtons::Ok;
+};
+
+struct AskedInput {
+    QString prompt;
+    QString title;
+    QString value;
 };
 
 class FakePlatform final : public Prompts, public Launcher, public MemoryStatus {
@@ -18,19 +25,29 @@ public:
     FakePlatform() { Platform::setPrompts(this), Platform::setLauncher(this), Platform::setMemory(this); }
     ~FakePlatform() override { Platform::setPrompts(nullptr), Platform::setLauncher(nullptr), Platform::setMemory(nullptr); }
 
-    QStringList folderAnswers, fileAnswers;  // used in order, then "" (cancel)
+    // Answers used in order; when they run out: OK (or Yes), cancel, "" (cancel).
+    QList<MsgAnswer> messageAnswers;
+    QList<std::optional<QString>> inputAnswers;
+    QStringList folderAnswers, fileAnswers;
     qint64 freeMemory = 4LL << 30;
     QList<AskedMessage> messages;
+    QList<AskedInput> inputs;
     QStringList folderPrompts;
     QList<FileRequest> fileRequests;
     QList<QUrl> opened;
 
-    MsgAnswer message(QWidget*, const QString& text, const QString& title, MsgIcon icon, MsgButtons) override
+    MsgAnswer message(QWidget*, const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
     {
-        messages.append({text, title, icon});
-        return MsgAnswer::Ok;
+        messages.append({text, title, icon, buttons});
+        if (!messageAnswers.isEmpty())
+            return messageAnswers.takeFirst();
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
-    std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> input(QWidget*, const QString& prompt, const QString& title, const QString& value) override
+    {
+        inputs.append({prompt, title, value});
+        return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
+    }
     QString folder(QWidget*, const QString& prompt) override
     {
         folderPrompts.append(prompt);
