@@ -47,8 +47,11 @@ bool placeValue(CommandContext& ctx, const WallRecord& record)
     const std::optional<QImage> picture = ctx.thumbnails.CellPicture(record.value);
     if (!picture)
         return false;
+    // A second image for a cell replaces the first: the wall holds no more.
+    if (!ctx.cells.holdsImage(record.row, record.col))
+        ++s.ImageCount;
     ctx.cells.setImage(record.row, record.col, *picture, record.value);
-    if (++s.ImageCount >= qint64(s.GridRows) * s.GridCols)
+    if (s.ImageCount >= qint64(s.GridRows) * s.GridCols)
         return true;
     ctx.window.setTitle(QStringLiteral("Loading files. ") + FormatCount(s.ImageCount)
                         + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s));
@@ -105,12 +108,13 @@ void readWall(CommandContext& ctx, const QString& path)
 void endSteps(CommandContext& ctx)
 {
     MainState& s = ctx.state;
+    // Selected first, so that the caption names the cell that is current.
+    ctx.grid.Select(0, 0);
     ctx.window.UpdateCaption();
     s.StopEnabled = false;
     s.StopLoading = false;
     s.IsLoading = false;
     ctx.window.setMenuStates();
-    ctx.grid.Select(0, 0);
     if (ctx.window.isShown())
         ctx.window.PreviewCurrentCell();
     ShowDefaultPointer();

@@ -83,6 +83,7 @@ TEST_F(OpenFixture, RecordsTakeEffectInFileOrderGrowTheGridAndStopAtItsCapacity)
                     + "\r\n5,2,just below\r\n1,5,\r\n");
     EXPECT_TRUE(small.cells.CellData(1, 1) == b && small.cells.CellData(2, 2) == a);
     EXPECT_TRUE(small.cells.CellText(2, 2) == "note" && small.cells.occupiedCount() == 3u);
+    EXPECT_EQ(small.state.ImageCount, 2);  // the images the wall holds
     EXPECT_EQ(QSize(small.cells.Cols(), small.cells.Rows()), QSize(6, 6));
     // Row and column numbers in the millions cost their cells only.
     open(small, "9999999,0,a\r\n0,9999999,b\r\n10000000,0,passed over\r\n");
@@ -113,7 +114,9 @@ TEST_F(OpenFixture, StopLoadingOrClosingKeepsWhatIsPlaced)
 TEST_F(OpenFixture, OnlyAnExistingWallIsReadAndMalformedLinesArePassedOverSilently)
 {
     wall.cells.setCellText(3, 3, "kept");
+    wall.grid.Select(2, 2);
     open("", "");  // cancelled: only the end steps run
+    EXPECT_EQ(wall.grid.Row(), 0);
     wall.grid.Select(2, 2);
     open(write("w.wal", "0,0,x\r\n"));
     open(dir.filePath("missing.wall"));
