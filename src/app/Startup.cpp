@@ -1,11 +1,15 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
+#include "app/FileAssociation.h"
 #include "shell/MainModule.h"
 #include "shell/ScratchFolder.h"
 #include "shell/Utilities.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -25,8 +29,15 @@ int Main(int argc, char** argv)
         if (!scratch->isValid())
             throw AppError(ErrorNumber::PathFileAccess, scratch->errorString());
         TempPath = scratch->path();
+        RegisterWallFileType();
         mainWindow = std::make_unique<frmMain>();
         mainWindow->show();
+        // From the event loop, so that closing the window during the open
+        // ends the program like any other load.
+        QTimer::singleShot(0, mainWindow.get(), [&mainWindow, tail = CommandLineTail(app.arguments()),
+                                                 start = QDir::currentPath()] {
+            OpenCommandLineFile(*mainWindow, tail, start);
+        });
         ShowDefaultPointer();
     } catch (...) {
         ShowDefaultPointer();

@@ -6,7 +6,10 @@
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "ui/frmAbout.h"
+#include "wall/CellText.h"
 #include "wall/FileOperations.h"
+#include "wall/OpenWall.h"
+#include "wall/SaveWall.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,8 +39,9 @@ const MenuEntry MenuTable[] = {
     {&frmMain::mnuFile, "mnuFile", "File", nullptr, {}, 0, nullptr},
     {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, RefusedWhileLoading,
      [](frmMain& w) { mnuAddFiles_Click(w.commands()); }},
-    {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, 0, nullptr},
-    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, 0, nullptr},
+    {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, RefusedWhileLoading,
+     [](frmMain& w) { w.OpenFile({}); }},
+    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, 0, [](frmMain& w) { w.mnuSave_Click(); }},
     {&frmMain::mnuSplit3, "mnuSplit3", "-", "mnuFile", {}, 0, nullptr},
     {&frmMain::mnuExit, "mnuExit", "Exit", "mnuFile", {}, 0, [](frmMain& w) { w.mnuExit_Click(); }},
     {&frmMain::mnuTools, "mnuTools", "Tools", nullptr, {}, 0, nullptr},
@@ -61,7 +65,8 @@ const MenuEntry MenuTable[] = {
     {&frmMain::mnuRightSaveAs, "mnuRightSaveAs", "Save As (Copy to)", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightAddText_Click(w.commands()); }},
     {&frmMain::mnuAddImagesFromHere, "mnuAddImagesFromHere", "Add Images From Here", "mnuRight", {},
      RefusedWhileLoading, [](frmMain& w) { mnuAddImagesFromHere_Click(w.commands()); }},
     {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, 0, nullptr},
@@ -213,6 +218,21 @@ QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const
 void frmMain::DeleteFile(int r, int c)
 {
     ::DeleteFile(m_commands, r, c);
+}
+
+AskWallFile frmMain::wallFileDialog()
+{
+    return [this](const QString& title, bool save) { return SelectFile(title, {}, QStringLiteral("wall"), save); };
+}
+
+void frmMain::OpenFile(const QString& strPath)
+{
+    ::OpenFile(m_commands, strPath, wallFileDialog());
+}
+
+void frmMain::mnuSave_Click()
+{
+    ::mnuSave_Click(m_commands, wallFileDialog());
 }
 
 void frmMain::closeOtherWindows()

@@ -5,6 +5,7 @@
 #include "shell/CommandContext.h"
 #include "shell/MainState.h"
 #include "view/PreviewHandoff.h"
+#include "wall/WallDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -67,6 +68,8 @@ public:
     QString SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
                        const QString& sFile = {});
     void DeleteFile(int r, int c);
+    // Rebuilds the wall from a .wall file; "" asks for one.
+    void OpenFile(const QString& strPath);
     frmPreview* previewIfOpen() const { return m_preview.previewIfOpen(); }
 
     // What commands ask of the window.
@@ -82,6 +85,7 @@ public:
 
     void mnuExit_Click();
     void mnuAbout_Click();
+    void mnuSave_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +94,7 @@ private:
     void buildMenus();
     void Form_Load();
     void closeOtherWindows();
+    AskWallFile wallFileDialog();
 
     MainState m_state;
     CellStore m_cells;

@@ -1,0 +1,20 @@
+#include "app/CommandLine.h"
+
+#include "shell/Utilities.h"
+#include "ui/frmMain.h"
+
+#include <QDir>
+
+QString CommandLineTail(const QStringList& arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' '));
+}
+
+void OpenCommandLineFile(frmMain& window, const QString& tail, const QString& startFolder)
+{
+    if (tail.isEmpty())
+        return;
+    const QString path = QDir(startFolder).absoluteFilePath(tail);
+    if (FileExists(path))
+        window.OpenFile(path);
+}

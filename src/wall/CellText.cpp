@@ -1,0 +1,28 @@
+#include "wall/CellText.h"
+
+#include "grid/CellStore.h"
+#include "grid/GridWidget.h"
+#include "shell/CommandContext.h"
+#include "shell/MainModule.h"
+#include "shell/Utilities.h"
+
+void mnuRightAddText_Click(CommandContext& ctx)
+{
+    RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightAddText_Click"), [&] {
+        const int row = ctx.grid.Row();
+        const int col = ctx.grid.Col();
+        QString text = ctx.cells.CellText(row, col);
+        for (;;) {
+            const std::optional<QString> answer = Platform::prompts().input(
+                MainFormRef, QStringLiteral("Enter text or remove all text to remove it from the cell."), AppTitle,
+                QString(text).remove(QLatin1Char(',')));
+            text = TrimAll(answer.value_or(QString()));
+            if (!text.contains(QLatin1Char(',')))
+                break;
+            MsgBox(QStringLiteral("Commas are not allowed due to the way Wall files are saved."), MsgIcon::Information);
+        }
+        ctx.cells.setCellForeColor(row, col, Qt::white);
+        ctx.cells.setCellText(row, col, text);
+        ctx.grid.ShowCell(row, col);
+    });
+}

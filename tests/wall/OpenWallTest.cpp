@@ -1,0 +1,136 @@
+#include "WallFixture.h"
+#include "wall/OpenWall.h"
+#include "wall/SaveWall.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct OpenFixture : WallFixture {
+    QString jpeg(const QString& name) { return write(name, TestImages::jpeg(40, 30)); }
+    void open(const QString& path, const QString& answer = {}) { OpenFile(wall.ctx, path, dialog(answer)); }
+    void open(TestWall& other, const QByteArray& records) { OpenFile(other.ctx, write("w.wall", records), {}); }
+    // Runs `step` in the open's n-th yield to the event loop.
+    void inYield(int n, std::function<void()> step)
+    {
+        QTimer::singleShot(0, [=, this] { n > 1 ? inYield(n - 1, step) : step(); });
+    }
+    bool isText(int r, int c, const QString& text) const
+    {
+        return wall.cells.CellText(r, c) == text && wall.cells.CellForeColor(r, c) == QColor(Qt::white)
+               && !wall.cells.holdsImage(r, c);
+    }
+    bool isImage(int r, int c, const QString& path) const
+    {
+        return wall.cells.CellData(r, c) == path && wall.cells.CellPicture(r, c).size() == QSize(40, 30);
+    }
+};
+
+} // namespace
+
+TEST_F(OpenFixture, ASavedWallComesBackCellForCellEveryTime)
+{
+    const QString a = jpeg("a.jpg"), b = jpeg("sub/b.jpg");
+    wall.cells.setImage(0, 0, QImage(4, 4, QImage::Format_RGB32), a);
+    wall.cells.setImage(7, 3, QImage(4, 4, QImage::Format_RGB32), b);
+    wall.cells.setCellText(2, 9, "a note");
+    const QString path = dir.filePath("w.wall");
+    mnuSave_Click(wall.ctx, dialog(path));
+    for (int run = 0; run < 2; ++run) {
+        wall.cells.setCellText(5, 5, "old");
+        wall.grid.Select(4, 4);
+        open(path);
+        EXPECT_TRUE(isImage(0, 0, a) && isImage(7, 3, b) && isText(2, 9, "a note"));
+        EXPECT_TRUE(wall.cells.occupiedCount() == 3u && wall.state.ImageCount == 2);
+        EXPECT_EQ(QPoint(wall.grid.Col(), wall.grid.Row()), QPoint(0, 0));
+    }
+    EXPECT_EQ(wall.titles.value(0), "Loading files. 1 Images found. Please wait...   Available memory: 4.00 GB");
+    EXPECT_TRUE(wall.captions == 2 && wall.previews == 2 && wall.previewHides == 2);
+    EXPECT_FALSE(wall.state.IsLoading || wall.state.StopLoading || wall.state.StopEnabled);
+}
+
+TEST_F(OpenFixture, ValuesThatNameNoImageFileComeBackAsTextAndSaveBackUnchanged)
+{
+    const QString notJpeg = write("notes.txt", "plain text");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600), 0);
+    QDir().mkpath(dir.filePath("folder.jpg"));
+    const QStringList texts{dir.filePath("gone.jpg"), "C:\\photos\\a.jpg", "notes.txt", dir.filePath("pipe.jpg"),
+                            dir.filePath("folder.jpg"), "/dev/zero"};
+    QByteArray records;
+    for (int c = 0; c < texts.size(); ++c)
+        records += "0," + QByteArray::number(c) + "," + texts[c].toUtf8() + "\r\n";
+    const QString path = write("w.wall", records + "1,0," + notJpeg.toUtf8() + "\r\n\r\n");
+    // A text that names a file in the working folder stays a text.
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    open(path);
+    QDir::setCurrent(here);
+    for (int c = 0; c < texts.size(); ++c)
+        EXPECT_TRUE(isText(0, c, texts[c])) << c;
+    EXPECT_EQ(wall.cells.occupiedCount(), 6u);  // the file the thumbnail maker refuses leaves no trace
+    mnuSave_Click(wall.ctx, dialog(path));
+    EXPECT_EQ(bytes(path), records + "\r\n");
+}
+
+TEST_F(OpenFixture, RecordsTakeEffectInFileOrderGrowTheGridAndStopAtItsCapacity)
+{
+    const QString a = jpeg("a.jpg"), b = jpeg("b.jpg");
+    TestWall small(5, 5);
+    open(small, "1,1," + a.toUtf8() + "\r\n1,1," + b.toUtf8() + "\r\n2,2,note\r\n2,2," + a.toUtf8()
+                    + "\r\n5,2,just below\r\n1,5,\r\n");
+    EXPECT_TRUE(small.cells.CellData(1, 1) == b && small.cells.CellData(2, 2) == a);
+    EXPECT_TRUE(small.cells.CellText(2, 2) == "note" && small.cells.occupiedCount() == 3u);
+    EXPECT_EQ(small.state.ImageCount, 2);  // the images the wall holds
+    EXPECT_EQ(QSize(small.cells.Cols(), small.cells.Rows()), QSize(6, 6));
+    // Row and column numbers in the millions cost their cells only.
+    open(small, "9999999,0,a\r\n0,9999999,b\r\n10000000,0,passed over\r\n");
+    EXPECT_TRUE(small.cells.Rows() == 10'000'000 && small.cells.Cols() == 10'000'000);
+    EXPECT_EQ(small.cells.occupiedCount(), 2u);
+
+    TestWall tiny(2, 2);
+    QByteArray records;
+    for (int i = 0; i < 6; ++i)
+        records += QByteArray::number(i) + ",0," + (i % 2 ? a : b).toUtf8() + "\r\n";
+    open(tiny, records + "0,1,after the stop\r\n");
+    EXPECT_TRUE(tiny.state.ImageCount == 4 && tiny.cells.occupiedCount() == 4u && tiny.cells.Rows() == 4);
+}
+
+TEST_F(OpenFixture, StopLoadingOrClosingKeepsWhatIsPlaced)
+{
+    const QByteArray records = "0,0," + jpeg("a.jpg").toUtf8() + "\r\n0,1,t\r\n0,2,u\r\n";
+    bool loadingSeen = false;
+    inYield(2, [&] { loadingSeen = wall.state.StopLoading = wall.state.IsLoading && wall.state.StopEnabled; });
+    open(write("w.wall", records));
+    EXPECT_TRUE(loadingSeen && wall.cells.occupiedCount() == 1u);
+    EXPECT_FALSE(wall.state.StopLoading || wall.state.IsLoading || wall.state.StopEnabled || wall.ended);
+    inYield(3, [&] { wall.state.StopLoading = wall.state.IsClosing = true, wall.shown = false; });
+    open(write("w.wall", records));
+    EXPECT_TRUE(wall.cells.occupiedCount() == 2u && wall.ended && wall.previews == 1);
+}
+
+TEST_F(OpenFixture, OnlyAnExistingWallIsReadAndMalformedLinesArePassedOverSilently)
+{
+    wall.cells.setCellText(3, 3, "kept");
+    wall.grid.Select(2, 2);
+    open("", "");  // cancelled: only the end steps run
+    EXPECT_EQ(wall.grid.Row(), 0);
+    wall.grid.Select(2, 2);
+    open(write("w.wal", "0,0,x\r\n"));
+    open(dir.filePath("missing.wall"));
+    QDir().mkpath(dir.filePath("folder.wall"));
+    open(dir.filePath("folder.wall"));
+    EXPECT_EQ(asked, QStringList{"Open File (open)"});
+    EXPECT_EQ(messageTexts(), QStringList{"The file must have the .wall extension."});
+    EXPECT_TRUE(wall.cells.CellText(3, 3) == "kept" && wall.grid.Row() == 2 && wall.captions == 1);
+
+    wall.state.ImageCount = 5;
+    open(write("w.wall", ""));
+    EXPECT_TRUE(wall.cells.occupiedCount() == 0u && wall.state.ImageCount == 0);
+    open(write("w.wall", "\r\n\r\nnot a record\r\n-1,2,x\r\n  4 , 5 ,kept\r\n1,2\r\n\r\n"));
+    EXPECT_TRUE(isText(4, 5, "kept") && wall.cells.occupiedCount() == 1u);
+    open(write("photo.wall", TestImages::jpeg(64, 64)));
+    EXPECT_TRUE(wall.state.ImageCount == 0 && platform.messages.size() == 1);
+}
