@@ -21,16 +21,19 @@ bool isEmptyData(const std::variant<QString, QImage>& data)
     return path && path->isEmpty();
 }
 
-// A cell that no longer hides its image gets the user's text back, unless
-// its text slot was given another text while the image was hidden.
+// A cell that no longer hides its image gets the user's text and colour
+// back, unless it was given another text while the image was hidden.
 void settleHidden(Cell& cell)
 {
     if (cell.hiddenPath.isEmpty() || std::holds_alternative<QImage>(cell.data))
         return;
-    if (cell.text == cell.hiddenPath)
+    if (cell.text == cell.hiddenPath) {
         cell.text = cell.userText;
+        cell.foreColor = cell.userForeColor;
+    }
     cell.hiddenPath.clear();
     cell.userText.clear();
+    cell.userForeColor = Qt::black;
 }
 
 // One cell's value as a sort key.
@@ -56,7 +59,7 @@ bool Cell::isDefault() const
 {
     return picture.isNull() && isEmptyData(data) && text.isEmpty() && foreColor == QColor(Qt::black)
            && backColor == QColor(Qt::black) && pictureAlignment == StretchAlignment && hiddenPath.isEmpty()
-           && userText.isEmpty();
+           && userText.isEmpty() && userForeColor == QColor(Qt::black);
 }
 
 CellStore::CellStore(int rows, int cols) : m_rows(std::max(rows, 0)), m_cols(std::max(cols, 0)) {}
@@ -284,7 +287,9 @@ void CellStore::hideImage(int row, int col)
             return;
         c.hiddenPath = *path;
         c.userText = c.text;
+        c.userForeColor = c.foreColor;
         c.text = c.hiddenPath;
+        c.foreColor = Qt::black;
         c.data = c.picture;
         c.picture = QImage();
     });

@@ -28,10 +28,12 @@ struct Cell {
     QColor foreColor = Qt::black;
     QColor backColor = Qt::black;
     int pictureAlignment = StretchAlignment;
-    // While a search hides the image, its text slot shows the path; the
-    // path and the user's own text wait here until the image shows again.
+    // While a search hides the image, its text slot holds the path, drawn
+    // black so the cell shows nothing; the path and the user's own text and
+    // its colour wait here until the image shows again.
     QString hiddenPath;
     QString userText;
+    QColor userForeColor = Qt::black;
 
     bool isDefault() const;
 };
@@ -85,9 +87,9 @@ public:
     // path into the text slot, and the user's text is set aside. A cell
     // without a path is left alone.
     void hideImage(int row, int col);
-    // The image shows again with its path, and the text slot gets the user's
-    // text back unless something else was written there meanwhile. A cell
-    // that hides nothing is left alone.
+    // The image shows again with its path, and the cell gets the user's text
+    // back unless another text was written there meanwhile. A cell that hides
+    // nothing is left alone.
     void showImage(int row, int col);
 
     // Rectangle forms. Writing a default value visits only occupied cells;

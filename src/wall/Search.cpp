@@ -79,14 +79,14 @@ void SearchGrid(CommandContext& ctx, const QString& text)
         ResetCells(ctx);
         const RedrawSuspended quiet(ctx.grid);
         // Only an image's file name is searched, never its folder or its
-        // text; a cell that is still hidden stays as it is.
+        // text. A text cell that lacks the text turns black; its data slot
+        // is left alone, so a cell that is still hidden keeps its picture.
         CellList images, texts;
         ctx.cells.forEachOccupied(ctx.cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
             if (holdsPath(cell)) {
                 if (!locale.toUpper(FileNameFromPath(std::get<QString>(cell.data))).contains(wanted))
                     images.emplace_back(r, c);
-            } else if (!std::holds_alternative<QImage>(cell.data) && !cell.text.isEmpty()
-                       && !locale.toUpper(cell.text).contains(wanted)) {
+            } else if (!cell.text.isEmpty() && !locale.toUpper(cell.text).contains(wanted)) {
                 texts.emplace_back(r, c);
             }
         });

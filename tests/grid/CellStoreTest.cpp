@@ -110,6 +110,7 @@ TEST(CellStore, AHiddenImageKeepsItsPathAndTheUsersTextUntilItShowsAgain)
     EXPECT_TRUE(s.CellPicture(0, 0).isNull() && s.CellDataIsPicture(0, 0) && s.CellData(0, 0).isEmpty());
     EXPECT_EQ(s.CellDataPicture(0, 0), picture);
     EXPECT_EQ(s.CellText(0, 0), "/p/a.jpg");
+    EXPECT_EQ(s.CellForeColor(0, 0), Qt::black);  // the path is not shown
     s.hideImage(0, 0);  // already hidden: nothing to hide
     s.showImage(0, 0);
     EXPECT_EQ(s.CellPicture(0, 0), picture);
@@ -127,7 +128,7 @@ TEST(CellStore, AHiddenImageKeepsItsPathAndTheUsersTextUntilItShowsAgain)
     // meanwhile is kept instead.
     s.hideImage(0, 0);
     s.clearImage(0, 0);
-    EXPECT_TRUE(s.CellText(0, 0) == "note" && !s.holdsImage(0, 0));
+    EXPECT_TRUE(s.CellText(0, 0) == "note" && s.CellForeColor(0, 0) == Qt::white && !s.holdsImage(0, 0));
     s.setImage(0, 0, picture, "/p/a.jpg");
     s.hideImage(0, 0);
     s.setImage(0, 0, picture, "/p/b.jpg");
@@ -135,10 +136,9 @@ TEST(CellStore, AHiddenImageKeepsItsPathAndTheUsersTextUntilItShowsAgain)
     s.hideImage(0, 0);
     s.setCellText(0, 0, "new");
     s.showImage(0, 0);
-    EXPECT_TRUE(s.CellText(0, 0) == "new" && s.CellData(0, 0) == "/p/b.jpg");
+    EXPECT_TRUE(s.CellText(0, 0) == "new" && s.CellData(0, 0) == "/p/b.jpg" && s.CellForeColor(0, 0) == Qt::black);
     s.hideImage(0, 0);
     s.setCellText(0, 0, "");
-    s.setCellForeColor(0, 0, Qt::black);
     s.clearImage(0, 0);
     EXPECT_EQ(s.occupiedCount(), 1u);  // nothing set aside is left behind
 
