@@ -194,4 +194,17 @@ TEST(CellStore, WorkTableRowsSortByDateThenPathAndMoveWhole)
     EXPECT_EQ(u.CellText(0, 0), "keep");
     EXPECT_EQ(QStringList({u.CellText(1, 0), u.CellText(2, 0), u.CellText(3, 0)}), (QStringList{"y", "x", "z"}));
     EXPECT_THROW(u.Sort({0, 0, 4, 1}), AppError);
+
+    CellStore ties(0, 2);
+    QStringList before;
+    for (int i = 0; i < 40; ++i) {
+        ties.AddItem(QString::number(i) + (i % 3 ? "\tsame" : "\tSAME"));
+        before.append(QString::number(i));
+    }
+    ties.setColSort(1, CellStore::ColumnSort::GenericAscending);
+    ties.Sort(ties.wholeGrid());
+    QStringList after;
+    for (int r = 0; r < 40; ++r)
+        after.append(ties.CellText(r, 0));
+    EXPECT_EQ(after.join(','), before.join(','));
 }
