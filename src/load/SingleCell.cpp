@@ -15,8 +15,8 @@ void mnuRightAddSingleFile_Click(CommandContext& ctx)
             MainFormRef, {QStringLiteral("Choose File"),
                           QtFileFilter(QStringLiteral("JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*")),
                           QStringLiteral("jpg"), false, {}});
-        if (path.isEmpty() || !FileExists(path))
-            return;
+        // A cancelled dialog, a missing file and one that does not decode
+        // all end here, silently.
         const std::optional<QImage> picture = ctx.thumbnails.CellPicture(path);
         if (!picture)
             return;
@@ -35,10 +35,8 @@ void mnuRightReload_Click(CommandContext& ctx)
     SkipErrors([&] {
         const int r = ctx.grid.Row();
         const int c = ctx.grid.Col();
-        const QString path = ctx.cells.CellData(r, c);
-        std::optional<QImage> picture;
-        if (FileExists(path))
-            picture = ctx.thumbnails.CellPicture(path);
+        // A file that is gone or no longer decodes leaves no picture.
+        const std::optional<QImage> picture = ctx.thumbnails.CellPicture(ctx.cells.CellData(r, c));
         ctx.cells.setCellPicture(r, c, picture.value_or(QImage()));
     });
 }
