@@ -47,6 +47,13 @@ struct Folders {
         TestImages::write(src + "/sub/b.jpg", "B-sub");
         QDir().mkpath(dst);
     }
+    // a.jpg, b.jpg and sub/b.jpg into cells (0, 0), (0, 1) and (1, 0).
+    void place(TestWall& wall) const
+    {
+        wall.cells.setImage(0, 0, picture(), src + "/a.jpg");
+        wall.cells.setImage(0, 1, picture(), src + "/b.jpg");
+        wall.cells.setImage(1, 0, picture(), src + "/sub/b.jpg");
+    }
 };
 
 } // namespace
@@ -57,9 +64,7 @@ TEST(CopyMove, CopyKeepsEveryFileUnderAFreeNameAndCountsWhatItCopied)
     Folders f;
     TestWall wall(4, 4);
     TestImages::write(f.dst + "/a.jpg", "older");
-    wall.cells.setImage(0, 0, picture(), f.src + "/a.jpg");
-    wall.cells.setImage(0, 1, picture(), f.src + "/b.jpg");
-    wall.cells.setImage(1, 0, picture(), f.src + "/sub/b.jpg");
+    f.place(wall);
     wall.cells.setCellText(1, 1, "words");
     wall.cells.setImage(2, 0, picture(), f.src + "/gone.jpg");
     TestImages::write(f.src + "/c.jpg", "C");
@@ -104,9 +109,7 @@ TEST(CopyMove, MoveLeavesAFileInItsOwnFolderAndNeverReplacesOne)
     TestWall wall(4, 4);
     TestImages::write(f.dst + "/b.jpg", "B-there");
     TestImages::write(f.dst + "/c.jpg", "C-there");
-    wall.cells.setImage(0, 0, picture(), f.src + "/a.jpg");
-    wall.cells.setImage(0, 1, picture(), f.src + "/b.jpg");
-    wall.cells.setImage(1, 0, picture(), f.src + "/sub/b.jpg");
+    f.place(wall);
     wall.cells.setImage(1, 1, picture(), f.dst + "/c.jpg");
     wall.cells.setImage(2, 0, picture(), f.src + "/a.jpg");  // the same file twice
     wall.grid.Select(0, 0, 2, 1);
