@@ -50,7 +50,7 @@ int compareValues(const SortValue& a, const SortValue& b, CellStore::ColumnSort 
             return a.seconds ? -1 : 1;
         return a.seconds == b.seconds ? 0 : (*a.seconds < *b.seconds ? -1 : 1);
     }
-    return a.text.compare(b.text, order == ColumnSort::GenericAscending ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return a.text.compare(b.text);
 }
 
 } // namespace

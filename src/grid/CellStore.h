@@ -115,8 +115,8 @@ public:
     void setColSort(int col, ColumnSort order) { m_colSorts[col] = order; }
     // Orders the rows of the rectangle by the sort settings of its columns,
     // taken from left to right; rows that tie keep their order. Whole rows
-    // move, every cell value with them. Generic ascending puts dates in time
-    // order with rows without a date last, and texts in case-blind order.
+    // move, every cell value with them. Generic ascending puts a date column
+    // in time order with rows without a date last; texts sort by code unit.
     void Sort(const CellRect& rows);
 
     std::size_t occupiedCount() const { return m_cells.size(); }

@@ -15,6 +15,7 @@
 #include <QTemporaryFile>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -185,12 +186,16 @@ void CopyFileVerified(const QString& source, const QString& target)
     if (copied != size || out.size() != size)
         throw AppError(ErrorNumber::PathFileAccess,
                        QStringLiteral("The copy of ") + source + QStringLiteral(" is incomplete."));
-    out.setPermissions(in.permissions());
     out.setFileTime(in.fileTime(QFileDevice::FileModificationTime), QFileDevice::FileModificationTime);
     // Renaming never replaces an existing file.
     if (!out.rename(target))
         failed(out);
     out.setAutoRemove(false);
+    // The source's mode bits as they are (Qt's permissions mix in what this
+    // user may do), and only now: the temporary file may have had no name.
+    struct stat mode {};
+    if (::fstat(in.handle(), &mode) == 0)
+        ::chmod(QFile::encodeName(target).constData(), mode.st_mode & 07777);
 }
 
 void mnuRightSaveAs_Click(CommandContext& ctx)
