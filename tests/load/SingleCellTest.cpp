@@ -12,50 +12,35 @@ TEST(SingleCell, AddSingleFileCountsOnlyWhereNoExistingFileWasShown)
     FakePlatform platform;
     QTemporaryDir dir;
     TestWall wall(3, 3);
-    const QString first = dir.filePath("first.jpg"), second = dir.filePath("second.jpg");
-    const QString bitmap = dir.filePath("drawing.bmp"), broken = dir.filePath("broken.jpg");
-    TestImages::write(first, TestImages::jpeg(40, 30));
-    TestImages::write(second, TestImages::jpeg(20, 10));
+    const QString jpeg = dir.filePath("a.jpg"), bitmap = dir.filePath("b.bmp"), broken = dir.filePath("c.jpg");
+    TestImages::write(jpeg, TestImages::jpeg(40, 30));
     ASSERT_TRUE(QImage(12, 8, QImage::Format_RGB32).save(bitmap, "BMP"));
     TestImages::write(broken, "not a picture");
     wall.cells.setCellText(1, 2, "label");
     wall.grid.Select(1, 2);
-    platform.fileAnswers = {first};
+    platform.fileAnswers = {bitmap, jpeg};
     mnuRightAddSingleFile_Click(wall.ctx);
-    ASSERT_EQ(platform.fileRequests.size(), 1);
-    const FileRequest& asked = platform.fileRequests[0];
-    EXPECT_EQ(asked.title, "Choose File");
+    const FileRequest& asked = platform.fileRequests.value(0);
+    EXPECT_TRUE(asked.title == "Choose File" && asked.defaultExt == "jpg" && !asked.save);
     EXPECT_EQ(asked.filter, "JPEG Files (*.jpg);;All Files (*)");
-    EXPECT_TRUE(asked.defaultExt == "jpg" && !asked.save);
-    EXPECT_EQ(wall.cells.CellData(1, 2), first);
-    EXPECT_EQ(wall.cells.CellPicture(1, 2).size(), QSize(40, 30));
-    EXPECT_EQ(wall.cells.CellText(1, 2), "label");
-    EXPECT_TRUE(wall.state.ImageCount == 1 && wall.captions == 1);
-
-    // Replacing an existing file's image does not count; a BMP is placed too.
-    platform.fileAnswers = {bitmap};
-    mnuRightAddSingleFile_Click(wall.ctx);
-    EXPECT_EQ(wall.cells.CellData(1, 2), bitmap);
-    EXPECT_EQ(wall.state.ImageCount, 1);
-    // A cell whose file has gone counts again.
-    QFile::remove(bitmap);
-    platform.fileAnswers = {second};
-    mnuRightAddSingleFile_Click(wall.ctx);
-    EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.CellData(1, 2) == second);
-
-    // Cancelled, missing and undecodable files leave the cell as it was.
-    platform.fileAnswers = {QString(), dir.filePath("missing.jpg"), broken};
+    EXPECT_TRUE(wall.cells.CellData(1, 2) == bitmap && wall.cells.CellPicture(1, 2).size() == QSize(12, 8));
+    EXPECT_TRUE(wall.cells.CellText(1, 2) == "label" && wall.state.ImageCount == 1 && wall.captions == 1);
+    mnuRightAddSingleFile_Click(wall.ctx);  // replaces an existing file's image
+    EXPECT_TRUE(wall.cells.CellData(1, 2) == jpeg && wall.state.ImageCount == 1);
+    QFile::remove(jpeg);  // a cell whose file has gone counts again
+    const QString other = dir.filePath("d.jpg");
+    TestImages::write(other, TestImages::jpeg(8, 8));
+    platform.fileAnswers = {other, QString(), dir.filePath("missing.jpg"), broken};
     for (int i = 0; i < 4; ++i)
         mnuRightAddSingleFile_Click(wall.ctx);
-    EXPECT_TRUE(wall.cells.CellData(1, 2) == second && wall.state.ImageCount == 2 && wall.captions == 3);
-    EXPECT_TRUE(platform.messages.isEmpty());
+    // Cancelled, missing and undecodable files leave the cell as it was.
+    EXPECT_TRUE(wall.cells.CellData(1, 2) == other && wall.state.ImageCount == 2);
+    EXPECT_TRUE(wall.captions == 3 && platform.messages.isEmpty());
 
-    // Without a current cell the standard report ends it.
-    wall.cells.setRows(0);
-    platform.fileAnswers = {first};
+    wall.cells.setRows(0);  // no current cell: the standard report
+    platform.fileAnswers = {other};
     mnuRightAddSingleFile_Click(wall.ctx);
-    ASSERT_EQ(platform.messages.size(), 1);
-    EXPECT_TRUE(platform.messages[0].text.startsWith(
+    EXPECT_TRUE(platform.messages.value(0).text.startsWith(
         "An error has occurred in form: frmMain and procedure: mnuRightAddSingleFile_Click (Pavisto)"));
 }
 
@@ -67,25 +52,17 @@ TEST(SingleCell, RefreshRemakesThePictureAndKeepsThePathOfAFileThatWent)
     const QString path = dir.filePath("a.jpg");
     TestImages::write(path, TestImages::jpeg(20, 10));
     wall.cells.setImage(0, 1, QImage(40, 30, QImage::Format_Grayscale8), path);
-    wall.state.ImageCount = 1;
-
-    wall.grid.Select(0, 0);  // empty
-    mnuRightReload_Click(wall.ctx);
-    EXPECT_EQ(wall.cells.occupiedCount(), 1u);
-    EXPECT_TRUE(wall.state.StopSlideshow);
-
+    mnuRightReload_Click(wall.ctx);  // on the empty current cell (0, 0)
+    EXPECT_TRUE(wall.cells.occupiedCount() == 1 && wall.state.StopSlideshow);
     wall.grid.Select(0, 1);
     mnuRightReload_Click(wall.ctx);
     EXPECT_EQ(wall.cells.CellPicture(0, 1).size(), QSize(20, 10));
-
-    TestImages::write(path, "no longer a picture");
-    mnuRightReload_Click(wall.ctx);
-    EXPECT_TRUE(wall.cells.CellPicture(0, 1).isNull() && wall.cells.CellData(0, 1) == path);
-
-    TestImages::write(path, TestImages::jpeg(20, 10));
-    mnuRightReload_Click(wall.ctx);
-    QFile::remove(path);
-    mnuRightReload_Click(wall.ctx);
-    EXPECT_TRUE(wall.cells.CellPicture(0, 1).isNull() && wall.cells.CellData(0, 1) == path);
-    EXPECT_TRUE(wall.state.ImageCount == 1 && wall.captions == 0 && platform.messages.isEmpty());
+    for (const QByteArray& content : {QByteArray("no longer a picture"), QByteArray()}) {
+        content.isEmpty() ? void(QFile::remove(path)) : TestImages::write(path, content);
+        mnuRightReload_Click(wall.ctx);
+        EXPECT_TRUE(wall.cells.CellPicture(0, 1).isNull() && wall.cells.CellData(0, 1) == path);
+        TestImages::write(path, TestImages::jpeg(20, 10));
+        mnuRightReload_Click(wall.ctx);
+    }
+    EXPECT_TRUE(wall.captions == 0 && platform.messages.isEmpty());
 }

@@ -5,14 +5,12 @@
 #include "support/TestWall.h"
 #include "wall/CopyMove.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProgressDialog>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -71,16 +69,14 @@ TEST(CopyMove, CopyKeepsEveryFileUnderAFreeNameAndCountsWhatItCopied)
     f.platform.folderAnswers = {f.dst};
     mnuRightSaveAs_Click(f.wall.ctx);
     EXPECT_EQ(f.platform.folderPrompts, QStringList{"Select Folder to copy selected file(s) to."});
-    ASSERT_EQ(f.platform.messages.size(), 1);
-    EXPECT_EQ(f.lastMessage(), "3 files copied.");
-    EXPECT_TRUE(f.platform.messages[0].icon == MsgIcon::Information && f.platform.messages[0].title == AppTitle);
+    const AskedMessage told = f.platform.messages.value(0);
+    EXPECT_TRUE(told.text == "3 files copied." && told.icon == MsgIcon::Information && told.title == AppTitle);
     EXPECT_EQ(entries(f.dst), "a (2).jpg=A a.jpg=older b (2).jpg=sub-B b.jpg=B");
     EXPECT_EQ(entries(f.src), "a.jpg=A b.jpg=B c.jpg=C sub");
     EXPECT_TRUE(f.wall.cells.CellText(2, 0) == "words" && !f.wall.state.StopSlideshow);
     // Each cell with a path is a step.
     EXPECT_EQ(f.platform.progressRuns, QStringList{"Copying files to " + f.dst + "//4"});
-    EXPECT_EQ(f.platform.progressSteps, (QList<int>{1, 2, 3, 4}));
-    EXPECT_EQ(f.platform.progressEnds, 1);
+    EXPECT_TRUE(f.platform.progressSteps == (QList<int>{1, 2, 3, 4}) && f.platform.progressEnds == 1);
 
     // Into its own folder, a file gets a copy under a free name.
     f.wall.grid.Select(0, 0);
@@ -112,15 +108,12 @@ TEST(CopyMove, MoveToAnotherFileSystemCopiesChecksThenRemoves)
 {
     Folders f;
     QTemporaryDir other("/dev/shm/pavisto-test-XXXXXX");
-    struct stat here {}, there {};
-    if (!other.isValid() || ::stat(QFile::encodeName(f.src).constData(), &here) != 0
-        || ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
+    if (!other.isValid() || QStorageInfo(other.path()).device() == QStorageInfo(f.src).device())
         GTEST_SKIP() << "no second file system at /dev/shm";
     f.platform.folderAnswers = {other.path()};
     mnuRightMove_Click(f.wall.ctx);
-    EXPECT_EQ(f.lastMessage(), "1 files moved.");
+    EXPECT_TRUE(f.lastMessage() == "1 files moved." && !QFile::exists(f.src + "/a.jpg"));
     EXPECT_EQ(entries(other.path()), "a.jpg=A");
-    EXPECT_FALSE(QFile::exists(f.src + "/a.jpg"));
 }
 
 TEST(CopyMove, CancelsUnusableFoldersFailuresAndEmptySelections)
@@ -172,24 +165,11 @@ TEST(CopyMove, FreeNamesAndAVerifiedCopyNeverReplaceAnything)
     EXPECT_EQ(FreeFileName(dir.path(), "README"), dir.filePath("README (3)"));
     EXPECT_EQ(FreeFileName(dir.path() + "/", "x.jpg"), dir.filePath("x (2).jpg"));
     EXPECT_THROW(CopyFileVerified(dir.filePath("README (2)"), dir.filePath("README")), AppError);
-    EXPECT_THROW(CopyFileVerified(dir.filePath("missing"), dir.filePath("copy")), AppError);
-    EXPECT_EQ(entries(dir.path()), "README=r README (2)=r2 x.jpg");
     QFile::setPermissions(dir.filePath("README"), QFile::ReadOwner | QFile::ExeOwner);
     CopyFileVerified(dir.filePath("README"), dir.filePath("copy"));
+    EXPECT_EQ(entries(dir.path()), "README=r README (2)=r2 copy=r x.jpg");
     const QFileInfo original(dir.filePath("README")), copy(dir.filePath("copy"));
-    EXPECT_EQ(bytesOf(copy.filePath()), "r");
-    EXPECT_EQ(copy.permissions(), original.permissions());
-    EXPECT_EQ(copy.lastModified(), original.lastModified());
-}
-
-TEST(CopyMove, TheRealProgressStaysOutOfSightForTheFirstSecond)
-{
-    Progress& progress = Platform::progress();
-    progress.begin(nullptr, "Copying", 3);
-    EXPECT_FALSE(progress.advance(1) || progress.advance(2));
-    for (QWidget* window : QApplication::topLevelWidgets())
-        EXPECT_FALSE(qobject_cast<QProgressDialog*>(window));
-    progress.end();
+    EXPECT_TRUE(copy.permissions() == original.permissions() && copy.lastModified() == original.lastModified());
 }
 
 TEST(Delete, AfterYesDeletesTheSelectedFilesAndEmptiesTheirCellsKeepingTexts)
