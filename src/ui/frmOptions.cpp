@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -40,6 +41,23 @@ Widget* named(Widget* widget, const char* name)
     return widget;
 }
 
+// The limit OK stores for an entry; none selected stores full size.
+int QualityLimit(int entry)
+{
+    return entry >= 0 && entry < int(std::size(Qualities)) ? Qualities[entry].limit : 0;
+}
+
+// The entry a stored limit shows; -1 for none.
+int QualityEntryFor(int limit)
+{
+    if (limit == StartUpLimit)
+        return 0;
+    for (int entry = 0; entry < int(std::size(Qualities)); ++entry)
+        if (Qualities[entry].limit == limit)
+            return entry;
+    return -1;
+}
+
 } // namespace
 
 std::optional<int32_t> GridSizeFromText(const QString& text)
@@ -53,21 +71,6 @@ std::optional<int32_t> GridSizeFromText(const QString& text)
     if (rounded < 1 || rounded > double(std::numeric_limits<int32_t>::max()))
         return std::nullopt;
     return int32_t(rounded);
-}
-
-int QualityLimit(int entry)
-{
-    return entry >= 0 && entry < int(std::size(Qualities)) ? Qualities[entry].limit : 0;
-}
-
-int QualityEntryFor(int limit)
-{
-    if (limit == StartUpLimit)
-        return 0;
-    for (int entry = 0; entry < int(std::size(Qualities)); ++entry)
-        if (Qualities[entry].limit == limit)
-            return entry;
-    return -1;
 }
 
 frmOptions* frmOptions::Open(CommandContext& ctx, QWidget* owner)
@@ -92,7 +95,6 @@ frmOptions::frmOptions(CommandContext& ctx, QWidget* owner)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    setModal(false);
 
     auto* gridSize = named(new QGroupBox(QStringLiteral("Grid Size")), "Frame2");
     auto* sizes = new QGridLayout(gridSize);
@@ -141,12 +143,12 @@ frmOptions::frmOptions(CommandContext& ctx, QWidget* owner)
 void frmOptions::Form_Load()
 {
     const MainState& s = m_ctx.state;
-    SkipErrors([&] { m_cols->setText(QString::number(s.GridCols)); });
-    SkipErrors([&] { m_rows->setText(QString::number(s.GridRows)); });
-    SkipErrors([&] { m_quality->setCurrentIndex(QualityEntryFor(s.ThumbMaxHeight)); });
-    SkipErrors([&] { m_hideGridlines->setChecked(s.HideGridLines); });
-    SkipErrors([&] { m_hidePreview->setChecked(s.HidePreview); });
-    SkipErrors([&] { m_mono->setChecked(s.MonoImages); });
+    m_cols->setText(QString::number(s.GridCols));
+    m_rows->setText(QString::number(s.GridRows));
+    m_quality->setCurrentIndex(QualityEntryFor(s.ThumbMaxHeight));
+    m_hideGridlines->setChecked(s.HideGridLines);
+    m_hidePreview->setChecked(s.HidePreview);
+    m_mono->setChecked(s.MonoImages);
 }
 
 void frmOptions::cmdOK_Click()
@@ -172,16 +174,14 @@ void frmOptions::cmdOK_Click()
     s.MonoImages = m_mono->isChecked();
     s.HideGridLines = m_hideGridlines->isChecked();
     if (s.HidePreview)
-        SkipErrors([&] { m_ctx.window.hidePreview(); });
-    SkipErrors([&] { m_ctx.grid.GridLines(!s.HideGridLines); });
+        m_ctx.window.hidePreview();
+    m_ctx.grid.GridLines(!s.HideGridLines);
     m_ctx.cells.setPictureType(s.MonoImages ? CellStore::Monochrome : CellStore::Colour);
     // In place: images outside the new size are dropped, ImageCount stays.
-    SkipErrors([&] {
-        m_ctx.cells.setCols(s.GridCols);
-        m_ctx.cells.setRows(s.GridRows);
-        m_ctx.cells.setCellPictureAlignment(m_ctx.cells.wholeGrid(), Cell::StretchAlignment);
-    });
-    SkipErrors([&] { m_ctx.window.UpdateCaption(); });
+    // Every cell stretches its picture already.
+    m_ctx.cells.setCols(s.GridCols);
+    m_ctx.cells.setRows(s.GridRows);
+    m_ctx.window.UpdateCaption();
     accept();
 }
 

@@ -15,11 +15,6 @@ struct CommandContext;
 // does not fit 32 bits or it is below 1.
 std::optional<int32_t> GridSizeFromText(const QString& text);
 
-// The thumbnail limits that the quality entries stand for, in list order,
-// and the entry that shows a stored limit (-1 for none).
-int QualityLimit(int entry);
-int QualityEntryFor(int limit);
-
 // "Options": grid size, thumbnail quality, monochrome pictures, grid lines
 // and the preview window, for the rest of the run. Modeless; made afresh
 // each time it opens and gone after OK or Cancel. Enter is OK; Escape and
