@@ -2,6 +2,14 @@
 
 #include "shell/AppError.h"
 
+#include <QDateTime>
+#include <QStringList>
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+#include <vector>
+
 namespace {
 
 constexpr int InvalidRow = 381;
@@ -13,35 +21,72 @@ bool isEmptyData(const std::variant<QString, QImage>& data)
     return path && path->isEmpty();
 }
 
+// A cell that no longer hides its image gets the user's text and colour
+// back, unless it was given another text while the image was hidden.
+void settleHidden(Cell& cell)
+{
+    if (cell.hiddenPath.isEmpty() || std::holds_alternative<QImage>(cell.data))
+        return;
+    if (cell.text == cell.hiddenPath) {
+        cell.text = cell.userText;
+        cell.foreColor = cell.userForeColor;
+    }
+    cell.hiddenPath.clear();
+    cell.userText.clear();
+    cell.userForeColor = Qt::black;
+}
+
+// One cell's value as a sort key.
+struct SortValue {
+    QString text;
+    std::optional<qint64> seconds;  // on a date column; none when it holds no date
+};
+
+int compareValues(const SortValue& a, const SortValue& b, CellStore::ColumnSort order, bool dateColumn)
+{
+    using ColumnSort = CellStore::ColumnSort;
+    if (order == ColumnSort::GenericAscending && dateColumn) {
+        if (a.seconds.has_value() != b.seconds.has_value())
+            return a.seconds ? -1 : 1;
+        return a.seconds == b.seconds ? 0 : (*a.seconds < *b.seconds ? -1 : 1);
+    }
+    return a.text.compare(b.text);
+}
+
 } // namespace
 
 bool Cell::isDefault() const
 {
     return picture.isNull() && isEmptyData(data) && text.isEmpty() && foreColor == QColor(Qt::black)
-           && backColor == QColor(Qt::black) && pictureAlignment == StretchAlignment;
+           && backColor == QColor(Qt::black) && pictureAlignment == StretchAlignment && hiddenPath.isEmpty()
+           && userText.isEmpty() && userForeColor == QColor(Qt::black);
 }
 
 CellStore::CellStore(int rows, int cols) : m_rows(std::max(rows, 0)), m_cols(std::max(cols, 0)) {}
 
 void CellStore::setRows(int rows)
 {
-    m_rows = std::max(rows, 0);
-    dropOutside();
+    resize(rows, m_cols);
 }
 
 void CellStore::setCols(int cols)
 {
-    m_cols = std::max(cols, 0);
-    dropOutside();
+    resize(m_rows, cols);
 }
 
-void CellStore::dropOutside()
+void CellStore::resize(int rows, int cols)
 {
-    for (auto it = m_cells.begin(); it != m_cells.end();) {
-        if (rowOf(it->first) >= m_rows || colOf(it->first) >= m_cols)
-            it = m_cells.erase(it);
-        else
-            ++it;
+    const bool shrinks = rows < m_rows || cols < m_cols;
+    m_rows = std::max(rows, 0);
+    m_cols = std::max(cols, 0);
+    // Growing drops nothing, so it need not look at the cells.
+    if (shrinks) {
+        for (auto it = m_cells.begin(); it != m_cells.end();) {
+            if (rowOf(it->first) >= m_rows || colOf(it->first) >= m_cols)
+                it = m_cells.erase(it);
+            else
+                ++it;
+        }
     }
     notify(wholeGrid());
 }
@@ -148,6 +193,7 @@ void CellStore::write(int row, int col, const std::function<void(Cell&)>& apply)
     const Key k = key(row, col);
     auto it = m_cells.try_emplace(k).first;
     apply(it->second);
+    settleHidden(it->second);
     if (it->second.isDefault())
         m_cells.erase(it);
     notify({row, col, row, col});
@@ -160,12 +206,16 @@ void CellStore::writeRect(const CellRect& rect, bool isDefault, const std::funct
     if (isDefault) {
         visitOccupied(m_cells, rect, [&](auto it) {
             apply(it->second);
+            settleHidden(it->second);
             return it->second.isDefault() ? m_cells.erase(it) : std::next(it);
         });
     } else {
         for (int row = rect.row1; row <= rect.row2; ++row)
-            for (int col = rect.col1; col <= rect.col2; ++col)
-                apply(m_cells[key(row, col)]);
+            for (int col = rect.col1; col <= rect.col2; ++col) {
+                Cell& cell = m_cells[key(row, col)];
+                apply(cell);
+                settleHidden(cell);
+            }
     }
     notify(rect);
 }
@@ -229,6 +279,39 @@ bool CellStore::holdsImage(int row, int col) const
     return cell && !isEmptyData(cell->data);
 }
 
+void CellStore::hideImage(int row, int col)
+{
+    write(row, col, [](Cell& c) {
+        const QString* path = std::get_if<QString>(&c.data);
+        if (!path || path->isEmpty())
+            return;
+        c.hiddenPath = *path;
+        c.userText = c.text;
+        c.userForeColor = c.foreColor;
+        c.text = c.hiddenPath;
+        c.foreColor = Qt::black;
+        c.data = c.picture;
+        c.picture = QImage();
+    });
+}
+
+void CellStore::showImage(int row, int col)
+{
+    write(row, col, [](Cell& c) {
+        const QImage* picture = std::get_if<QImage>(&c.data);
+        if (!picture)
+            return;
+        c.picture = *picture;
+        if (c.hiddenPath.isEmpty()) {
+            // Hidden without being set aside: the text slot holds the path.
+            c.data = c.text;
+            c.text.clear();
+        } else {
+            c.data = c.hiddenPath;
+        }
+    });
+}
+
 void CellStore::setCellPicture(const CellRect& rect, const QImage& picture)
 {
     const QImage kept = stored(picture);
@@ -264,6 +347,72 @@ void CellStore::Clear()
 {
     m_cells.clear();
     notify(wholeGrid());
+}
+
+void CellStore::AddItem(const QString& line)
+{
+    const int row = m_rows;
+    setRows(row + 1);
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    for (int col = 0; col < fields.size() && col < m_cols; ++col)
+        setCellText(row, col, fields[col]);
+}
+
+void CellStore::Sort(const CellRect& rows)
+{
+    checkCell(rows.row1, rows.col1);
+    checkCell(rows.row2, rows.col2);
+    struct KeyColumn {
+        int col;
+        ColumnSort order;
+        bool date;
+    };
+    std::vector<KeyColumn> keyColumns;
+    for (const auto& [col, order] : m_colSorts) {
+        if (col >= rows.col1 && col <= rows.col2 && order != ColumnSort::None) {
+            const auto type = m_colTypes.find(col);
+            keyColumns.push_back({col, order, type != m_colTypes.end() && type->second == ColumnType::Date});
+        }
+    }
+
+    // Keys are read once per row, dates parsed once, before any comparison.
+    const int count = rows.row2 - rows.row1 + 1;
+    std::vector<std::vector<SortValue>> keys(count);
+    for (int i = 0; i < count; ++i) {
+        for (const KeyColumn& column : keyColumns) {
+            SortValue value{CellText(rows.row1 + i, column.col), std::nullopt};
+            if (column.date) {
+                const QDateTime time = QDateTime::fromString(value.text, Qt::ISODate);
+                if (time.isValid())
+                    value.seconds = time.toSecsSinceEpoch();
+            }
+            keys[i].push_back(std::move(value));
+        }
+    }
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        for (std::size_t k = 0; k < keyColumns.size(); ++k) {
+            const int result = compareValues(keys[a][k], keys[b][k], keyColumns[k].order, keyColumns[k].date);
+            if (result != 0)
+                return result < 0;
+        }
+        return false;
+    });
+
+    std::vector<int> newRowOf(count);
+    for (int i = 0; i < count; ++i)
+        newRowOf[order[i]] = rows.row1 + i;
+    // Every cell of the rows is taken out first, so no new key meets an old one.
+    std::vector<decltype(m_cells)::node_type> moving;
+    auto it = m_cells.lower_bound(key(rows.row1, 0));
+    while (it != m_cells.end() && rowOf(it->first) <= rows.row2)
+        moving.push_back(m_cells.extract(it++));
+    for (auto& node : moving) {
+        node.key() = key(newRowOf[rowOf(node.key()) - rows.row1], colOf(node.key()));
+        m_cells.insert(std::move(node));
+    }
+    notify({rows.row1, 0, rows.row2, m_cols - 1});
 }
 
 void CellStore::forEachOccupied(const CellRect& rect,

@@ -28,6 +28,12 @@ struct Cell {
     QColor foreColor = Qt::black;
     QColor backColor = Qt::black;
     int pictureAlignment = StretchAlignment;
+    // While a search hides the image, its text slot holds the path, drawn
+    // black so the cell shows nothing; the path and the user's own text and
+    // its colour wait here until the image shows again.
+    QString hiddenPath;
+    QString userText;
+    QColor userForeColor = Qt::black;
 
     bool isDefault() const;
 };
@@ -77,6 +83,14 @@ public:
     void clearImage(int row, int col);
     // The cell shows an image or hides one: its data slot is not empty.
     bool holdsImage(int row, int col) const;
+    // A search hides an image: the picture moves into the data slot and the
+    // path into the text slot, and the user's text is set aside. A cell
+    // without a path is left alone.
+    void hideImage(int row, int col);
+    // The image shows again with its path, and the cell gets the user's text
+    // back unless another text was written there meanwhile. A cell that hides
+    // nothing is left alone.
+    void showImage(int row, int col);
 
     // Rectangle forms. Writing a default value visits only occupied cells;
     // any other value visits every cell of the rectangle.
@@ -87,8 +101,23 @@ public:
     void setCellBackColor(const CellRect& rect, const QColor& color);
     void setCellPictureAlignment(const CellRect& rect, int alignment);
 
-    // Empties every cell; the row and column counts stay.
+    // Empties every cell; the row and column counts and the column settings
+    // stay.
     void Clear();
+
+    // The work table of the date sort. AddItem appends a row whose fields,
+    // separated by TAB, fill its columns from 0 (fields beyond the last
+    // column are dropped).
+    enum class ColumnType { Text, Date };  // a date column holds ISO 8601 text
+    enum class ColumnSort { None, GenericAscending, StringAscendingCaseSensitive };
+    void AddItem(const QString& line);
+    void setColDataType(int col, ColumnType type) { m_colTypes[col] = type; }
+    void setColSort(int col, ColumnSort order) { m_colSorts[col] = order; }
+    // Orders the rows of the rectangle by the sort settings of its columns,
+    // taken from left to right; rows that tie keep their order. Whole rows
+    // move, every cell value with them. Generic ascending puts a date column
+    // in time order with rows without a date last; texts sort by code unit.
+    void Sort(const CellRect& rows);
 
     std::size_t occupiedCount() const { return m_cells.size(); }
     // Visits the occupied cells of a rectangle in row-major order.
@@ -111,7 +140,7 @@ private:
     template <class Map, class Step>
     static void visitOccupied(Map& cells, const CellRect& rect, Step&& step);
     void writeRect(const CellRect& rect, bool isDefault, const std::function<void(Cell&)>& apply);
-    void dropOutside();
+    void resize(int rows, int cols);
     void notify(const CellRect& changed) const;
     QImage stored(const QImage& picture) const;
 
@@ -119,6 +148,8 @@ private:
     int m_cols = 0;
     int m_pictureType = Monochrome;
     std::map<Key, Cell> m_cells;
+    std::map<int, ColumnType> m_colTypes;
+    std::map<int, ColumnSort> m_colSorts;
     std::function<void(const CellRect&)> m_changed;
 };
 

@@ -1,14 +1,20 @@
 #include "shell/Platform.h"
 
+#include "shell/MainModule.h"
+
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 
 namespace {
 
 constexpr qint64 MemoryCap = 2147483647;
+constexpr qint64 ProgressDelayMs = 1000;
 
 class QtPrompts final : public Prompts {
 public:
@@ -94,12 +100,56 @@ public:
     }
 };
 
+// The dialog is made only when the operation has lasted its delay. It is
+// modal to its window, so the wall does not change under a long copy.
+class DialogProgress final : public Progress {
+public:
+    void begin(QWidget* owner, const QString& label, int total) override
+    {
+        end();
+        m_owner = owner;
+        m_label = label;
+        m_total = total;
+        m_clock.start();
+    }
+
+    bool advance(int done) override
+    {
+        if (!m_dialog && m_clock.elapsed() >= ProgressDelayMs) {
+            m_dialog = new QProgressDialog(m_label, QStringLiteral("Cancel"), 0, m_total, m_owner);
+            m_dialog->setWindowTitle(AppTitle);
+            m_dialog->setWindowModality(Qt::WindowModal);
+            m_dialog->setMinimumDuration(0);
+            m_dialog->setAutoClose(false);
+            m_dialog->setAutoReset(false);
+        }
+        if (!m_dialog)
+            return false;
+        m_dialog->setValue(done);
+        return m_dialog->wasCanceled();
+    }
+
+    void end() override
+    {
+        delete m_dialog;
+    }
+
+private:
+    QPointer<QWidget> m_owner;
+    QPointer<QProgressDialog> m_dialog;
+    QString m_label;
+    int m_total = 0;
+    QElapsedTimer m_clock;
+};
+
 QtPrompts realPrompts;
 DesktopLauncher realLauncher;
 ProcMemory realMemory;
+DialogProgress realProgress;
 Prompts* currentPrompts = &realPrompts;
 Launcher* currentLauncher = &realLauncher;
 MemoryStatus* currentMemory = &realMemory;
+Progress* currentProgress = &realProgress;
 
 } // namespace
 
@@ -108,10 +158,12 @@ namespace Platform {
 Prompts& prompts() { return *currentPrompts; }
 Launcher& launcher() { return *currentLauncher; }
 MemoryStatus& memory() { return *currentMemory; }
+Progress& progress() { return *currentProgress; }
 
 void setPrompts(Prompts* p) { currentPrompts = p ? p : &realPrompts; }
 void setLauncher(Launcher* l) { currentLauncher = l ? l : &realLauncher; }
 void setMemory(MemoryStatus* m) { currentMemory = m ? m : &realMemory; }
+void setProgress(Progress* p) { currentProgress = p ? p : &realProgress; }
 
 std::optional<qint64> parseMemAvailable(const QByteArray& meminfo)
 {

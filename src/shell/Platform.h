@@ -41,6 +41,17 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
 };
 
+// The progress of a long file operation. Shown only once the operation has
+// run about a second, so short ones never flash a window.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual void begin(QWidget* owner, const QString& label, int total) = 0;
+    // `done` of the total are finished; true when the user asked to cancel.
+    virtual bool advance(int done) = 0;
+    virtual void end() = 0;
+};
+
 class MemoryStatus {
 public:
     virtual ~MemoryStatus() = default;
@@ -52,12 +63,14 @@ namespace Platform {
 Prompts& prompts();
 Launcher& launcher();
 MemoryStatus& memory();
+Progress& progress();
 
 // Tests put scripted stand-ins in place; nullptr restores the real ones.
 // The caller keeps ownership.
 void setPrompts(Prompts* prompts);
 void setLauncher(Launcher* launcher);
 void setMemory(MemoryStatus* memory);
+void setProgress(Progress* progress);
 
 // MemAvailable of a /proc/meminfo text, in bytes, capped; nullopt if absent.
 std::optional<qint64> parseMemAvailable(const QByteArray& meminfo);

@@ -2,14 +2,19 @@
 
 #include "grid/GridWidget.h"
 #include "load/Loading.h"
+#include "load/SingleCell.h"
 #include "shell/Caption.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "ui/frmAbout.h"
+#include "ui/frmOptions.h"
 #include "wall/CellText.h"
+#include "wall/CopyMove.h"
 #include "wall/FileOperations.h"
 #include "wall/OpenWall.h"
 #include "wall/SaveWall.h"
+#include "wall/Search.h"
+#include "wall/Sort.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,11 +51,14 @@ const MenuEntry MenuTable[] = {
     {&frmMain::mnuExit, "mnuExit", "Exit", "mnuFile", {}, 0, [](frmMain& w) { w.mnuExit_Click(); }},
     {&frmMain::mnuTools, "mnuTools", "Tools", nullptr, {}, 0, nullptr},
     {&frmMain::mnuScrollLock, "mnuScrollLock", "Scroll Lock", "mnuTools", {}, Hidden, nullptr},
-    {&frmMain::mnuOptions, "mnuOptions", "Options", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_O), 0, nullptr},
+    {&frmMain::mnuOptions, "mnuOptions", "Options", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_O), 0,
+     [](frmMain& w) { frmOptions::Open(w.commands(), &w); }},
     {&frmMain::mnuFindFile, "mnuFindFile", "Search Grid", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_F), 0,
-     nullptr},
-    {&frmMain::mnuShowAll, "mnuShowAll", "Show All", "mnuTools", {}, 0, nullptr},
-    {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {}, 0, nullptr},
+     [](frmMain& w) { mnuFindFile_Click(w.commands()); }},
+    {&frmMain::mnuShowAll, "mnuShowAll", "Show All", "mnuTools", {}, 0,
+     [](frmMain& w) { mnuShowAll_Click(w.commands()); }},
+    {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {}, RefusedWhileLoading,
+     [](frmMain& w) { mnuSortCreateDate_Click(w.commands(), w.fgTop()); }},
     {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_S), 0,
      nullptr},
     {&frmMain::mnuSplit2, "mnuSplit2", "-", "mnuTools", {}, 0, nullptr},
@@ -62,16 +70,21 @@ const MenuEntry MenuTable[] = {
     {&frmMain::mnuRightZoomToImage, "mnuRightZoomToImage", "Zoom to Image", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightReset, "mnuRightReset", "Reset Zoom", "mnuRight", {}, 0, nullptr},
     {&frmMain::mnuRightOpen, "mnuRightOpen", "Open", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightSaveAs, "mnuRightSaveAs", "Save As (Copy to)", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightSaveAs, "mnuRightSaveAs", "Save As (Copy to)", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightSaveAs_Click(w.commands()); }},
+    {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightMove_Click(w.commands()); }},
+    {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightReload_Click(w.commands()); }},
     {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, 0,
      [](frmMain& w) { mnuRightAddText_Click(w.commands()); }},
     {&frmMain::mnuAddImagesFromHere, "mnuAddImagesFromHere", "Add Images From Here", "mnuRight", {},
      RefusedWhileLoading, [](frmMain& w) { mnuAddImagesFromHere_Click(w.commands()); }},
-    {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightAddSingleFile_Click(w.commands()); }},
     {&frmMain::mnuSplit1, "mnuSplit1", "-", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightDelete, "mnuRightDelete", "Delete", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightDelete, "mnuRightDelete", "Delete", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightDelete_Click(w.commands()); }},
 };
 
 bool hasItems(const char* menuName)

@@ -28,6 +28,8 @@ public:
     CellStore& cells() { return m_cells; }
     GridWidget& fg() { return *m_fg; }
     CommandContext& commands() { return m_commands; }
+    // The date sort's work table, never shown.
+    CellStore& fgTop() { return m_fgTop; }
 
     // Menu items, each a QAction named like its field.
     QAction* mnuFile = nullptr;
@@ -98,6 +100,7 @@ private:
 
     MainState m_state;
     CellStore m_cells;
+    CellStore m_fgTop;
     Thumbnailer m_thumbnails{m_state};
     GridWidget* m_fg;
     CommandContext m_commands;

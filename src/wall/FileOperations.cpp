@@ -7,18 +7,23 @@
 
 #include <QFile>
 
+void DeleteCellFile(CommandContext& ctx, int r, int c)
+{
+    const QString path = ctx.cells.CellData(r, c);
+    if (FileExists(path)) {
+        QFile file(path);
+        if (!file.remove())
+            throw AppError(ErrorNumber::PathFileAccess, file.errorString());
+        --ctx.state.ImageCount;
+    }
+    ctx.cells.clearImage(r, c);
+}
+
 void DeleteFile(CommandContext& ctx, int r, int c)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("DeleteFile"), [&] {
         ctx.state.StopSlideshow = true;
-        const QString path = ctx.cells.CellData(r, c);
-        if (FileExists(path)) {
-            QFile file(path);
-            if (!file.remove())
-                throw AppError(ErrorNumber::PathFileAccess, file.errorString());
-            --ctx.state.ImageCount;
-        }
-        ctx.cells.clearImage(r, c);
+        DeleteCellFile(ctx, r, c);
         ctx.window.PreviewCurrentCell();
     });
 }

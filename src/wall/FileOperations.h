@@ -4,6 +4,10 @@
 
 struct CommandContext;
 
+// Deletes the file a cell names, when it is there, and takes the image out
+// of the cell; its text and colours stay. Throws when the file stays.
+void DeleteCellFile(CommandContext& ctx, int r, int c);
+
 // Deletes the file of one cell at once, without asking, takes the image out
 // of the cell and hands the current cell to the preview again.
 void DeleteFile(CommandContext& ctx, int r, int c);

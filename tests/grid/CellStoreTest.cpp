@@ -96,3 +96,64 @@ TEST(CellStore, HugeGridCostsOnlyItsOccupiedCells)
     EmptyGrid(s, 100'000, 100'000);
     EXPECT_EQ(s.occupiedCount(), 0u);
 }
+
+TEST(CellStore, AHiddenImageKeepsItsPathAndTheUsersTextUntilItShowsAgain)
+{
+    CellStore s(3, 3);
+    const QImage picture(4, 4, QImage::Format_Grayscale8);
+    s.setImage(0, 0, picture, "/p/a.jpg");
+    s.setCellText(0, 0, "note");
+    s.setCellForeColor(0, 0, Qt::white);
+    s.setCellText(1, 1, "words");
+    s.hideImage(0, 0);
+    s.hideImage(0, 0);  // already hidden
+    s.hideImage(1, 1);  // no image to hide
+    EXPECT_TRUE(s.CellPicture(0, 0).isNull() && s.CellDataIsPicture(0, 0) && s.CellData(0, 0).isEmpty());
+    EXPECT_TRUE(s.CellText(0, 0) == "/p/a.jpg" && s.CellForeColor(0, 0) == Qt::black);  // the path is not shown
+    EXPECT_TRUE(!s.CellDataIsPicture(1, 1) && s.CellText(1, 1) == "words");
+    s.showImage(0, 0);
+    s.showImage(0, 0);
+    EXPECT_TRUE(s.CellData(0, 0) == "/p/a.jpg" && s.CellPicture(0, 0) == picture);
+    EXPECT_TRUE(s.CellText(0, 0) == "note" && s.CellForeColor(0, 0) == Qt::white);
+
+    // Whatever ends the hiding gives the user's text back; a text written
+    // meanwhile stays.
+    s.hideImage(0, 0);
+    s.clearImage(0, 0);
+    EXPECT_TRUE(s.CellText(0, 0) == "note" && s.CellForeColor(0, 0) == Qt::white);
+    s.setImage(0, 0, picture, "/p/b.jpg");
+    s.hideImage(0, 0);
+    s.setCellText(0, 0, "new");
+    s.showImage(0, 0);
+    EXPECT_TRUE(s.CellText(0, 0) == "new" && s.CellData(0, 0) == "/p/b.jpg");
+    // A picture put into the data slot directly has its path in the text.
+    s.setCellData(2, 0, picture);
+    s.setCellText(2, 0, "/p/c.jpg");
+    s.showImage(2, 0);
+    EXPECT_TRUE(s.CellData(2, 0) == "/p/c.jpg" && s.CellText(2, 0).isEmpty() && !s.CellPicture(2, 0).isNull());
+}
+
+TEST(CellStore, WorkTableRowsSortByTheirColumnsAndMoveWhole)
+{
+    CellStore t(0, 3);
+    t.setColDataType(1, CellStore::ColumnType::Date);
+    t.setColSort(1, CellStore::ColumnSort::GenericAscending);
+    t.setColSort(2, CellStore::ColumnSort::StringAscendingCaseSensitive);
+    for (const char* line : {"top\t\ta", "0\t\tx", "1\t2024-05-01T10:00:05Z\tb", "2\t2024-05-01T09:00:00Z\tz",
+                             "3\t2024-05-01T10:00:05Z\tB\tdropped"})
+        t.AddItem(QString::fromUtf8(line));
+    QString expected = "top,2,3,1";
+    for (int i = 0; i < 30; ++i) {  // enough ties to tell a stable sort
+        t.AddItem("t" + QString::number(i) + "\t2024-05-02T00:00:00Z\tsame");
+        expected += ",t" + QString::number(i);
+    }
+    t.setCellPicture(2, 0, QImage(7, 1, QImage::Format_Grayscale8));
+    t.Sort({1, 0, t.Rows() - 1, 2});
+    QStringList order;
+    for (int r = 0; r < t.Rows(); ++r)
+        order.append(t.CellText(r, 0));
+    EXPECT_EQ(order.join(','), expected + ",0");
+    EXPECT_EQ(t.CellPicture(3, 0).width(), 7);  // the picture moved with its row
+    EXPECT_TRUE(t.CellText(2, 2) == "B" && t.Cols() == 3);
+    EXPECT_THROW(t.Sort({0, 0, t.Rows(), 2}), AppError);
+}

@@ -20,10 +20,17 @@ struct AskedInput {
     QString value;
 };
 
-class FakePlatform final : public Prompts, public Launcher, public MemoryStatus {
+class FakePlatform final : public Prompts, public Launcher, public MemoryStatus, public Progress {
 public:
-    FakePlatform() { Platform::setPrompts(this), Platform::setLauncher(this), Platform::setMemory(this); }
-    ~FakePlatform() override { Platform::setPrompts(nullptr), Platform::setLauncher(nullptr), Platform::setMemory(nullptr); }
+    FakePlatform()
+    {
+        Platform::setPrompts(this), Platform::setLauncher(this), Platform::setMemory(this), Platform::setProgress(this);
+    }
+    ~FakePlatform() override
+    {
+        Platform::setPrompts(nullptr), Platform::setLauncher(nullptr), Platform::setMemory(nullptr),
+            Platform::setProgress(nullptr);
+    }
 
     // Answers used in order; when they run out: OK (or Yes), cancel, "" (cancel).
     QList<MsgAnswer> messageAnswers;
@@ -35,6 +42,12 @@ public:
     QStringList folderPrompts;
     QList<FileRequest> fileRequests;
     QList<QUrl> opened;
+    // Progress runs as "label/total", the steps reported, and the step at
+    // which the user presses Cancel (none when -1).
+    QStringList progressRuns;
+    QList<int> progressSteps;
+    int cancelAtStep = -1;
+    int progressEnds = 0;
 
     MsgAnswer message(QWidget*, const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
     {
@@ -60,4 +73,10 @@ public:
     }
     bool openUrl(const QUrl& url) override { return opened.append(url), true; }
     qint64 availablePhysical() override { return freeMemory; }
+    void begin(QWidget*, const QString& label, int total) override
+    {
+        progressRuns.append(label + '/' + QString::number(total));
+    }
+    bool advance(int done) override { return progressSteps.append(done), cancelAtStep >= 0 && done >= cancelAtStep; }
+    void end() override { ++progressEnds; }
 };

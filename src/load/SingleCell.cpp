@@ -1,0 +1,42 @@
+#include "load/SingleCell.h"
+
+#include "grid/CellStore.h"
+#include "grid/GridWidget.h"
+#include "image/ThumbnailMaker.h"
+#include "shell/CommandContext.h"
+#include "shell/MainModule.h"
+#include "shell/MainState.h"
+#include "shell/Utilities.h"
+
+void mnuRightAddSingleFile_Click(CommandContext& ctx)
+{
+    RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightAddSingleFile_Click"), [&] {
+        const QString path = Platform::prompts().file(
+            MainFormRef, {QStringLiteral("Choose File"),
+                          QtFileFilter(QStringLiteral("JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*")),
+                          QStringLiteral("jpg"), false, {}});
+        // A cancelled dialog, a missing file and one that does not decode
+        // all end here, silently.
+        const std::optional<QImage> picture = ctx.thumbnails.CellPicture(path);
+        if (!picture)
+            return;
+        const int r = ctx.grid.Row();
+        const int c = ctx.grid.Col();
+        if (!FileExists(ctx.cells.CellData(r, c)))
+            ++ctx.state.ImageCount;
+        ctx.cells.setImage(r, c, *picture, path);
+        ctx.window.UpdateCaption();
+    });
+}
+
+void mnuRightReload_Click(CommandContext& ctx)
+{
+    ctx.state.StopSlideshow = true;
+    SkipErrors([&] {
+        const int r = ctx.grid.Row();
+        const int c = ctx.grid.Col();
+        // A file that is gone or no longer decodes leaves no picture.
+        const std::optional<QImage> picture = ctx.thumbnails.CellPicture(ctx.cells.CellData(r, c));
+        ctx.cells.setCellPicture(r, c, picture.value_or(QImage()));
+    });
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class CellStore;
+class GridWidget;
+struct CommandContext;
+
+// Holds the grid's painting off during a bulk change and turns it back on
+// however the change ends.
+class RedrawSuspended {
+public:
+    explicit RedrawSuspended(GridWidget& grid);
+    ~RedrawSuspended();
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+private:
+    GridWidget& m_grid;
+};
+
+// "Search Grid": asks for a text, then hides every image whose file name
+// lacks it and every text cell whose text lacks it.
+void mnuFindFile_Click(CommandContext& ctx);
+// The search itself, for a text already given; an empty text does nothing.
+// Case is ignored the way the user's locale upper-cases.
+void SearchGrid(CommandContext& ctx, const QString& text);
+// "Show All".
+void mnuShowAll_Click(CommandContext& ctx);
+
+// Brings hidden cells back, once armed: the first call after a load only
+// arms it, since a load leaves nothing hidden.
+void ResetCells(CommandContext& ctx);
+// Every hidden image shows again and every text cell is white.
+void ShowHiddenCells(CellStore& cells);

@@ -1,0 +1,103 @@
+#include "wall/Sort.h"
+
+#include "grid/CellStore.h"
+#include "shell/CommandContext.h"
+#include "shell/MainState.h"
+#include "shell/Utilities.h"
+#include "wall/Search.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// Work-table columns.
+enum { FromRowCol, FromColCol, DateCol, PathCol, WorkCols };
+
+void fillWorkTable(const CellStore& cells, CellStore& fgTop, const CreationTimeReader& creationTime)
+{
+    fgTop.Clear();
+    fgTop.setCols(WorkCols);
+    fgTop.setRows(0);
+    fgTop.setPictureType(cells.PictureType());
+    fgTop.setColDataType(DateCol, CellStore::ColumnType::Date);
+    cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
+        const QString* path = std::get_if<QString>(&cell.data);
+        if (!path || path->isEmpty())
+            return;
+        const std::optional<qint64> created = creationTime(*path);
+        const QString date =
+            created ? QDateTime::fromSecsSinceEpoch(*created, Qt::UTC).toString(Qt::ISODate) : QString();
+        const QChar tab = QLatin1Char('\t');
+        fgTop.AddItem(QString::number(r) + tab + QString::number(c) + tab + date + tab + *path);
+        fgTop.setCellPicture(fgTop.Rows() - 1, FromRowCol, cell.picture);
+    });
+}
+
+void orderWorkTable(CellStore& fgTop)
+{
+    using ColumnSort = CellStore::ColumnSort;
+    fgTop.setColSort(FromRowCol, ColumnSort::None);
+    fgTop.setColSort(FromColCol, ColumnSort::None);
+    fgTop.setColSort(DateCol, ColumnSort::GenericAscending);
+    fgTop.setColSort(PathCol, ColumnSort::StringAscendingCaseSensitive);
+    if (fgTop.Rows() > 0)
+        fgTop.Sort(fgTop.wholeGrid());
+}
+
+// Column by column from (0, 0), a new column after GridRows images; the
+// grid grows where the images need more room than it has.
+void placeSorted(CellStore& cells, const CellStore& fgTop, MainState& state)
+{
+    const int wrap = std::max(state.GridRows, 1);
+    state.ImageCount = 0;
+    int row = 0;
+    int col = 0;
+    for (int i = 0; i < fgTop.Rows(); ++i) {
+        if (row >= cells.Rows())
+            cells.setRows(row + 1);
+        if (col >= cells.Cols())
+            cells.setCols(col + 1);
+        cells.setImage(row, col, fgTop.CellPicture(i, FromRowCol), fgTop.CellText(i, PathCol));
+        ++state.ImageCount;
+        if (++row >= wrap) {
+            row = 0;
+            ++col;
+        }
+    }
+}
+
+} // namespace
+
+std::optional<qint64> FileCreationTime(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    const QDateTime born = info.birthTime();
+    return (born.isValid() ? born : info.lastModified()).toSecsSinceEpoch();
+}
+
+void mnuSortCreateDate_Click(CommandContext& ctx, CellStore& fgTop, const CreationTimeReader& creationTime)
+{
+    RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuSortCreateDate_Click"), [&] {
+        ctx.state.StopSlideshow = true;
+        ShowBusyPointer();
+        const RedrawSuspended quiet(ctx.grid);
+        // Hidden images are sorted with the rest even when a load has left
+        // the reset unarmed; the grid is emptied below.
+        ctx.state.ResetArmed = true;
+        ShowHiddenCells(ctx.cells);
+        fillWorkTable(ctx.cells, fgTop, creationTime);
+        // Every image now waits in the work table, so nothing is lost here.
+        ctx.cells.Clear();
+        orderWorkTable(fgTop);
+        placeSorted(ctx.cells, fgTop, ctx.state);
+        // The table's pictures would otherwise outlive the wall's.
+        fgTop.Clear();
+        fgTop.setRows(0);
+        ShowDefaultPointer();
+    });
+}
