@@ -2,6 +2,7 @@
 
 #include "shell/Twips.h"
 
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -54,6 +55,35 @@ int shiftOf(Qt::KeyboardModifiers modifiers)
     if (modifiers & Qt::AltModifier)
         shift |= GridWidget::AltMask;
     return shift;
+}
+
+// Qt's keys as the design's virtual-key codes, the one place they are mapped.
+// Letters and digits share their codes; keys without one report 0.
+int keyCodeOf(int key)
+{
+    static const QHash<int, int> codes{
+        {Qt::Key_Backspace, 8},
+        {Qt::Key_Tab, 9},
+        {Qt::Key_Return, 13},
+        {Qt::Key_Enter, 13},
+        {Qt::Key_Escape, GridWidget::EscapeKey},
+        {Qt::Key_Space, 32},
+        {Qt::Key_PageUp, 33},
+        {Qt::Key_PageDown, 34},
+        {Qt::Key_End, 35},
+        {Qt::Key_Home, 36},
+        {Qt::Key_Left, GridWidget::LeftKey},
+        {Qt::Key_Up, GridWidget::UpKey},
+        {Qt::Key_Right, GridWidget::RightKey},
+        {Qt::Key_Down, GridWidget::DownKey},
+        {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, GridWidget::DeleteKey},
+    };
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    return codes.value(key, 0);
 }
 
 } // namespace
@@ -352,8 +382,9 @@ void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const QImage&
 
 void GridWidget::trackMouse(const QPointF& pos)
 {
-    m_mouseRow = rowAt(pos.y());
-    m_mouseCol = colAt(pos.x());
+    const bool inside = QRectF(viewport()->rect()).contains(pos);
+    m_mouseRow = inside ? rowAt(pos.y()) : -1;
+    m_mouseCol = inside ? colAt(pos.x()) : -1;
     if (m_mouseRow < 0 || m_mouseCol < 0)
         m_mouseRow = m_mouseCol = -1;
 }
@@ -396,6 +427,10 @@ void GridWidget::mousePressEvent(QMouseEvent* event)
 void GridWidget::mouseMoveEvent(QMouseEvent* event)
 {
     trackMouse(event->position());
+    // A press whose release went elsewhere (a lifted image took the mouse)
+    // leaves no selecting behind.
+    if (!(event->buttons() & Qt::LeftButton))
+        m_selecting = false;
     if (!m_selecting || Rows() <= 0 || Cols() <= 0)
         return;
     // Past the edges the selection keeps growing and the view follows it.
@@ -445,5 +480,5 @@ void GridWidget::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
-    emit KeyUp(event->key(), shiftOf(event->modifiers()));
+    emit KeyUp(keyCodeOf(event->key()), shiftOf(event->modifiers()));
 }

@@ -20,6 +20,15 @@ public:
     // Mouse buttons and shift states as the grid's events report them.
     enum Button { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
     enum ShiftState { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
+    // Key codes as KeyUp reports them: the design's virtual-key codes.
+    enum KeyCode {
+        EscapeKey = 27,
+        LeftKey = 37,
+        UpKey = 38,
+        RightKey = 39,
+        DownKey = 40,
+        DeleteKey = 46,
+    };
 
     // The store must outlive the widget.
     explicit GridWidget(CellStore& cells, QWidget* parent = nullptr);
@@ -62,6 +71,10 @@ public:
     // The cell under a point of the viewport; -1 outside the cells.
     int rowAt(double y) const;
     int colAt(double x) const;
+    // Sets MouseRow and MouseCol to the cell under a point of the viewport,
+    // -1 when the point is outside the viewport or the cells: for a child
+    // that holds the mouse above the grid.
+    void trackMouse(const QPointF& pos);
 
 signals:
     void BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
@@ -93,7 +106,6 @@ private:
     void updateCells(const CellRect& cells);
     void updateScrollBars();
     void moveTo(int row, int col, bool extend);
-    void trackMouse(const QPointF& pos);
 
     // Small cells draw ready-scaled copies of their pictures: stretching a
     // whole thumbnail into a few pixels, ten thousand times a paint, is what

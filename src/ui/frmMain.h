@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class GridInput;
 class GridWidget;
 class QAction;
 class QMenu;
@@ -67,6 +68,8 @@ public:
     QString SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
                        const QString& sFile = {});
     void DeleteFile(int r, int c);
+    void ZoomIn(bool bForce = false);
+    void ZoomOut();
     frmPreview* previewIfOpen() const { return m_preview.previewIfOpen(); }
 
     // What commands ask of the window.
@@ -79,6 +82,9 @@ public:
     bool isShown() const override;
     void bringToFront() override;
     void endProgram() override;
+    void showPopupMenu() override;
+    void deleteSelection() override;
+    void gridBeforeMouseDown(int button, int shift, double x, double y) override;
 
     void mnuExit_Click();
     void mnuAbout_Click();
@@ -88,6 +94,7 @@ protected:
 
 private:
     void buildMenus();
+    void connectGridEvents();
     void Form_Load();
     void closeOtherWindows();
 
@@ -97,6 +104,7 @@ private:
     GridWidget* m_fg;
     CommandContext m_commands;
     PreviewHandoff m_preview;
+    GridInput* m_gridInput;  // owned by the grid
     QMenu* m_rightMenu = nullptr;
     QPointer<frmAbout> m_about;
 };
