@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QCache>
 #include <QFont>
+#include <QTimer>
 
 class QPainter;
 
@@ -99,6 +100,8 @@ private:
     double cellHeightPx() const;
     double xOf(int col) const;
     double yOf(int row) const;
+    QRect cellRect(int row, int col) const;
+    static int indexAt(double pos, double size, int first);
     int visibleRows() const;
     int visibleCols() const;
     void cellsChanged(const CellRect& changed);
@@ -111,6 +114,17 @@ private:
     // whole thumbnail into a few pixels, ten thousand times a paint, is what
     // would make the wall slow to scroll.
     void drawPicture(QPainter& painter, const QRect& cell, const QImage& picture);
+    // The copy of a picture at a cell's size, made when missing; valid
+    // until the next copy is made.
+    const QImage* cachedCopy(const QImage& picture, QSize size);
+    QImage scaledCopy(const QImage& picture, QSize size);
+    // While the program idles after a frame, the copies of the screen below
+    // and of the screen to the right are made, so that a scroll by a screen
+    // finds them ready.
+    void makeCopiesAhead();
+    // The picture averaged down to fit the largest cells that draw from it;
+    // kept per picture.
+    QImage smallVersion(const QImage& picture);
 
     struct ScaledKey {
         qint64 picture;  // QImage::cacheKey
@@ -128,6 +142,9 @@ private:
 
     CellStore& m_cells;
     QCache<ScaledKey, QImage> m_scaled;
+    QCache<qint64, QImage> m_small;  // by QImage::cacheKey
+    QTimer m_ahead;
+    int m_aheadBytes = 0;  // copies made since the last frame
     QFont m_textFont;
     // The current cell, and the other corner of the selection, which moves
     // when the selection is extended.
