@@ -13,13 +13,11 @@
 
 #include "BenchCorpus.h"
 #include "grid/GridWidget.h"
-#include "shell/MainModule.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -144,10 +142,6 @@ void measure(frmMain& w, const char* kind)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    AppTitle = BuildAppTitle();
-    QTemporaryDir scratch;
-    TempPath = scratch.path() + '/';
-
     frmMain w;
     w.show();
     // Scroll bars come and go with the size: settle on the viewport's.

@@ -201,7 +201,8 @@ void frmMain::setMenuStates()
     mnuStop->setVisible(m_state.IsLoading);
     mnuStop->setEnabled(m_state.IsLoading && m_state.StopEnabled);
     mnuSlideshow->setEnabled(!m_state.IsLoading && m_state.SlideshowReady);
-    mnuSlideshow->setText(m_state.SlideshowCaptionOff ? QStringLiteral("Slideshow Off") : QStringLiteral("Slideshow On"));
+    mnuSlideshow->setText(m_state.SlideshowCaptionOff ? QStringLiteral("Slideshow Off")
+                                                      : QStringLiteral("Slideshow On"));
 }
 
 bool frmMain::isShown() const

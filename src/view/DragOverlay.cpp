@@ -54,6 +54,9 @@ bool DragOverlay::eventFilter(QObject*, QEvent* event)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPointF pointer = mouse->position();
+    // A press beside the lifted image is the grid's: it puts the image down.
+    if (type == QEvent::MouseButtonPress && !geometry().contains(pointer.toPoint()))
+        return false;
     if (type == QEvent::MouseButtonPress)
         m_grab = pointer - pos();
     else if (type == QEvent::MouseMove && mouse->buttons() == Qt::LeftButton)

@@ -93,12 +93,16 @@ TEST_F(DragTest, OnlyTheLeftButtonAloneMovesItAndAnyPressPutsItDown)
     release(6, 6);
     EXPECT_EQ(previews, 2);  // the grid has its release again
 
+    // A press beside the lifted image is the grid's, and puts it down.
     lift(1, 3);
-    bool cancel = false;
-    input->fg_BeforeMouseDown(GridWidget::LeftButton, 0, 0, 0, cancel);
+    press(1, 3, Qt::RightButton);
+    moveTo(5, 5);
+    press(5, 5, Qt::MiddleButton);
     EXPECT_FALSE(overlay.isVisible());
-    release(5, 5);
+    for (Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton, Qt::LeftButton})
+        release(5, 5, button);
     EXPECT_TRUE(cells.CellData(1, 3) == b && cells.CellData(5, 5).isEmpty());
+    EXPECT_EQ(popups, 1);
 
     // An image whose file has gone is not lifted.
     QFile::remove(a);
