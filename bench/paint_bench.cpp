@@ -143,12 +143,12 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     frmMain w;
+    // Scroll bars that come and go with the zoom would change the view's size.
+    w.fg().setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    w.fg().setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     w.show();
-    // Scroll bars come and go with the size: settle on the viewport's.
-    for (int i = 0; i < 3; ++i) {
-        QApplication::processEvents();
-        w.resize(w.size() + QSize(1920, 1080) - w.fg().viewport()->size());
-    }
+    QApplication::processEvents();
+    w.resize(w.size() + QSize(1920, 1080) - w.fg().viewport()->size());
     QApplication::processEvents();
     std::printf("viewport %d x %d, %d thumbnails of 200 x 150\n", w.fg().viewport()->width(),
                 w.fg().viewport()->height(), WallSide * WallSide);
