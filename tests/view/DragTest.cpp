@@ -1,149 +1,95 @@
 #include "ViewWall.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 #include <random>
 
 namespace {
 
-struct DragTest : ::testing::Test, ViewWall {
+struct Drag : ViewWall {
     QString a = put(1, 1, "a.jpg", Qt::red);
-    QString b = put(1, 3, "b.jpg", Qt::blue, {400, 300});
+    QString b = put(1, 3, "b.jpg", Qt::blue);
 
-    // Path and picture colour of a cell.
-    std::pair<QString, QColor> cell(int row, int col) const
-    {
-        const QImage picture = cells.CellPicture(row, col);
-        return {cells.CellData(row, col), picture.isNull() ? QColor() : picture.pixelColor(0, 0)};
-    }
+    // Selects the cell, then presses on it again: the image is lifted.
     void lift(int row, int col)
     {
-        click(row, col);
-        press(row, col);
-        ASSERT_TRUE(overlay.isVisible());
+        mouse(QTest::MouseClick, row, col);
+        mouse(QTest::MousePress, row, col);
+    }
+    void dropOn(int row, int col, Qt::MouseButton button = Qt::LeftButton)
+    {
+        mouse(QTest::MouseMove, row, col);
+        mouse(QTest::MouseRelease, row, col, button);
     }
 };
 
 } // namespace
 
-TEST_F(DragTest, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutCaptionOrPreview)
+TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutCaptionOrPreview)
 {
-    click(1, 1);
-    EXPECT_TRUE(!overlay.isVisible() && captions == 1 && previews == 1);
-    press(1, 1);
-    EXPECT_TRUE(overlay.isVisible());
-    EXPECT_EQ(overlay.geometry(), QRect(7, 7, 7, 7));
-    EXPECT_TRUE(overlay.DragRow() == 1 && overlay.DragCol() == 1);
-    moveTo(2, 5);
-    EXPECT_EQ(overlay.pos(), QPoint(7, 7) + at(2, 5) - at(1, 1));  // the grab point stays under the pointer
-    release(2, 5);
-    EXPECT_FALSE(overlay.isVisible());
-    EXPECT_EQ(cell(2, 5), std::make_pair(a, QColor(Qt::red)));
-    EXPECT_EQ(cell(1, 1), std::make_pair(QString(), QColor()));
-    EXPECT_TRUE(captions == 2 && previews == 1);
-    // The grid had the press but not its release: a hover selects nothing.
-    moveTo(6, 6);
-    EXPECT_TRUE(grid.Row() == 1 && grid.Col() == 1);
-    EXPECT_EQ(grid.GetSelection().row2, 1);
-
-    // Onto an occupied cell: the two swap; the source gets the other image
-    // as a load would make it, not the whole photograph.
-    lift(2, 5);
-    moveTo(1, 3);
-    release(1, 3);
-    EXPECT_EQ(cell(1, 3), std::make_pair(a, QColor(Qt::red)));
-    EXPECT_EQ(cells.CellData(2, 5), b);
-    EXPECT_EQ(cells.CellPicture(2, 5).size(), QSize(200, 150));
-    EXPECT_EQ(state.ImageCount, 0);
-    EXPECT_TRUE(platform.messages.isEmpty());
+    Drag w;
+    w.mouse(QTest::MouseClick, 1, 1);
+    EXPECT_TRUE(!w.overlay.isVisible() && w.captions == 1 && w.previews == 1);
+    w.mouse(QTest::MousePress, 1, 1);
+    EXPECT_TRUE(w.overlay.isVisible() && w.overlay.geometry() == QRect(7, 7, 7, 7));
+    w.mouse(QTest::MouseMove, 2, 5);
+    EXPECT_EQ(w.overlay.pos(), QPoint(7, 7) + w.at(2, 5) - w.at(1, 1));  // held where it was grabbed
+    w.mouse(QTest::MouseRelease, 2, 5);
+    EXPECT_TRUE(!w.overlay.isVisible() && w.cells.CellData(2, 5) == w.a && !w.cells.holdsImage(1, 1));
+    EXPECT_TRUE(w.cells.CellPicture(2, 5).pixelColor(0, 0) == Qt::red && w.captions == 2 && w.previews == 1);
+    w.mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
+    EXPECT_EQ(w.grid.GetSelection().row2, 1);
+    // A swap: the source gets the other image as a load makes it, not the whole photograph.
+    w.lift(2, 5);
+    w.dropOn(1, 3);
+    EXPECT_TRUE(w.cells.CellData(1, 3) == w.a && w.cells.CellPicture(1, 3).pixelColor(0, 0) == Qt::red);
+    EXPECT_TRUE(w.cells.CellData(2, 5) == w.b && w.cells.CellPicture(2, 5).size() == QSize(200, 150));
 }
 
-TEST_F(DragTest, DropsOnItselfBesideTheCellsOrOnAHiddenCellChangeNothing)
+TEST(Drag, OnlyTheLeftButtonMovesItAndDropsOffTheWallChangeNothing)
 {
-    cells.setCols(10);
-    cells.setRows(10);
-    lift(1, 1);
-    release(1, 1);
-    EXPECT_EQ(cell(1, 1), std::make_pair(a, QColor(Qt::red)));
-    lift(1, 1);
-    moveTo(QPoint(200, 150));
-    release(QPoint(200, 150));  // right of the last column
-    EXPECT_TRUE(!overlay.isVisible() && cells.CellData(1, 1) == a);
-    cells.setCellData(3, 3, QImage(4, 4, QImage::Format_RGB32));  // what a search leaves
-    lift(1, 1);
-    release(3, 3);
-    EXPECT_TRUE(cells.CellData(1, 1) == a && cells.CellDataIsPicture(3, 3));
-    // The source changed while lifted: the lifted image is not put twice.
-    lift(1, 1);
-    cells.clearImage(1, 1);
-    release(4, 4);
-    EXPECT_TRUE(cells.CellData(4, 4).isEmpty());
-}
-
-TEST_F(DragTest, OnlyTheLeftButtonAloneMovesItAndAnyPressPutsItDown)
-{
-    lift(1, 1);
-    const QPoint lifted = overlay.pos();
-    press(1, 1, Qt::RightButton);
-    moveTo(6, 6);
-    EXPECT_EQ(overlay.pos(), lifted);
-    release(6, 6, Qt::RightButton);  // any release drops, on the cell under the pointer
-    EXPECT_TRUE(!overlay.isVisible() && cells.CellData(1, 1).isEmpty() && cells.CellData(6, 6) == a);
-    release(6, 6);
-    EXPECT_EQ(previews, 2);  // the grid has its release again
-
-    // A press beside the lifted image is the grid's, and puts it down.
-    lift(1, 3);
-    press(1, 3, Qt::RightButton);
-    moveTo(5, 5);
-    press(5, 5, Qt::MiddleButton);
-    EXPECT_FALSE(overlay.isVisible());
+    Drag w;
+    w.lift(1, 1);
+    const QPoint lifted = w.overlay.pos();
+    w.mouse(QTest::MousePress, 1, 1, Qt::RightButton);
+    w.mouse(QTest::MouseMove, 6, 6);
+    EXPECT_EQ(w.overlay.pos(), lifted);
+    w.mouse(QTest::MousePress, 6, 6, Qt::MiddleButton);  // beside the image: the grid's, which puts it down
     for (Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton, Qt::LeftButton})
-        release(5, 5, button);
-    EXPECT_TRUE(cells.CellData(1, 3) == b && cells.CellData(5, 5).isEmpty());
-    EXPECT_EQ(popups, 1);
+        w.mouse(QTest::MouseRelease, 6, 6, button);
+    EXPECT_TRUE(!w.overlay.isVisible() && w.cells.CellData(1, 1) == w.a && !w.cells.holdsImage(6, 6));
 
-    // An image whose file has gone is not lifted.
-    QFile::remove(a);
-    click(6, 6);
-    press(6, 6);
-    EXPECT_FALSE(overlay.isVisible());
-    release(6, 6);
+    w.cells.setCols(10);
+    w.cells.setCellData(3, 3, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
+    for (int drop : {1, 3, 4, 20}) {  // itself, the hidden cell, a source changed meanwhile, beside the wall
+        w.lift(1, 1);
+        if (drop == 4)
+            w.cells.setCellData(1, 1, w.b);
+        w.dropOn(drop, drop);
+        EXPECT_TRUE(w.cells.CellDataIsPicture(3, 3) && !w.cells.holdsImage(4, 4) && !w.overlay.isVisible());
+        EXPECT_EQ(w.cells.CellData(1, 1), drop == 4 ? w.b : w.a);
+        w.cells.setCellData(1, 1, w.a);
+    }
+    QFile::remove(w.a);  // an image whose file has gone is not lifted
+    w.lift(1, 1);
+    EXPECT_FALSE(w.overlay.isVisible());
 }
 
-TEST_F(DragTest, ALongRandomRunKeepsEveryImageOnce)
+TEST(Drag, ALongRandomRunKeepsEveryImageOnce)
 {
-    cells.setCols(8);
-    cells.setRows(8);
-    QStringList paths{a, b};
+    Drag w;
+    w.cells.setCols(8);
+    w.cells.setRows(8);
+    QStringList paths{w.a, w.b}, after;
     for (int i = 0; i < 12; ++i)
-        paths << put(2 + i / 4, 2 * (i % 4), QString("%1.jpg").arg(i));
-    cells.setCellData(7, 7, QImage(4, 4, QImage::Format_RGB32));
+        paths << w.put(2 + i / 4, 2 * (i % 4), QString("%1.jpg").arg(i));
     std::mt19937 random(7);
-    const auto any = [&] { return int(random() % 9); };  // 8 is beside the cells
-    const auto point = [&](int row, int col) { return QPoint(col * 7 + 3, row * 7 + 3); };
-    for (int step = 0; step < 400; ++step) {
-        const int row = any(), col = any();
-        switch (random() % 5) {
-        case 0: QTest::mouseClick(window(), Qt::LeftButton, {}, vp->mapTo(&grid, point(row, col))); break;
-        case 1: QTest::mousePress(window(), Qt::LeftButton, {}, vp->mapTo(&grid, point(row, col))); break;
-        case 2: moveTo(point(row, col)); break;
-        case 3: release(point(row, col)); break;
-        default: {
-            bool cancel = false;
-            input->fg_BeforeMouseDown(GridWidget::LeftButton, 0, 0, 0, cancel);
-        }
-        }
-    }
-    release(point(0, 0));
-    QStringList after;
-    cells.forEachOccupied(cells.wholeGrid(), [&](int, int, const Cell& c) {
-        if (const QString* path = std::get_if<QString>(&c.data); path && !path->isEmpty())
-            after << *path;
-    });
+    const QTest::MouseAction actions[] = {QTest::MouseClick, QTest::MousePress, QTest::MouseMove, QTest::MouseRelease};
+    for (int step = 0; step < 400; ++step)  // 8 is beside the cells
+        w.mouse(actions[random() % 4], int(random() % 9), int(random() % 9));
+    w.mouse(QTest::MouseRelease, 0, 0);
+    w.cells.forEachOccupied(w.cells.wholeGrid(), [&](int r, int c, const Cell&) { after << w.cells.CellData(r, c); });
     after.sort();
     paths.sort();
     EXPECT_EQ(after, paths);
-    EXPECT_TRUE(cells.CellDataIsPicture(7, 7));
 }

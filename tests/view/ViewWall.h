@@ -1,5 +1,9 @@
 #pragma once
 
+// Mouse events go through the window, as the desktop's would: a widget
+// holding the mouse gets them, and a second click is a double-click.
+#define QTEST_QPA_MOUSE_HANDLING
+
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
 #include "support/TestWall.h"
@@ -11,9 +15,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-// A shown wall of 100 x 100 cells with the grid's handlers connected as the
-// main window connects them, the wheel taken for zoom, scripted dialogs and
-// launches, and image files in a folder the test owns.
+// A shown colour wall of 100 x 100 cells whose grid events reach their
+// handlers as the main window connects them, with the wheel taken for zoom,
+// scripted dialogs and launches, and image files in a folder of its own.
 struct ViewWall : TestWall {
     FakePlatform platform;
     QTemporaryDir dir;
@@ -34,40 +38,23 @@ struct ViewWall : TestWall {
         grid.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&grid));
     }
-    // A JPEG file in cell (row, col), its picture a small solid copy.
-    QString put(int row, int col, const QString& name, QColor colour = Qt::gray, QSize size = {40, 30})
+    // A JPEG file of 400 x 300 in cell (row, col); the cell's picture a solid colour.
+    QString put(int row, int col, const QString& name, QColor colour = Qt::gray)
     {
-        const QString path = dir.filePath(name);
-        TestImages::write(path, TestImages::jpeg(size.width(), size.height()));
+        TestImages::write(dir.filePath(name), TestImages::jpeg(400, 300));
         QImage picture(8, 6, QImage::Format_RGB32);
         picture.fill(colour);
-        cells.setImage(row, col, picture, path);
-        return path;
+        cells.setImage(row, col, picture, dir.filePath(name));
+        return dir.filePath(name);
     }
-    // The middle of a cell in the viewport, at the present cell size.
+    // The middle of a cell in the viewport.
     QPoint at(int row, int col) const
     {
         const double px = grid.ColWidth() / 15.0;
         return QPoint(int((col - grid.LeftCol() + 0.5) * px), int((row - grid.TopRow() + 0.5) * px));
     }
-    // The mouse goes through the window, as the desktop's would: a widget
-    // that holds the mouse gets it, and a second click is a double-click.
-    QWindow* window() { return grid.windowHandle(); }
-    QPoint inWindow(int row, int col) const { return vp->mapTo(&grid, at(row, col)); }
-    void press(int row, int col, Qt::MouseButton button = Qt::LeftButton)
+    void mouse(QTest::MouseAction action, int row, int col, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mousePress(window(), button, {}, inWindow(row, col));
+        QTest::mouseEvent(action, vp, button, {}, at(row, col));
     }
-    void moveTo(int row, int col) { QTest::mouseMove(window(), inWindow(row, col)); }
-    void moveTo(QPoint inViewport) { QTest::mouseMove(window(), vp->mapTo(&grid, inViewport)); }
-    void release(int row, int col, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseRelease(window(), button, {}, inWindow(row, col));
-    }
-    void release(QPoint inViewport) { QTest::mouseRelease(window(), Qt::LeftButton, {}, vp->mapTo(&grid, inViewport)); }
-    void click(int row, int col, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(window(), button, {}, inWindow(row, col));
-    }
-    void doubleClick(int row, int col) { QTest::mouseDClick(window(), Qt::LeftButton, {}, inWindow(row, col)); }
 };
