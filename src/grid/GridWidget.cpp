@@ -55,7 +55,7 @@ int shiftOf(Qt::KeyboardModifiers modifiers)
     return shift;
 }
 
-// Qt's keys as the design's virtual-key codes, the one place they are mapped.
+// Qt's keys as Windows virtual-key codes, the one place they are mapped.
 // Letters and digits share their codes; keys without one report 0.
 int keyCodeOf(int key)
 {

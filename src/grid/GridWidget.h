@@ -21,7 +21,7 @@ public:
     // Mouse buttons and shift states as the grid's events report them.
     enum Button { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
     enum ShiftState { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
-    // Key codes as KeyUp reports them: the design's virtual-key codes.
+    // Key codes as KeyUp reports them: Windows virtual-key codes.
     enum KeyCode {
         EscapeKey = 27,
         LeftKey = 37,

@@ -44,7 +44,7 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCell)
 
     QList<int> released;
     QObject::connect(&fg, &GridWidget::KeyUp, [&](int key, int) { released.append(key); });
-    // Released keys arrive as the design's key codes; 0 for a key without one.
+    // Released keys arrive as Windows virtual-key codes; 0 for a key without one.
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Up,
                         Qt::Key_Left, Qt::Key_Q, Qt::Key_F2, Qt::Key_Menu, Qt::Key_Down, Qt::Key_Right})
         QTest::keyClick(&fg, key);
