@@ -1,38 +1,37 @@
 #include "grid/GridWidget.h"
 
+#include "grid/PictureScaling.h"
 #include "shell/Twips.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
+#include <climits>
 #include <cmath>
 
 namespace {
 
 const QColor GridLineColor(96, 96, 96);
 const QColor SelectionTint(64, 128, 255, 90);
-// Below this cell size smoothing costs more than it shows.
-constexpr double SmoothFromPixels = 24.0;
-// Cells up to this size draw cached copies; larger ones are few on screen.
-constexpr int ScaledCopyMaxPixels = 96;
+// Cells up to this size draw cached copies of their pictures; larger ones
+// are few on screen and draw their pictures scaled.
+constexpr int ScaledCopyMaxPixels = 512;
 constexpr int ScaledCacheBytes = 48 * 1024 * 1024;
+// Below this size a copy samples the picture; from it up it averages.
+constexpr int SampledBelowPixels = 12;
+// Copies up to this size average a small version of the picture rather than
+// the picture itself: zooming through the small sizes stays fast.
+constexpr int SmallVersionPixels = 48;
+constexpr int SmallVersionCacheBytes = 128 * 1024 * 1024;
 constexpr int CachedCopyOverhead = 256;  // image header and cache node
-
-// A few pixels sampled straight from the picture: far cheaper than a scaled
-// draw, and all a cell of a few pixels can show.
-QImage nearestCopy(const QImage& picture, QSize size)
-{
-    QImage copy(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
-        const int sy = int((2 * qint64(y) + 1) * picture.height() / (2 * size.height()));
-        for (int x = 0; x < size.width(); ++x)
-            line[x] = picture.pixel(int((2 * qint64(x) + 1) * picture.width() / (2 * size.width())), sy);
-    }
-    return copy;
-}
+// Copies ahead of a scroll are made in slices this long while the program
+// idles, and never more than this share of the cache after one frame.
+constexpr int AheadSliceMs = 4;
+constexpr int AheadCacheShare = 3;
 
 int buttonOf(Qt::MouseButton button)
 {
@@ -56,6 +55,35 @@ int shiftOf(Qt::KeyboardModifiers modifiers)
     return shift;
 }
 
+// Qt's keys as Windows virtual-key codes, the one place they are mapped.
+// Letters and digits share their codes; keys without one report 0.
+int keyCodeOf(int key)
+{
+    static const QHash<int, int> codes{
+        {Qt::Key_Backspace, 8},
+        {Qt::Key_Tab, 9},
+        {Qt::Key_Return, 13},
+        {Qt::Key_Enter, 13},
+        {Qt::Key_Escape, GridWidget::EscapeKey},
+        {Qt::Key_Space, 32},
+        {Qt::Key_PageUp, 33},
+        {Qt::Key_PageDown, 34},
+        {Qt::Key_End, 35},
+        {Qt::Key_Home, 36},
+        {Qt::Key_Left, GridWidget::LeftKey},
+        {Qt::Key_Up, GridWidget::UpKey},
+        {Qt::Key_Right, GridWidget::RightKey},
+        {Qt::Key_Down, GridWidget::DownKey},
+        {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, GridWidget::DeleteKey},
+    };
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    return codes.value(key, 0);
+}
+
 } // namespace
 
 GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(parent), m_cells(cells)
@@ -73,6 +101,9 @@ GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(
     m_textFont.setStyleHint(QFont::SansSerif);
     m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
     m_scaled.setMaxCost(ScaledCacheBytes);
+    m_small.setMaxCost(SmallVersionCacheBytes);
+    m_ahead.setSingleShot(true);
+    connect(&m_ahead, &QTimer::timeout, this, &GridWidget::makeCopiesAhead);
     updateScrollBars();
 }
 
@@ -83,22 +114,45 @@ GridWidget::~GridWidget()
 
 double GridWidget::cellWidthPx() const
 {
-    return TwipsToPixels(m_colWidth);
+    return std::max(TwipsToPixels(m_colWidth), 1.0);
 }
 
 double GridWidget::cellHeightPx() const
 {
-    return TwipsToPixels(m_rowHeight);
+    return std::max(TwipsToPixels(m_rowHeight), 1.0);
 }
 
+// Cell edges lie on whole pixels counted from the wall's first cell, not
+// from the first one shown: a cell keeps its size in pixels wherever the
+// view is scrolled, and so its cached copy.
 double GridWidget::xOf(int col) const
 {
-    return std::round((col - m_leftCol) * cellWidthPx());
+    return std::round(col * cellWidthPx()) - std::round(m_leftCol * cellWidthPx());
 }
 
 double GridWidget::yOf(int row) const
 {
-    return std::round((row - m_topRow) * cellHeightPx());
+    return std::round(row * cellHeightPx()) - std::round(m_topRow * cellHeightPx());
+}
+
+QRect GridWidget::cellRect(int row, int col) const
+{
+    const int x = int(xOf(col));
+    const int y = int(yOf(row));
+    return QRect(x, y, int(xOf(col + 1)) - x, int(yOf(row + 1)) - y);
+}
+
+// The index of the cell that covers a position, the cells of `size` pixels
+// laid out as xOf and yOf lay them out from the cell `first` on.
+int GridWidget::indexAt(double pos, double size, int first)
+{
+    const double fromStart = pos + std::round(first * size);
+    auto index = qint64(std::floor(fromStart / size));
+    if (std::round(double(index) * size) > fromStart)
+        --index;
+    else if (std::round(double(index + 1) * size) <= fromStart)
+        ++index;
+    return int(std::clamp<qint64>(index, INT_MIN, INT_MAX));
 }
 
 double GridWidget::CellLeft() const
@@ -113,28 +167,24 @@ double GridWidget::CellTop() const
 
 int GridWidget::visibleRows() const
 {
-    return std::max(1, int(viewport()->height() / std::max(cellHeightPx(), 1.0)));
+    return std::max(1, int(viewport()->height() / cellHeightPx()));
 }
 
 int GridWidget::visibleCols() const
 {
-    return std::max(1, int(viewport()->width() / std::max(cellWidthPx(), 1.0)));
+    return std::max(1, int(viewport()->width() / cellWidthPx()));
 }
 
 int GridWidget::rowAt(double y) const
 {
-    if (y < 0)
-        return -1;
-    const double row = m_topRow + std::floor(y / std::max(cellHeightPx(), 1.0));
-    return row < Rows() ? int(row) : -1;
+    const int row = indexAt(y, cellHeightPx(), m_topRow);
+    return y >= 0 && row < Rows() ? row : -1;
 }
 
 int GridWidget::colAt(double x) const
 {
-    if (x < 0)
-        return -1;
-    const double col = m_leftCol + std::floor(x / std::max(cellWidthPx(), 1.0));
-    return col < Cols() ? int(col) : -1;
+    const int col = indexAt(x, cellWidthPx(), m_leftCol);
+    return x >= 0 && col < Cols() ? col : -1;
 }
 
 void GridWidget::setTopRow(int row)
@@ -217,6 +267,13 @@ void GridWidget::ShowCell(int row, int col)
 
 void GridWidget::cellsChanged(const CellRect& changed)
 {
+    // A picture placed in a cell gets its small version now, while a load
+    // or a drop places it, not all at once at the first zoom.
+    if (changed.row1 == changed.row2 && changed.col1 == changed.col2) {
+        const QImage picture = m_cells.CellPicture(changed.row1, changed.col1);
+        if (!picture.isNull())
+            smallVersion(picture);
+    }
     if (Rows() != m_knownRows || Cols() != m_knownCols) {
         // An empty grid has no current cell; otherwise the cursor and the
         // selection stay inside the grid.
@@ -282,17 +339,12 @@ void GridWidget::paintEvent(QPaintEvent* event)
     // few cells, not the whole wall.
     const double w = cellWidthPx();
     const double h = cellHeightPx();
-    const int firstRow = std::min<qint64>(Rows() - 1, m_topRow + qint64(exposed.top() / h));
-    const int firstCol = std::min<qint64>(Cols() - 1, m_leftCol + qint64(exposed.left() / w));
-    const int lastRow = std::min<qint64>(Rows() - 1, m_topRow + qint64(exposed.bottom() / h) + 1);
-    const int lastCol = std::min<qint64>(Cols() - 1, m_leftCol + qint64(exposed.right() / w) + 1);
-    const auto cellRect = [&](int row, int col) {
-        const double x = xOf(col);
-        const double y = yOf(row);
-        return QRect(int(x), int(y), int(std::round(x + w) - x), int(std::round(y + h) - y));
-    };
+    const int firstRow = std::clamp(indexAt(exposed.top(), h, m_topRow), 0, Rows() - 1);
+    const int firstCol = std::clamp(indexAt(exposed.left(), w, m_leftCol), 0, Cols() - 1);
+    const int lastRow = std::clamp(indexAt(exposed.bottom(), h, m_topRow), 0, Rows() - 1);
+    const int lastCol = std::clamp(indexAt(exposed.right(), w, m_leftCol), 0, Cols() - 1);
 
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, w >= SmoothFromPixels);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setFont(m_textFont);
     m_cells.forEachOccupied({firstRow, firstCol, lastRow, lastCol}, [&](int row, int col, const Cell& cell) {
         const QRect r = cellRect(row, col);
@@ -329,6 +381,36 @@ void GridWidget::paintEvent(QPaintEvent* event)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(cellRect(m_row, m_col).adjusted(0, 0, -1, -1));
     }
+    m_aheadBytes = 0;
+    m_ahead.start();
+}
+
+void GridWidget::makeCopiesAhead()
+{
+    const int rows = visibleRows();
+    const int cols = visibleCols();
+    const CellRect below{m_topRow + rows, m_leftCol, m_topRow + 2 * rows, m_leftCol + cols};
+    const CellRect right{m_topRow, m_leftCol + cols, m_topRow + rows, m_leftCol + 2 * cols};
+    QElapsedTimer clock;
+    clock.start();
+    bool unfinished = false;
+    for (CellRect area : {below, right}) {
+        area.row2 = std::min(area.row2, Rows() - 1);
+        area.col2 = std::min(area.col2, Cols() - 1);
+        m_cells.forEachOccupied(area, [&](int row, int col, const Cell& cell) {
+            if (unfinished || cell.picture.isNull() || m_aheadBytes > ScaledCacheBytes / AheadCacheShare)
+                return;
+            const QRect r = cellRect(row, col);
+            if (r.width() > ScaledCopyMaxPixels || r.height() > ScaledCopyMaxPixels)
+                return;
+            if (clock.elapsed() >= AheadSliceMs)
+                unfinished = true;
+            else
+                cachedCopy(cell.picture, r.size());
+        });
+    }
+    if (unfinished)
+        m_ahead.start();
 }
 
 void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const QImage& picture)
@@ -337,23 +419,51 @@ void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const QImage&
         painter.drawImage(cell, picture);  // stretched to fill the cell
         return;
     }
-    const ScaledKey key{picture.cacheKey(), cell.width(), cell.height()};
-    const QImage* copy = m_scaled.object(key);
-    if (!copy) {
-        auto* made = new QImage(cell.width() < SmoothFromPixels
-                                    ? nearestCopy(picture, cell.size())
-                                    : picture.scaled(cell.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                          .convertToFormat(QImage::Format_RGB32));
-        copy = made;
-        m_scaled.insert(key, made, int(made->sizeInBytes()) + CachedCopyOverhead);
-    }
-    painter.drawImage(cell.topLeft(), *copy);
+    painter.drawImage(cell.topLeft(), *cachedCopy(picture, cell.size()));
+}
+
+const QImage* GridWidget::cachedCopy(const QImage& picture, QSize size)
+{
+    const ScaledKey key{picture.cacheKey(), size.width(), size.height()};
+    if (const QImage* copy = m_scaled.object(key))
+        return copy;
+    auto* made = new QImage(scaledCopy(picture, size));
+    const int cost = int(made->sizeInBytes()) + CachedCopyOverhead;
+    m_aheadBytes += cost;
+    m_scaled.insert(key, made, cost);
+    return made;
+}
+
+QImage GridWidget::scaledCopy(const QImage& picture, QSize size)
+{
+    const int longer = std::max(size.width(), size.height());
+    if (longer < SampledBelowPixels)
+        return SampledCopy(picture, size);
+    const QImage source = longer <= SmallVersionPixels ? smallVersion(picture) : picture;
+    if (size.width() <= source.width() && size.height() <= source.height())
+        return AveragedCopy(source, size);
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage GridWidget::smallVersion(const QImage& picture)
+{
+    // Square like the cells that show it: a copy shrinks in both directions.
+    const QSize size = picture.size().boundedTo({SmallVersionPixels, SmallVersionPixels});
+    if (size == picture.size())
+        return picture;
+    if (const QImage* small = m_small.object(picture.cacheKey()))
+        return *small;
+    auto* made = new QImage(AveragedCopy(picture, size, QImage::Format_Grayscale8));
+    const QImage small = *made;
+    m_small.insert(picture.cacheKey(), made, int(made->sizeInBytes()) + CachedCopyOverhead);
+    return small;
 }
 
 void GridWidget::trackMouse(const QPointF& pos)
 {
-    m_mouseRow = rowAt(pos.y());
-    m_mouseCol = colAt(pos.x());
+    const bool inside = QRectF(viewport()->rect()).contains(pos);
+    m_mouseRow = inside ? rowAt(pos.y()) : -1;
+    m_mouseCol = inside ? colAt(pos.x()) : -1;
     if (m_mouseRow < 0 || m_mouseCol < 0)
         m_mouseRow = m_mouseCol = -1;
 }
@@ -396,12 +506,16 @@ void GridWidget::mousePressEvent(QMouseEvent* event)
 void GridWidget::mouseMoveEvent(QMouseEvent* event)
 {
     trackMouse(event->position());
+    // A press whose release went elsewhere (a lifted image took the mouse)
+    // leaves no selecting behind.
+    if (!(event->buttons() & Qt::LeftButton))
+        m_selecting = false;
     if (!m_selecting || Rows() <= 0 || Cols() <= 0)
         return;
     // Past the edges the selection keeps growing and the view follows it.
     const QPointF pos = event->position();
-    const int row = pos.y() < 0 ? m_topRow - 1 : m_topRow + int(pos.y() / std::max(cellHeightPx(), 1.0));
-    const int col = pos.x() < 0 ? m_leftCol - 1 : m_leftCol + int(pos.x() / std::max(cellWidthPx(), 1.0));
+    const int row = pos.y() < 0 ? m_topRow - 1 : indexAt(pos.y(), cellHeightPx(), m_topRow);
+    const int col = pos.x() < 0 ? m_leftCol - 1 : indexAt(pos.x(), cellWidthPx(), m_leftCol);
     moveTo(row, col, true);
 }
 
@@ -445,5 +559,5 @@ void GridWidget::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
-    emit KeyUp(event->key(), shiftOf(event->modifiers()));
+    emit KeyUp(keyCodeOf(event->key()), shiftOf(event->modifiers()));
 }

@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QCache>
 #include <QFont>
+#include <QTimer>
 
 class QPainter;
 
@@ -20,6 +21,15 @@ public:
     // Mouse buttons and shift states as the grid's events report them.
     enum Button { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
     enum ShiftState { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
+    // Key codes as KeyUp reports them: Windows virtual-key codes.
+    enum KeyCode {
+        EscapeKey = 27,
+        LeftKey = 37,
+        UpKey = 38,
+        RightKey = 39,
+        DownKey = 40,
+        DeleteKey = 46,
+    };
 
     // The store must outlive the widget.
     explicit GridWidget(CellStore& cells, QWidget* parent = nullptr);
@@ -62,6 +72,10 @@ public:
     // The cell under a point of the viewport; -1 outside the cells.
     int rowAt(double y) const;
     int colAt(double x) const;
+    // Sets MouseRow and MouseCol to the cell under a point of the viewport,
+    // -1 when the point is outside the viewport or the cells: for a child
+    // that holds the mouse above the grid.
+    void trackMouse(const QPointF& pos);
 
 signals:
     void BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
@@ -86,6 +100,8 @@ private:
     double cellHeightPx() const;
     double xOf(int col) const;
     double yOf(int row) const;
+    QRect cellRect(int row, int col) const;
+    static int indexAt(double pos, double size, int first);
     int visibleRows() const;
     int visibleCols() const;
     void cellsChanged(const CellRect& changed);
@@ -93,12 +109,22 @@ private:
     void updateCells(const CellRect& cells);
     void updateScrollBars();
     void moveTo(int row, int col, bool extend);
-    void trackMouse(const QPointF& pos);
 
     // Small cells draw ready-scaled copies of their pictures: stretching a
     // whole thumbnail into a few pixels, ten thousand times a paint, is what
     // would make the wall slow to scroll.
     void drawPicture(QPainter& painter, const QRect& cell, const QImage& picture);
+    // The copy of a picture at a cell's size, made when missing; valid
+    // until the next copy is made.
+    const QImage* cachedCopy(const QImage& picture, QSize size);
+    QImage scaledCopy(const QImage& picture, QSize size);
+    // While the program idles after a frame, the copies of the screen below
+    // and of the screen to the right are made, so that a scroll by a screen
+    // finds them ready.
+    void makeCopiesAhead();
+    // The picture averaged down to fit the largest cells that draw from it;
+    // kept per picture.
+    QImage smallVersion(const QImage& picture);
 
     struct ScaledKey {
         qint64 picture;  // QImage::cacheKey
@@ -116,6 +142,9 @@ private:
 
     CellStore& m_cells;
     QCache<ScaledKey, QImage> m_scaled;
+    QCache<qint64, QImage> m_small;  // by QImage::cacheKey
+    QTimer m_ahead;
+    int m_aheadBytes = 0;  // copies made since the last frame
     QFont m_textFont;
     // The current cell, and the other corner of the selection, which moves
     // when the selection is extended.

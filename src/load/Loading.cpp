@@ -46,7 +46,11 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
                 ctx.window.setMenuStates();
                 ctx.window.bringToFront();
                 grid.Select(0, 0);
-                if (!fromHere)
+                // A load from here leaves the grid as a left press on it
+                // would: a lifted image is put down.
+                if (fromHere)
+                    ctx.window.gridBeforeMouseDown(GridWidget::LeftButton, 0, 0, 0);
+                else
                     ctx.window.PreviewCurrentCell();
                 ctx.window.UpdateCaption();
             }

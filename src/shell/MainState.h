@@ -38,6 +38,9 @@ struct MainState {
     // slideshow is offered from the end of the first load on.
     bool StopEnabled = false;
     bool SlideshowReady = false;
+    // The slideshow item reads "Slideshow Off": a run started and no click
+    // has asked it to stop since (it may have ended by itself).
+    bool SlideshowCaptionOff = false;
 
     // Thumbnail hand-off: the caller loads the image itself rather than the
     // scaled copy. Meaningful right after a successful MakeThumbnail.

@@ -10,6 +10,10 @@
 #include "ui/frmOptions.h"
 #include "wall/CellText.h"
 #include "wall/CopyMove.h"
+#include "view/GridInput.h"
+#include "view/Slideshow.h"
+#include "view/WheelZoom.h"
+#include "view/Zoom.h"
 #include "wall/FileOperations.h"
 #include "wall/OpenWall.h"
 #include "wall/SaveWall.h"
@@ -18,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QMenuBar>
 
 namespace {
@@ -60,16 +65,19 @@ const MenuEntry MenuTable[] = {
     {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {}, RefusedWhileLoading,
      [](frmMain& w) { mnuSortCreateDate_Click(w.commands(), w.fgTop()); }},
     {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_S), 0,
-     nullptr},
+     [](frmMain& w) { mnuSlideshow_Click(w.commands()); }},
     {&frmMain::mnuSplit2, "mnuSplit2", "-", "mnuTools", {}, 0, nullptr},
     {&frmMain::mnuAbout, "mnuAbout", "About", "mnuTools", {}, 0, [](frmMain& w) { w.mnuAbout_Click(); }},
     {&frmMain::mnuStop, "mnuStop", "Stop Loading", nullptr, {}, 0, [](frmMain& w) { mnuStop_Click(w.commands()); }},
-    {&frmMain::mnuZoomIn, "mnuZoomIn", " + ", nullptr, {}, 0, nullptr},
-    {&frmMain::mnuZoomOut, "mnuZoomOut", " - ", nullptr, {}, 0, nullptr},
+    {&frmMain::mnuZoomIn, "mnuZoomIn", " + ", nullptr, {}, 0, [](frmMain& w) { w.ZoomIn(); }},
+    {&frmMain::mnuZoomOut, "mnuZoomOut", " - ", nullptr, {}, 0, [](frmMain& w) { w.ZoomOut(); }},
     {&frmMain::mnuRight, "mnuRight", "", nullptr, {}, Hidden, nullptr},
-    {&frmMain::mnuRightZoomToImage, "mnuRightZoomToImage", "Zoom to Image", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightReset, "mnuRightReset", "Reset Zoom", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightOpen, "mnuRightOpen", "Open", "mnuRight", {}, 0, nullptr},
+    {&frmMain::mnuRightZoomToImage, "mnuRightZoomToImage", "Zoom to Image", "mnuRight", {}, RefusedWhileLoading,
+     [](frmMain& w) { mnuRightZoomToImage_Click(w.commands()); }},
+    {&frmMain::mnuRightReset, "mnuRightReset", "Reset Zoom", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightReset_Click(w.commands()); }},
+    {&frmMain::mnuRightOpen, "mnuRightOpen", "Open", "mnuRight", {}, 0,
+     [](frmMain& w) { mnuRightOpen_Click(w.commands()); }},
     {&frmMain::mnuRightSaveAs, "mnuRightSaveAs", "Save As (Copy to)", "mnuRight", {}, 0,
      [](frmMain& w) { mnuRightSaveAs_Click(w.commands()); }},
     {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0,
@@ -99,13 +107,16 @@ bool hasItems(const char* menuName)
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent), m_fg(new GridWidget(m_cells, this)),
-      m_commands{m_state, m_cells, *m_fg, m_thumbnails, *this}, m_preview(*this, m_state, m_cells, *m_fg)
+      m_commands{m_state, m_cells, *m_fg, m_thumbnails, *this}, m_preview(*this, m_state, m_cells, *m_fg),
+      m_gridInput(new GridInput(m_commands))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pavisto"));
     resize(1024, 720);
     setCentralWidget(m_fg);
     buildMenus();
+    connectGridEvents();
+    new WheelZoom(m_commands);
     connect(&m_preview, &PreviewHandoff::deleteRequested, this,
             [this](const QString& path, int r, int c) { DeleteShownFile(m_commands, path, r, c); });
     Form_Load();
@@ -147,6 +158,16 @@ void frmMain::buildMenus()
         this->*entry.item = action;
     }
     m_rightMenu = menus.value(QStringLiteral("mnuRight"));
+}
+
+// The grid's events, one line each.
+void frmMain::connectGridEvents()
+{
+    connect(m_fg, &GridWidget::BeforeMouseDown, m_gridInput, &GridInput::fg_BeforeMouseDown);
+    connect(m_fg, &GridWidget::MouseDown, m_gridInput, &GridInput::fg_MouseDown);
+    connect(m_fg, &GridWidget::MouseUp, m_gridInput, &GridInput::fg_MouseUp);
+    connect(m_fg, &GridWidget::DblClick, m_gridInput, &GridInput::fg_DblClick);
+    connect(m_fg, &GridWidget::KeyUp, m_gridInput, &GridInput::fg_KeyUp);
 }
 
 void frmMain::Form_Load()
@@ -198,6 +219,8 @@ void frmMain::setMenuStates()
     mnuStop->setVisible(m_state.IsLoading);
     mnuStop->setEnabled(m_state.IsLoading && m_state.StopEnabled);
     mnuSlideshow->setEnabled(!m_state.IsLoading && m_state.SlideshowReady);
+    mnuSlideshow->setText(m_state.SlideshowCaptionOff ? QStringLiteral("Slideshow Off")
+                                                      : QStringLiteral("Slideshow On"));
 }
 
 bool frmMain::isShown() const
@@ -214,6 +237,22 @@ void frmMain::bringToFront()
 void frmMain::endProgram()
 {
     QCoreApplication::quit();
+}
+
+void frmMain::showPopupMenu()
+{
+    m_rightMenu->popup(QCursor::pos());
+}
+
+void frmMain::deleteSelection()
+{
+    mnuRightDelete->trigger();
+}
+
+void frmMain::gridBeforeMouseDown(int button, int shift, double x, double y)
+{
+    bool cancel = false;
+    m_gridInput->fg_BeforeMouseDown(button, shift, x, y, cancel);
 }
 
 QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
@@ -246,6 +285,16 @@ void frmMain::OpenFile(const QString& strPath)
 void frmMain::mnuSave_Click()
 {
     ::mnuSave_Click(m_commands, wallFileDialog());
+}
+
+void frmMain::ZoomIn(bool bForce)
+{
+    ::ZoomIn(m_commands, bForce);
+}
+
+void frmMain::ZoomOut()
+{
+    ::ZoomOut(m_commands);
 }
 
 void frmMain::closeOtherWindows()

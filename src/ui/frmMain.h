@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class GridInput;
 class GridWidget;
 class QAction;
 class QMenu;
@@ -72,6 +73,8 @@ public:
     void DeleteFile(int r, int c);
     // Rebuilds the wall from a .wall file; "" asks for one.
     void OpenFile(const QString& strPath);
+    void ZoomIn(bool bForce = false);
+    void ZoomOut();
     frmPreview* previewIfOpen() const { return m_preview.previewIfOpen(); }
 
     // What commands ask of the window.
@@ -84,6 +87,9 @@ public:
     bool isShown() const override;
     void bringToFront() override;
     void endProgram() override;
+    void showPopupMenu() override;
+    void deleteSelection() override;
+    void gridBeforeMouseDown(int button, int shift, double x, double y) override;
 
     void mnuExit_Click();
     void mnuAbout_Click();
@@ -94,6 +100,7 @@ protected:
 
 private:
     void buildMenus();
+    void connectGridEvents();
     void Form_Load();
     void closeOtherWindows();
     AskWallFile wallFileDialog();
@@ -105,6 +112,7 @@ private:
     GridWidget* m_fg;
     CommandContext m_commands;
     PreviewHandoff m_preview;
+    GridInput* m_gridInput;  // owned by the grid
     QMenu* m_rightMenu = nullptr;
     QPointer<frmAbout> m_about;
 };

@@ -1,5 +1,6 @@
 #include "grid/GridWidget.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -43,9 +44,11 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCell)
 
     QList<int> released;
     QObject::connect(&fg, &GridWidget::KeyUp, [&](int key, int) { released.append(key); });
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right})
+    // Released keys arrive as Windows virtual-key codes; 0 for a key without one.
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Up,
+                        Qt::Key_Left, Qt::Key_Q, Qt::Key_F2, Qt::Key_Menu, Qt::Key_Down, Qt::Key_Right})
         QTest::keyClick(&fg, key);
-    EXPECT_EQ(released, (QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Right}));
+    EXPECT_EQ(released, (QList<int>{40, 39, 39, 27, 46, 38, 37, 'Q', 113, 0, 40, 39}));
     QObject::connect(&fg, &GridWidget::BeforeMouseDown, [](int, int, double, double, bool& no) { no = true; });
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(6, 6));
     EXPECT_EQ(fg.state(), (QList<int>{2, 3, 2, 3, 2, 3}));
@@ -92,4 +95,52 @@ TEST(GridWidget, RedrawSuspendsPaintingAndPicturesFillTheirCells)
     blue.fill(Qt::blue);
     fg.cells.setCellPicture(0, 0, blue);
     EXPECT_EQ(fg.viewport()->grab().toImage().pixelColor(at(0, 0)), QColor(Qt::blue));
+}
+
+TEST(GridWidget, FractionalCellsKeepTheirPixelsWhereverTheViewIsAndAreHitWhereDrawn)
+{
+    Shown fg;
+    fg.setColWidth(355);  // 23 2/3 pixels: rows 4 and 5 are 23 and 24 high
+    fg.setRowHeight(355);
+    QImage red(30, 30, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    fg.cells.setPictureType(CellStore::Colour);
+    fg.cells.setCellPicture(5, 0, red);
+    fg.GridLines(false);
+    for (int top : {0, 1, 5}) {
+        fg.setTopRow(top);
+        QMap<int, QList<int>> seen;
+        for (int y = 0; y < fg.viewport()->height(); ++y)
+            seen[fg.rowAt(y)] << y;
+        const QList<int> five = seen.value(5);
+        const QImage shot = fg.viewport()->grab().toImage();
+        EXPECT_TRUE(five.size() == 24 && (top == 5 || seen.value(4).size() == 23)) << top;
+        EXPECT_TRUE(shot.pixelColor(5, five.first()) == Qt::red && shot.pixelColor(5, five.last()) == Qt::red
+                    && shot.pixelColor(5, five.last() + 1) != Qt::red) << top;
+    }
+    // Column 3 covers pixels 71 to 94: 4 x 23 2/3 rounds to 95.
+    EXPECT_EQ(QList<int>({fg.colAt(23), fg.colAt(24), fg.colAt(94.8), fg.colAt(95)}), QList<int>({0, 1, 3, 4}));
+}
+
+TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGrey)
+{
+    Shown fg;
+    fg.resize(700, 500);
+    QImage halves(200, 150, QImage::Format_RGB32);
+    halves.fill(Qt::blue);
+    QPainter(&halves).fillRect(0, 0, 100, 150, Qt::red);
+    for (int type : {CellStore::Colour, CellStore::Monochrome}) {
+        fg.cells.setPictureType(type);
+        fg.cells.setCellPicture(0, 0, halves);
+        for (int twips : {105, 355, 605, 1355, 5105, 9105}) {
+            fg.setColWidth(twips);
+            fg.setRowHeight(twips);
+            const QImage shot = fg.viewport()->grab().toImage();
+            const int px = std::min(twips / 15, 450);
+            const QColor left = shot.pixelColor(1, px / 2), right = shot.pixelColor(px - 3, px / 2);
+            EXPECT_TRUE(type == CellStore::Colour ? left == Qt::red && right == Qt::blue
+                                                  : left.red() == left.blue() && left.red() > right.red() + 30)
+                << twips;
+        }
+    }
 }

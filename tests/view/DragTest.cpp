@@ -1,0 +1,95 @@
+#include "ViewWall.h"
+
+#include <QFile>
+
+#include <random>
+
+namespace {
+
+struct Drag : ViewWall {
+    QString a = put(1, 1, "a.jpg", Qt::red);
+    QString b = put(1, 3, "b.jpg", Qt::blue);
+
+    // Selects the cell, then presses on it again: the image is lifted.
+    void lift(int row, int col)
+    {
+        mouse(QTest::MouseClick, row, col);
+        mouse(QTest::MousePress, row, col);
+    }
+    void dropOn(int row, int col, Qt::MouseButton button = Qt::LeftButton)
+    {
+        mouse(QTest::MouseMove, row, col);
+        mouse(QTest::MouseRelease, row, col, button);
+    }
+};
+
+} // namespace
+
+TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutCaptionOrPreview)
+{
+    Drag w;
+    w.mouse(QTest::MouseClick, 1, 1);
+    EXPECT_TRUE(!w.overlay.isVisible() && w.captions == 1 && w.previews == 1);
+    w.mouse(QTest::MousePress, 1, 1);
+    EXPECT_TRUE(w.overlay.isVisible() && w.overlay.geometry() == QRect(7, 7, 7, 7));
+    w.mouse(QTest::MouseMove, 2, 5);
+    EXPECT_EQ(w.overlay.pos(), QPoint(7, 7) + w.at(2, 5) - w.at(1, 1));  // held where it was grabbed
+    w.mouse(QTest::MouseRelease, 2, 5);
+    EXPECT_TRUE(!w.overlay.isVisible() && w.cells.CellData(2, 5) == w.a && !w.cells.holdsImage(1, 1));
+    EXPECT_TRUE(w.cells.CellPicture(2, 5).pixelColor(0, 0) == Qt::red && w.captions == 2 && w.previews == 1);
+    w.mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
+    EXPECT_EQ(w.grid.GetSelection().row2, 1);
+    // A swap: the source gets the other image as a load makes it, not the whole photograph.
+    w.lift(2, 5);
+    w.dropOn(1, 3);
+    EXPECT_TRUE(w.cells.CellData(1, 3) == w.a && w.cells.CellPicture(1, 3).pixelColor(0, 0) == Qt::red);
+    EXPECT_TRUE(w.cells.CellData(2, 5) == w.b && w.cells.CellPicture(2, 5).size() == QSize(200, 150));
+}
+
+TEST(Drag, OnlyTheLeftButtonMovesItAndDropsOffTheWallChangeNothing)
+{
+    Drag w;
+    w.lift(1, 1);
+    const QPoint lifted = w.overlay.pos();
+    w.mouse(QTest::MousePress, 1, 1, Qt::RightButton);
+    w.mouse(QTest::MouseMove, 6, 6);
+    EXPECT_EQ(w.overlay.pos(), lifted);
+    w.mouse(QTest::MousePress, 6, 6, Qt::MiddleButton);  // beside the image: the grid's, which puts it down
+    for (Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton, Qt::LeftButton})
+        w.mouse(QTest::MouseRelease, 6, 6, button);
+    EXPECT_TRUE(!w.overlay.isVisible() && w.cells.CellData(1, 1) == w.a && !w.cells.holdsImage(6, 6));
+
+    w.cells.setCols(10);
+    w.cells.setCellData(3, 3, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
+    for (int drop : {1, 3, 4, 20}) {  // itself, the hidden cell, a source changed meanwhile, beside the wall
+        w.lift(1, 1);
+        if (drop == 4)
+            w.cells.setCellData(1, 1, w.b);
+        w.dropOn(drop, drop);
+        EXPECT_TRUE(w.cells.CellDataIsPicture(3, 3) && !w.cells.holdsImage(4, 4) && !w.overlay.isVisible());
+        EXPECT_EQ(w.cells.CellData(1, 1), drop == 4 ? w.b : w.a);
+        w.cells.setCellData(1, 1, w.a);
+    }
+    QFile::remove(w.a);  // an image whose file has gone is not lifted
+    w.lift(1, 1);
+    EXPECT_FALSE(w.overlay.isVisible());
+}
+
+TEST(Drag, ALongRandomRunKeepsEveryImageOnce)
+{
+    Drag w;
+    w.cells.setCols(8);
+    w.cells.setRows(8);
+    QStringList paths{w.a, w.b}, after;
+    for (int i = 0; i < 12; ++i)
+        paths << w.put(2 + i / 4, 2 * (i % 4), QString("%1.jpg").arg(i));
+    std::mt19937 random(7);
+    const QTest::MouseAction actions[] = {QTest::MouseClick, QTest::MousePress, QTest::MouseMove, QTest::MouseRelease};
+    for (int step = 0; step < 400; ++step)  // 8 is beside the cells
+        w.mouse(actions[random() % 4], int(random() % 9), int(random() % 9));
+    w.mouse(QTest::MouseRelease, 0, 0);
+    w.cells.forEachOccupied(w.cells.wholeGrid(), [&](int r, int c, const Cell&) { after << w.cells.CellData(r, c); });
+    after.sort();
+    paths.sort();
+    EXPECT_EQ(after, paths);
+}

@@ -1,0 +1,68 @@
+#include "ViewWall.h"
+#include "view/Zoom.h"
+
+#include <QApplication>
+#include <QWheelEvent>
+
+namespace {
+
+// Cell size, level, top row and left column.
+QList<int> view(const ViewWall& w)
+{
+    return {w.grid.ColWidth(), w.state.ZoomLevel, w.grid.TopRow(), w.grid.LeftCol()};
+}
+
+} // namespace
+
+TEST(Zoom, StepsFromColumnZerosWidthWithAFloorAndKeepThePositionFromLevelThree)
+{
+    ViewWall w;
+    w.grid.Select(60, 61);
+    ZoomIn(w.ctx);  // larger cells can show (60, 61) at the top left, where small ones could not
+    EXPECT_EQ(view(w), (QList<int>{355, 1, 60, 61}));
+    ZoomIn(w.ctx);
+    ZoomIn(w.ctx, true);
+    w.grid.Select(70, 72);
+    ZoomOut(w.ctx);
+    EXPECT_EQ(view(w), (QList<int>{605, 2, 70, 72}));
+    ZoomOut(w.ctx);
+    EXPECT_EQ(view(w), (QList<int>{355, 1, 0, 0}));
+    ZoomOut(w.ctx);
+    ZoomOut(w.ctx);  // the floor; the level stays 0
+    EXPECT_EQ(view(w), (QList<int>{100, 0, 0, 0}));
+    ZoomIn(w.ctx);  // from the width the grid reports
+    EXPECT_TRUE(view(w) == (QList<int>{350, 1, 70, 72}) && w.grid.RowHeight() == 350 && w.captions == 8);
+
+    const auto wheel = [&](QPoint angle) {
+        QWheelEvent event({5, 5}, {5, 5}, {}, angle, {}, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.vp, &event);
+    };
+    for (int y : {120, 1, 960, -1})  // one step a wheel event, by its sign
+        wheel({0, y});
+    EXPECT_EQ(view(w), (QList<int>{850, 3, 70, 72}));
+    w.state.IsLoading = true;  // zoom refused: the wheel does not scroll either
+    wheel({0, -9});
+    EXPECT_EQ(view(w), (QList<int>{850, 3, 70, 72}));
+    wheel({120, 0});
+    EXPECT_EQ(w.grid.LeftCol(), 69);  // sideways is the grid's own
+}
+
+TEST(Zoom, ZoomToImageFromBelowAndAboveAndOnlyResetZoomWhileLoading)
+{
+    ViewWall w;
+    w.grid.Select(40, 50);
+    mnuRightZoomToImage_Click(w.ctx);
+    EXPECT_TRUE(view(w) == (QList<int>{12605, 50, 40, 50}) && w.state.StopSlideshow);
+    w.grid.setTopRow(30);
+    mnuRightZoomToImage_Click(w.ctx);  // at the level nothing moves
+    EXPECT_EQ(view(w), (QList<int>{12605, 50, 30, 50}));
+    w.state.ZoomLevel = 53;
+    mnuRightZoomToImage_Click(w.ctx);
+    EXPECT_EQ(view(w), (QList<int>{11855, 50, 40, 50}));
+    w.state.IsLoading = true;
+    w.state.ZoomLevel = 0;
+    mnuRightZoomToImage_Click(w.ctx);  // counted steps: refused, never stuck
+    mnuRightReset_Click(w.ctx);
+    EXPECT_TRUE(w.grid.ColWidth() == 105 && w.grid.RowHeight() == 105 && w.state.ZoomLevel == 0);
+    EXPECT_TRUE(w.grid.Row() == 0 && w.grid.Col() == 0 && w.previews == 1);
+}
