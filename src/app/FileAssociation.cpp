@@ -18,7 +18,7 @@ const QString IconName = QStringLiteral("pavisto");
 QString xdgFolder(const char* variable, const QString& fallback)
 {
     const QString folder = qEnvironmentVariable(variable);
-    // The base directory specification ignores relative paths.
+    // Relative XDG folders are to be ignored, as the base-directory rules say.
     return QDir::isAbsolutePath(folder) ? folder : QDir::homePath() + fallback;
 }
 
