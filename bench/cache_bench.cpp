@@ -57,13 +57,9 @@ bool writeForeignEntries(const QStringList& files, const ThumbnailCache& cache)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    AppTitle = BuildAppTitle();
-    QTemporaryDir scratch;
-    TempPath = scratch.path() + '/';
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/pavisto-bench-corpus";
-    const int count = argc > 2 ? std::atoi(argv[2]) : 96;
-    const QStringList files = BenchCorpus::make(folder, count);
-    BenchCorpus::readIntoCache(files);
+    const BenchCorpus::Program program;
+    const auto [folder, files] = BenchCorpus::prepare(argc, argv);
+    const int count = int(files.size());
 
     load(folder, nullptr, count);  // warm up: plugins, page cache
     const double without = load(folder, nullptr, count);
