@@ -1,5 +1,6 @@
 #include "BenchCorpus.h"
 
+#include "shell/MainModule.h"
 #include "support/TestImages.h"
 
 #include <QBuffer>
@@ -10,6 +11,7 @@
 #include <QImageWriter>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <random>
 
@@ -39,6 +41,17 @@ QImage photoLike(int width, int height, unsigned seed)
 } // namespace
 
 namespace BenchCorpus {
+
+Program::Program()
+{
+    AppTitle = BuildAppTitle();
+    TempPath = m_scratch.path() + '/';
+}
+
+QString folder(int argc, char** argv, int index)
+{
+    return argc > index ? QString::fromLocal8Bit(argv[index]) : QDir::tempPath() + "/pavisto-bench-corpus";
+}
 
 QStringList make(const QString& folder, int count)
 {
@@ -72,6 +85,14 @@ QStringList make(const QString& folder, int count)
         std::fprintf(stderr, "made %s\n", qPrintable(path));
     }
     return files;
+}
+
+Corpus prepare(int argc, char** argv)
+{
+    Corpus corpus{folder(argc, argv, 1), {}};
+    corpus.files = make(corpus.folder, argc > 2 ? std::atoi(argv[2]) : 96);
+    readIntoCache(corpus.files);
+    return corpus;
 }
 
 void readIntoCache(const QStringList& files)

@@ -2,11 +2,32 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 
 // Photo-like JPEGs for the benchmarks, made once into a folder and reused.
 namespace BenchCorpus {
+
+// The program's title and a scratch folder, as start-up makes them, for as
+// long as this lives.
+class Program {
+public:
+    Program();
+
+private:
+    QTemporaryDir m_scratch;
+};
+// The corpus folder named by argument `index`, or the default one.
+QString folder(int argc, char** argv, int index);
+
+// The corpus of the command line "[corpus-folder] [image-count]" (96 images
+// by default), made when missing and read into memory.
+struct Corpus {
+    QString folder;
+    QStringList files;
+};
+Corpus prepare(int argc, char** argv);
 
 // count files of 2 to 24 megapixels (a third progressive, a quarter turned
 // by an EXIF orientation), half of them one folder down; made only when

@@ -89,14 +89,9 @@ qint64 wallBytes(const CellStore& cells)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/pavisto-bench-corpus";
-    const int count = argc > 2 ? std::atoi(argv[2]) : 96;
-    AppTitle = BuildAppTitle();
-    QTemporaryDir scratch;
-    TempPath = scratch.path() + '/';
-
-    const QStringList files = BenchCorpus::make(folder, count);
-    BenchCorpus::readIntoCache(files);
+    const BenchCorpus::Program program;
+    const auto [folder, files] = BenchCorpus::prepare(argc, argv);
+    const int count = int(files.size());
     const int cores = QThread::idealThreadCount();
     frmMain w;
 

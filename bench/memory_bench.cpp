@@ -88,11 +88,9 @@ int crafted(const QString& corpus)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    AppTitle = BuildAppTitle();
-    QTemporaryDir scratch;
-    TempPath = scratch.path() + '/';
+    const BenchCorpus::Program program;
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    const QString corpus = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath() + "/pavisto-bench-corpus";
+    const QString corpus = BenchCorpus::folder(argc, argv, 2);
     if (mode == "growth")
         return growth(corpus, argc > 3 ? std::atoi(argv[3]) : 44, argc > 4 ? std::atoi(argv[4]) : 75);
     if (mode == "crafted")

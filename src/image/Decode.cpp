@@ -1,5 +1,7 @@
 #include "image/Decode.h"
 
+#include "image/ThumbnailCache.h"
+
 #include <QFile>
 #include <QImageReader>
 
@@ -54,7 +56,8 @@ public:
         m_reader.setAutoTransform(true);
         m_reader.setAllocationLimit(AllocationLimitMB);
         m_stored = m_reader.size();
-        m_turned = m_reader.transformation() & QImageIOHandler::TransformationRotate90;
+        m_transformation = m_reader.transformation();
+        m_turned = m_transformation & QImageIOHandler::TransformationRotate90;
     }
 
     // Not a picture, too large to decode safely, or a header that claims
@@ -67,6 +70,18 @@ public:
         return m_frame && !m_frame->arithmetic && m_file.size() * 8 < m_frame->blocks;
     }
     QSize size() const { return m_turned ? m_stored.transposed() : m_stored; }
+    // A picture of the whole image made by a program that did not turn it
+    // upright comes out with the stored aspect; it is turned here.
+    QImage upright(const QImage& picture) const
+    {
+        const bool landscape = picture.width() > picture.height();
+        if (!m_turned || picture.width() == picture.height() || landscape == (size().width() > size().height()))
+            return picture;
+        // The order in which the reader applies them.
+        QImage turned = picture.mirrored(m_transformation & QImageIOHandler::TransformationMirror,
+                                         m_transformation & QImageIOHandler::TransformationFlip);
+        return turned.transformed(QTransform().rotate(90));
+    }
     // JPEG decodes straight at a reduced size.
     void setScaledSize(QSize upright) { m_reader.setScaledSize(m_turned ? upright.transposed() : upright); }
     QImage read() { return m_reader.read(); }
@@ -94,6 +109,7 @@ private:
     QImageReader m_reader;
     std::optional<JpegFrame> m_frame;
     QSize m_stored;
+    QImageIOHandler::Transformations m_transformation;
     bool m_turned = false;
 };
 
@@ -113,28 +129,75 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight)
     return QSize(std::max(1, roundHalfEven(w * r)), std::max(1, roundHalfEven(h * r)));
 }
 
-DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight)
+DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache)
 {
     DecodedThumbnail result;
+    std::optional<ThumbnailCache::Original> file;
+    int entrySize = 0;
+    if (cache && (entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight)))
+        file = cache->original(path);
     try {
         UprightReader reader(path);
-        if (reader.refused())
-            return result;
-        const std::optional<QSize> thumb = ThumbnailSize(reader.size(), maxWidth, maxHeight);
-        if (thumb)
-            reader.setScaledSize(*thumb);
-        QImage image = reader.read();
-        if (image.isNull())
-            return result;
-        if (thumb && image.size() != *thumb)
-            image = image.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const std::optional<QSize> thumb = reader.refused() ? std::nullopt
+                                                            : ThumbnailSize(reader.size(), maxWidth, maxHeight);
+        // The cache keeps pictures that fit its size folder; the cell's
+        // thumbnail is made from that.
+        const bool cached = file && thumb;
+        const std::optional<QSize> target = cached ? ThumbnailSize(reader.size(), entrySize, entrySize) : thumb;
+        if (!reader.refused()) {
+            if (target)
+                reader.setScaledSize(*target);
+            result.image = reader.read();
+        }
+        if (result.image.isNull()) {
+            if (file)
+                cache->storeFailure(*file);
+            return {};
+        }
+        if (target && result.image.size() != *target)
+            result.image = result.image.scaled(*target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (cached) {
+            cache->store(*file, entrySize, result.image, reader.size());
+            if (result.image.size() != *thumb)
+                result.image = result.image.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
         result.decoded = true;
         result.fits = !thumb;
-        result.image = std::move(image);
     } catch (const std::bad_alloc&) {
         result = {};
     }
     return result;
+}
+
+std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
+                                                const ThumbnailCache& cache)
+{
+    const int entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight);
+    const std::optional<ThumbnailCache::Original> file = entrySize ? cache.original(path) : std::nullopt;
+    if (!file)
+        return std::nullopt;
+    if (cache.failedBefore(*file))
+        return DecodedThumbnail{};
+    const QImage entry = cache.find(*file, entrySize);
+    if (entry.isNull())
+        return std::nullopt;
+    try {
+        const UprightReader reader(path);
+        const std::optional<QSize> thumb = reader.refused() ? std::nullopt
+                                                            : ThumbnailSize(reader.size(), maxWidth, maxHeight);
+        if (!thumb)
+            return std::nullopt;  // kept whole, or not to be decoded at all: the file decides
+        const QImage picture = reader.upright(entry);
+        // An entry smaller than the thumbnail (and than the image) would be
+        // enlarged; the file is decoded instead and the entry made again.
+        if (picture.width() < thumb->width() || picture.height() < thumb->height())
+            return std::nullopt;
+        return DecodedThumbnail{true, false,
+                                picture.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_RGB32)};
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 QImage DecodeForDisplay(const QString& path, QSize bound)

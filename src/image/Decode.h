@@ -7,6 +7,7 @@
 #include <optional>
 
 class QIODevice;
+class ThumbnailCache;
 
 // Images whose stored size exceeds this are passed over before decoding:
 // the reader's own limit checks only the output, not the work of getting it.
@@ -23,7 +24,14 @@ struct DecodedThumbnail {
     bool fits = false;  // the image itself, not a scaled copy
     QImage image;
 };
-DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight);
+// With a cache, the entry for the file (or the note that it failed) is
+// written as well.
+DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight,
+                                 const ThumbnailCache* cache = nullptr);
+// The cell picture made from a valid cache entry, or a refusal the cache
+// remembers; nullopt when the file has to be decoded.
+std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
+                                                const ThumbnailCache& cache);
 
 // Decodes a picture to show at no more than `bound` pixels (and no more
 // than its own size), upright; the caller stretches it as it likes.

@@ -24,7 +24,7 @@ namespace {
 
 } // namespace
 
-DecodeAhead::DecodeAhead(int threads, qint64 budget) : m_budget(budget)
+DecodeAhead::DecodeAhead(int threads, const ThumbnailCache* cache, qint64 budget) : m_cache(cache), m_budget(budget)
 {
     for (int i = 0; i < threads; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -115,6 +115,12 @@ std::shared_ptr<DecodeAhead::Job> DecodeAhead::nextWaiting()
 DecodedThumbnail DecodeAhead::decodeClaimed(Lock& lock, const Job& job, int maxWidth, int maxHeight)
 {
     lock.unlock();
+    if (m_cache) {
+        if (std::optional<DecodedThumbnail> cached = CachedThumbnail(job.path, maxWidth, maxHeight, *m_cache)) {
+            lock.lock();
+            return std::move(*cached);
+        }
+    }
     const qint64 cost = EstimatedDecodeBytes(job.path, maxWidth, maxHeight);
     lock.lock();
     ++m_waitingForBudget;
@@ -126,7 +132,7 @@ DecodedThumbnail DecodeAhead::decodeClaimed(Lock& lock, const Job& job, int maxW
     m_peakRunning = std::max(m_peakRunning, ++m_running);
     m_changed.notify_all();  // others may start beside it now
     lock.unlock();
-    DecodedThumbnail result = DecodeThumbnail(job.path, maxWidth, maxHeight);
+    DecodedThumbnail result = DecodeThumbnail(job.path, maxWidth, maxHeight, m_cache);
     lock.lock();
     m_inFlightBytes -= cost;
     --m_running;

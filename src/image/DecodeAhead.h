@@ -19,12 +19,14 @@
 // Memory stays bounded whatever the number of cores: the decodes running at
 // once never hold more than the budget by their header's estimate (a large
 // decode waits until it can run alone), and finished decodes waiting to be
-// placed never hold more than a second, smaller budget.
+// placed never hold more than a second, smaller budget. A picture that the
+// shared thumbnail cache holds is taken from it at once, never waiting
+// behind a decode.
 class DecodeAhead final : public ReadyDecodes {
 public:
     static constexpr qint64 DefaultBudget = 256 * 1024 * 1024;
 
-    explicit DecodeAhead(int threads, qint64 budget = DefaultBudget);
+    explicit DecodeAhead(int threads, const ThumbnailCache* cache = nullptr, qint64 budget = DefaultBudget);
     ~DecodeAhead() override;
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -63,6 +65,7 @@ private:
     std::deque<std::shared_ptr<Job>> m_jobs;
     static constexpr std::size_t Window = 64;
     static constexpr qint64 HeldBudget = 64 * 1024 * 1024;
+    const ThumbnailCache* const m_cache;
     const qint64 m_budget;
     qint64 m_heldBytes = 0;
     qint64 m_inFlightBytes = 0;

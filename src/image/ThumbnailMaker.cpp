@@ -31,10 +31,12 @@ bool Thumbnailer::MakeThumbnail(const QString& path)
 
     const int maxWidth = m_state.ThumbMaxWidth;
     const int maxHeight = m_state.ThumbMaxHeight;
-    std::optional<DecodedThumbnail> ahead;
+    std::optional<DecodedThumbnail> ready;
     if (m_ready)
-        ahead = m_ready->take(path, maxWidth, maxHeight);
-    DecodedThumbnail decoded = ahead ? std::move(*ahead) : DecodeThumbnail(path, maxWidth, maxHeight);
+        ready = m_ready->take(path, maxWidth, maxHeight);
+    if (!ready && m_cache)
+        ready = CachedThumbnail(path, maxWidth, maxHeight, *m_cache);
+    DecodedThumbnail decoded = ready ? std::move(*ready) : DecodeThumbnail(path, maxWidth, maxHeight, m_cache);
     if (!decoded.decoded)
         return false;
 

@@ -7,12 +7,16 @@
 
 struct MainState;
 class ReadyDecodes;
+class ThumbnailCache;
 
 // Makes cell pictures. A scaled thumbnail is also written to "thumb.bmp" in
-// the scratch folder; an image that fits is taken as it is.
+// the scratch folder; an image that fits is taken as it is. With a shared
+// thumbnail cache, its entries spare the decode.
 class Thumbnailer {
 public:
-    explicit Thumbnailer(MainState& state) : m_state(state) {}
+    explicit Thumbnailer(MainState& state, const ThumbnailCache* cache = nullptr) : m_state(state), m_cache(cache) {}
+
+    const ThumbnailCache* cache() const { return m_cache; }
 
     // Sets UseFullImage; false when the file cannot be decoded or a stop
     // was requested before a scaled copy was saved.
@@ -29,6 +33,7 @@ public:
 
 private:
     MainState& m_state;
+    const ThumbnailCache* m_cache;
     ReadyDecodes* m_ready = nullptr;
     QImage m_picImage;  // the decoded picture: the image itself or its scaled copy
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/CellStore.h"
+#include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
 #include "shell/MainState.h"
@@ -108,7 +109,8 @@ private:
     MainState m_state;
     CellStore m_cells;
     CellStore m_fgTop;
-    Thumbnailer m_thumbnails{m_state};
+    ThumbnailCache m_thumbnailCache;
+    Thumbnailer m_thumbnails{m_state, &m_thumbnailCache};
     GridWidget* m_fg;
     CommandContext m_commands;
     PreviewHandoff m_preview;

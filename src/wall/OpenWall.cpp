@@ -68,7 +68,7 @@ void placeRecords(CommandContext& ctx, const std::vector<WallRecord>& records)
     for (const WallRecord& record : records)
         if (namesImageFile(record.value))
             images.append(record.value);
-    DecodeAhead ahead(DecodeAhead::defaultThreads());
+    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
     const UseReadyDecodes use(ctx.thumbnails, ahead);
     ahead.enqueue(images, s.ThumbMaxWidth, s.ThumbMaxHeight);
 

@@ -40,7 +40,7 @@ TEST(DecodeAhead, NeverRunsDecodesBesideEachOtherBeyondTheBudget)
 {
     QTemporaryDir dir;
     const QStringList paths = photos(dir, 16);
-    DecodeAhead ahead(4, 1);  // every decode exceeds the budget: one at a time
+    DecodeAhead ahead(4, nullptr, 1);  // every decode exceeds the budget: one at a time
     ahead.enqueue(paths, 100, 100);
     for (const QString& path : paths) {
         const auto decoded = ahead.take(path, 100, 100);

@@ -1,6 +1,7 @@
 #include "shell/MainModule.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -16,5 +17,7 @@ int main(int argc, char** argv)
     AppTitle = BuildAppTitle();
     QTemporaryDir scratch;
     TempPath = scratch.path() + QLatin1Char('/');
+    // Windows made by the tests keep thumbnails away from the user's cache.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
     return RUN_ALL_TESTS();
 }

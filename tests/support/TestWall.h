@@ -9,13 +9,13 @@
 #include <QStringList>
 
 // A command context without a main window: a wall of rows x cols with its
-// grid and thumbnail maker, and a window port that records what commands
-// ask of it.
+// grid and thumbnail maker (with a shared thumbnail cache when given one),
+// and a window port that records what commands ask of it.
 struct TestWall : MainWindowPort {
     MainState state;
     CellStore cells;
     GridWidget grid{cells};
-    Thumbnailer thumbnails{state};
+    Thumbnailer thumbnails;
     CommandContext ctx{state, cells, grid, thumbnails, *this};
 
     QStringList titles;
@@ -28,7 +28,8 @@ struct TestWall : MainWindowPort {
     int deletes = 0;
     int beforePresses = 0;
 
-    explicit TestWall(int rows = 100, int cols = 100) : cells(rows, cols)
+    explicit TestWall(int rows = 100, int cols = 100, const ThumbnailCache* cache = nullptr)
+        : cells(rows, cols), thumbnails(state, cache)
     {
         state.GridRows = rows;
         state.GridCols = cols;

@@ -1,0 +1,193 @@
+#include "image/ThumbnailCache.h"
+
+#include "Version.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+namespace {
+
+const int EntrySizes[] = {128, 256, 512, 1024};
+// Small entries are written often and read back many times: fast
+// compression costs a little size and saves most of the write.
+constexpr int PngCompression = 1;
+
+QString folderName(int entrySize)
+{
+    switch (entrySize) {
+    case 128: return QStringLiteral("normal");
+    case 256: return QStringLiteral("large");
+    case 512: return QStringLiteral("x-large");
+    default: return QStringLiteral("xx-large");
+    }
+}
+
+QString failFolder()
+{
+    return QStringLiteral("fail/pavisto-%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision);
+}
+
+QString software()
+{
+    return QStringLiteral("Pavisto %1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision);
+}
+
+// RFC 2396 path characters that stand unescaped; every other byte of the
+// path's file-system encoding is written %XX.
+bool keptInUri(char c)
+{
+    static const QByteArray marks("-_.!~*'():@&=+$,/");
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || marks.contains(c);
+}
+
+// Folders of the cache are private to their user, like the entries in them.
+bool makePrivateFolders(const QString& path)
+{
+    const QString parent = QFileInfo(path).path();
+    if (parent != path && !QFileInfo::exists(parent) && !makePrivateFolders(parent))
+        return false;
+    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || errno == EEXIST;
+}
+
+bool describes(const QImage& entry, const ThumbnailCache::Original& file)
+{
+    bool ok = false;
+    const qint64 mtime = entry.text(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
+    return !entry.isNull() && ok && mtime == file.mtime
+           && entry.text(QStringLiteral("Thumb::URI")).toUtf8() == file.uri;
+}
+
+QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
+{
+    QImageReader reader(path, "png");
+    QImage entry = reader.read();
+    return describes(entry, file) ? entry : QImage();
+}
+
+void writeEntry(const QString& folder, const QString& name, QImage picture, const ThumbnailCache::Original& file)
+{
+    static std::atomic<unsigned> serial{0};
+    if (!makePrivateFolders(folder))
+        return;
+    picture.setText(QStringLiteral("Thumb::URI"), QString::fromUtf8(file.uri));
+    picture.setText(QStringLiteral("Thumb::MTime"), QString::number(file.mtime));
+    picture.setText(QStringLiteral("Software"), software());
+    // A colour profile makes every later read of the entry slow.
+    picture.setColorSpace(QColorSpace());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setCompression(PngCompression);
+    if (!writer.write(picture))
+        return;
+    // Written whole under a name of its own, then renamed into place, so a
+    // reader never sees half an entry.
+    const QByteArray target = QFile::encodeName(folder + QLatin1Char('/') + name);
+    const QByteArray temporary = target + '.' + QByteArray::number(::getpid()) + '.'
+                                 + QByteArray::number(serial.fetch_add(1)) + ".tmp";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    if (::close(fd) != 0 || !written || ::rename(temporary.constData(), target.constData()) != 0)
+        ::unlink(temporary.constData());
+}
+
+} // namespace
+
+QString ThumbnailCache::DefaultRoot()
+{
+    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return QDir::cleanPath(base + QStringLiteral("/thumbnails"));
+}
+
+ThumbnailCache::ThumbnailCache(QString root) : m_root(QDir::cleanPath(root)) {}
+
+int ThumbnailCache::EntrySize(int maxWidth, int maxHeight)
+{
+    const int side = std::max(maxWidth, maxHeight);
+    if (side <= 0)
+        return 0;
+    for (const int size : EntrySizes)
+        if (side <= size)
+            return size;
+    return 0;
+}
+
+QByteArray ThumbnailCache::FileUri(const QString& path)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray uri("file://");
+    for (const char c : QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()))) {
+        if (keptInUri(c)) {
+            uri.append(c);
+        } else {
+            uri.append('%');
+            uri.append(hex[uchar(c) >> 4]);
+            uri.append(hex[uchar(c) & 15]);
+        }
+    }
+    return uri;
+}
+
+QString ThumbnailCache::EntryName(const QString& path)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(FileUri(path), QCryptographicHash::Md5).toHex())
+           + QStringLiteral(".png");
+}
+
+std::optional<ThumbnailCache::Original> ThumbnailCache::original(const QString& path) const
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (absolute.startsWith(m_root + QLatin1Char('/')))
+        return std::nullopt;
+    const QByteArray encoded = QFile::encodeName(absolute);
+    struct stat st {};
+    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(encoded.constData(), R_OK) != 0)
+        return std::nullopt;
+    return Original{absolute, FileUri(absolute), qint64(st.st_mtime), qint64(st.st_size)};
+}
+
+QImage ThumbnailCache::find(const Original& file, int entrySize) const
+{
+    return readEntry(m_root + QLatin1Char('/') + folderName(entrySize) + QLatin1Char('/') + EntryName(file.path), file);
+}
+
+bool ThumbnailCache::failedBefore(const Original& file) const
+{
+    return !readEntry(m_root + QLatin1Char('/') + failFolder() + QLatin1Char('/') + EntryName(file.path), file)
+                .isNull();
+}
+
+void ThumbnailCache::store(const Original& file, int entrySize, const QImage& picture, QSize imageSize) const
+{
+    QImage entry = picture;
+    entry.setText(QStringLiteral("Thumb::Size"), QString::number(file.bytes));
+    entry.setText(QStringLiteral("Thumb::Image::Width"), QString::number(imageSize.width()));
+    entry.setText(QStringLiteral("Thumb::Image::Height"), QString::number(imageSize.height()));
+    writeEntry(m_root + QLatin1Char('/') + folderName(entrySize), EntryName(file.path), entry, file);
+}
+
+void ThumbnailCache::storeFailure(const Original& file) const
+{
+    QImage mark(1, 1, QImage::Format_ARGB32);
+    mark.fill(Qt::transparent);
+    writeEntry(m_root + QLatin1Char('/') + failFolder(), EntryName(file.path), mark, file);
+}
