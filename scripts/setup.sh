@@ -1,8 +1,12 @@
 # Shared by run.sh and test.sh: install what is missing on Debian 12, then
 # configure and build in ./build (an incremental build when it exists).
 
-# xdg-utils gives xdg-open, which the program uses to open the help page and files.
-PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core xdg-utils)
+# xdg-utils gives xdg-open, which the program uses to open the help page and
+# files. The tests in a real window need an X server (xvfb, xauth for
+# xvfb-run), real input events (xdotool), screenshots (imagemagick), a small
+# window manager (openbox) and xprop (x11-utils) to read its stacking order.
+PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core xdg-utils
+                  xvfb xauth xdotool imagemagick openbox x11-utils)
 
 pavisto_install() {
   local missing=() package
