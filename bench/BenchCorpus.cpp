@@ -46,11 +46,19 @@ Program::Program()
 {
     AppTitle = BuildAppTitle();
     TempPath = m_scratch.path() + '/';
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_scratch.filePath("cache")));
+}
+
+void Program::forgetThumbnails() const
+{
+    QDir(m_scratch.filePath("cache")).removeRecursively();
 }
 
 QString folder(int argc, char** argv, int index)
 {
-    return argc > index ? QString::fromLocal8Bit(argv[index]) : QDir::tempPath() + "/pavisto-bench-corpus";
+    // Absolute: walls name their images by absolute paths.
+    return QDir(argc > index ? QString::fromLocal8Bit(argv[index]) : QDir::tempPath() + "/pavisto-bench-corpus")
+        .absolutePath();
 }
 
 QStringList make(const QString& folder, int count)

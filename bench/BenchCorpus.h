@@ -9,11 +9,13 @@
 // Photo-like JPEGs for the benchmarks, made once into a folder and reused.
 namespace BenchCorpus {
 
-// The program's title and a scratch folder, as start-up makes them, for as
-// long as this lives.
+// The program's title and a scratch folder, as start-up makes them, and a
+// shared thumbnail cache of the benchmark's own, for as long as this lives.
 class Program {
 public:
     Program();
+    // Empties the thumbnail cache, so that the next load decodes every file.
+    void forgetThumbnails() const;
 
 private:
     QTemporaryDir m_scratch;

@@ -7,12 +7,17 @@
 // without a cache (the load as it was before the cache), with an empty cache
 // (which the load fills), with that cache warm, and with a cache whose
 // entries ImageMagick wrote by the standard (when `convert` is installed).
+// Then opens a wall of the same photographs with an empty cache and again
+// with the cache that the first opening filled.
 
 #include "BenchCorpus.h"
 #include "image/ThumbnailCache.h"
 #include "load/Loading.h"
 #include "shell/MainModule.h"
+#include "shell/Utilities.h"
 #include "support/TestWall.h"
+#include "wall/OpenWall.h"
+#include "wall/WallFormat.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,12 +30,18 @@
 
 namespace {
 
-double load(const QString& folder, const ThumbnailCache* cache, int expected)
+// A folder load, or with `wall` an Open Wall, into a fresh wall.
+double load(const QString& folder, const ThumbnailCache* cache, int expected, const QString& wall = {})
 {
-    TestWall wall(100, 100, cache);
-    const double time = BenchCorpus::seconds([&] { LoadImages(wall.ctx, folder, false, 0, 0); });
-    if (wall.state.ImageCount != expected)
-        std::fprintf(stderr, "load placed %d of %d images\n", wall.state.ImageCount, expected);
+    TestWall fresh(100, 100, cache);
+    const double time = BenchCorpus::seconds([&] {
+        if (wall.isEmpty())
+            LoadImages(fresh.ctx, folder, false, 0, 0);
+        else
+            OpenFile(fresh.ctx, wall, {});
+    });
+    if (fresh.state.ImageCount != expected)
+        std::fprintf(stderr, "placed %d of %d images\n", fresh.state.ImageCount, expected);
     return time;
 }
 
@@ -82,5 +93,17 @@ int main(int argc, char** argv)
     } else {
         std::printf("ImageMagick's convert not installed: no foreign entries\n");
     }
+
+    QString records;
+    for (int i = 0; i < count; ++i)
+        AppendWallRecord(records, i % 100, i / 100, files[i]);
+    const QString wall = home.filePath("photos.wall");
+    WriteNewFile(wall, records);
+    const ThumbnailCache forWall(home.filePath("wall"));
+    const double cold = load(folder, &forWall, count, wall);
+    const double again = load(folder, &forWall, count, wall);
+    std::printf("Open Wall, empty cache      %7.1f images/s\n", rate(cold));
+    std::printf("Open Wall, second time      %7.1f images/s  (%.1f x as fast as the first time)\n", rate(again),
+                cold / again);
     return 0;
 }

@@ -142,6 +142,7 @@ void measure(frmMain& w, const char* kind)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    const BenchCorpus::Program program;
     frmMain w;
     // Scroll bars that come and go with the zoom would change the view's size.
     w.fg().setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -61,7 +61,7 @@ void fillWall(frmMain& w, const QString& folder)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    AppTitle = BuildAppTitle();
+    const BenchCorpus::Program program;
     QTemporaryDir folder;
     frmMain w;
     fillWall(w, folder.path());
