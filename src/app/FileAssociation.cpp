@@ -1,5 +1,6 @@
 #include "app/FileAssociation.h"
 
+#include "shell/MainModule.h"
 #include "shell/Utilities.h"
 
 #include <QCoreApplication>
@@ -92,7 +93,7 @@ AssociationTarget ThisProgramsTarget()
 {
     return {xdgFolder("XDG_DATA_HOME", QStringLiteral("/.local/share")),
             xdgFolder("XDG_CONFIG_HOME", QStringLiteral("/.config")), QCoreApplication::applicationFilePath(),
-            QCoreApplication::applicationDirPath() + QStringLiteral("/pavisto.svg"), runInstalledTool};
+            ShippedFilePath(QStringLiteral("pavisto.svg")), runInstalledTool};
 }
 
 QString DesktopExecQuoted(const QString& program)
@@ -154,12 +155,20 @@ bool WallFilesClaimed()
     return !QMimeDatabase().mimeTypesForFileName(QStringLiteral("photos.wall")).isEmpty();
 }
 
+bool WriteDesktopFiles(const QString& dataHome, const QString& program)
+{
+    // Each file is tried even when the other fails.
+    const bool package = writeFile(dataHome + QStringLiteral("/mime/packages/pavisto-wall.xml"), mimePackage());
+    const bool entry = writeFile(dataHome + QStringLiteral("/applications/") + DesktopEntryName, desktopEntry(program));
+    return package && entry;
+}
+
 void CreateFileAssociation(const AssociationTarget& target)
 {
     SkipErrors([&] {
         const QString mime = target.dataHome + QStringLiteral("/mime");
         const QString applications = target.dataHome + QStringLiteral("/applications");
-        writeFile(mime + QStringLiteral("/packages/pavisto-wall.xml"), mimePackage());
+        WriteDesktopFiles(target.dataHome, target.program);
         if (!target.icon.isEmpty() && QFile::exists(target.icon)) {
             const QString icon = target.dataHome + QStringLiteral("/icons/hicolor/scalable/apps/") + IconName
                                  + QStringLiteral(".svg");
@@ -167,7 +176,6 @@ void CreateFileAssociation(const AssociationTarget& target)
             QFile::remove(icon);
             QFile::copy(target.icon, icon);
         }
-        writeFile(applications + QLatin1Char('/') + DesktopEntryName, desktopEntry(target.program));
         setDefaultApplication(target.configHome + QStringLiteral("/mimeapps.list"));
         target.runTool(QStringLiteral("update-mime-database"), {mime});
         target.runTool(QStringLiteral("update-desktop-database"), {applications});

@@ -32,6 +32,10 @@ QString WithDefaultApplication(const QString& list, const QString& type, const Q
 // Whether some MIME type on this system already claims "*.wall".
 bool WallFilesClaimed();
 
+// Writes the .wall MIME package and the desktop entry that starts `program`
+// under `dataHome` (mime/packages, applications); false when either failed.
+bool WriteDesktopFiles(const QString& dataHome, const QString& program);
+
 // Writes the MIME package, the icon, the desktop entry and the default
 // application, then runs the database tools. Every failure is silent: the
 // association stays missing and the next start tries again.

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTimer>
 
 #include <memory>
@@ -16,6 +17,8 @@
 int Main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Title bars and task switchers show it; a missing file leaves them bare.
+    QApplication::setWindowIcon(QIcon(ShippedFilePath(QStringLiteral("pavisto.png"))));
     std::unique_ptr<ScratchFolder> scratch;
     std::unique_ptr<frmMain> mainWindow;
     try {

@@ -3,6 +3,8 @@
 #include "Version.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 QString AppTitle = QStringLiteral("Pavisto");
 QString TempPath;
@@ -23,7 +25,17 @@ QString CriticalErrorText(const AppError& error)
            + error.description() + QStringLiteral("\n\nPlease report this error to ") + SupportAddress;
 }
 
+QString ShippedFilePath(const QString& name, const QString& programFolder)
+{
+    const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    const QString beside = folder + QLatin1Char('/') + name;
+    const QString installed = folder + QStringLiteral("/../share/pavisto/") + name;
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return beside;
+}
+
 QString HelpPagePath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/folder-access.html");
+    return ShippedFilePath(QStringLiteral("folder-access.html"));
 }

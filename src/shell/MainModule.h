@@ -13,5 +13,10 @@ extern QWidget* MainFormRef;
 
 QString BuildAppTitle();
 QString CriticalErrorText(const AppError& error);
-// The page that explains folder permissions, shipped beside the program.
+// A file that ships with the program: beside it in a build folder, or in
+// <prefix>/share/pavisto when it runs installed as <prefix>/bin/pavisto.
+// The place beside it when neither holds the file. `programFolder` defaults
+// to the running program's folder.
+QString ShippedFilePath(const QString& name, const QString& programFolder = {});
+// The page that explains folder permissions.
 QString HelpPagePath();

@@ -1,6 +1,8 @@
 #include "Desktop.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -31,6 +33,18 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+void end(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    const auto pid = pid_t(process.processId());
+    ::kill(pid, SIGTERM);
+    if (!process.waitForFinished(3000)) {
+        ::kill(pid, SIGKILL);
+        process.waitForFinished(3000);
+    }
+}
+
 QString windowName(const QString& window)
 {
     return QString::fromUtf8(run("xdotool", {"getwindowname", window})).trimmed();
@@ -38,25 +52,56 @@ QString windowName(const QString& window)
 
 QRect windowGeometry(const QString& window)
 {
-    // "X=…\nY=…\nWIDTH=…\nHEIGHT=…" of the window's inside on the screen.
+    // xwininfo's "Absolute upper-left X:  288" and so on: right also when a
+    // window manager has put a frame around the window.
     QRect rect;
-    for (const QByteArray& line : run("xdotool", {"getwindowgeometry", "--shell", window}).split('\n')) {
-        const int value = line.mid(line.indexOf('=') + 1).toInt();
-        if (line.startsWith("X="))
+    for (const QByteArray& line : run("xwininfo", {"-id", window}).split('\n')) {
+        const int value = line.mid(line.indexOf(':') + 1).trimmed().toInt();
+        if (line.contains("Absolute upper-left X:"))
             rect.moveLeft(value);
-        else if (line.startsWith("Y="))
+        else if (line.contains("Absolute upper-left Y:"))
             rect.moveTop(value);
-        else if (line.startsWith("WIDTH="))
+        else if (line.trimmed().startsWith("Width:"))
             rect.setWidth(value);
-        else if (line.startsWith("HEIGHT="))
+        else if (line.trimmed().startsWith("Height:"))
             rect.setHeight(value);
     }
     return rect;
 }
 
+QString property(const QString& window, const QString& name)
+{
+    const QStringList which = window.isEmpty() ? QStringList{"-root"} : QStringList{"-id", window};
+    return QString::fromUtf8(run("xprop", which + QStringList{name})).trimmed();
+}
+
+QStringList stacking()
+{
+    // "_NET_CLIENT_LIST_STACKING(WINDOW): window id # 0x400006, 0x400101"
+    QStringList windows;
+    const QString list = property({}, "_NET_CLIENT_LIST_STACKING");
+    for (const QString& id : list.section('#', 1).split(',', Qt::SkipEmptyParts))
+        windows.append(QString::number(id.trimmed().toULongLong(nullptr, 16)));
+    return windows;
+}
+
 QImage grab(const QString& window)
 {
-    return QImage::fromData(run("import", {"-window", window, "png:-"}, 20000), "png");
+    // A portable pixmap: the same pixels as PNG, without colour profiles.
+    return QImage::fromData(run("import", {"-window", window, "ppm:-"}, 20000), "ppm");
+}
+
+QImage settledGrab(const QString& window)
+{
+    QImage last = grab(window);
+    waitFor(
+        [&] {
+            QImage next = grab(window);
+            std::swap(next, last);
+            return next == last;
+        },
+        5000);
+    return last;
 }
 
 void keys(const QStringList& names)
@@ -77,29 +122,32 @@ void click(const QString& window, QPoint at, int button)
 
 } // namespace Desktop
 
-Pavisto::Pavisto(const QStringList& arguments, const QString& workingFolder)
+Pavisto::Pavisto(const QStringList& arguments, const QString& workingFolder, const QString& program)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // The real window server of the test display, not the tests' offscreen one.
     environment.remove("QT_QPA_PLATFORM");
     for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         environment.insert(name, m_home.filePath(name));
+    // The desktop's opener, found first on the path, only notes its address.
+    QDir().mkpath(m_home.filePath("bin"));
+    QFile opener(m_home.filePath("bin/xdg-open"));
+    if (opener.open(QIODevice::WriteOnly)) {
+        opener.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + QFile::encodeName(m_home.filePath("opened")) + "'\n");
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    environment.insert("PATH", m_home.filePath("bin") + ":" + environment.value("PATH"));
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(workingFolder.isEmpty() ? m_home.path() : workingFolder);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(PAVISTO_BINARY, arguments);
+    m_process.start(program, arguments);
     m_main = waitForWindow("^Pavisto");
 }
 
 Pavisto::~Pavisto()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    ::kill(pid_t(pid()), SIGTERM);
-    if (!m_process.waitForFinished(3000)) {
-        ::kill(pid_t(pid()), SIGKILL);
-        m_process.waitForFinished(3000);
-    }
+    Desktop::end(m_process);
 }
 
 bool Pavisto::waitForTitle(const std::function<bool(const QString&)>& wanted, int timeoutMs) const
@@ -130,12 +178,38 @@ void Pavisto::focus() const
     Desktop::run("xdotool", {"windowfocus", "--sync", m_main});
 }
 
-void Pavisto::openMenu(int x) const
+void Pavisto::chooseFromMenu(int x, const QStringList& keys) const
 {
     Desktop::click(m_main, {x, 10});
+    Desktop::keys(keys);
 }
 
 bool Pavisto::waitForExit(int timeoutMs)
 {
     return m_process.waitForFinished(timeoutMs);
+}
+
+QStringList Pavisto::opened() const
+{
+    QFile file(m_home.filePath("opened"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+WindowManager::WindowManager()
+{
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start("openbox", {"--sm-disable"});
+    if (!m_process.waitForStarted(5000))
+        return;
+    // Openbox names its process on the root window once it manages the screen.
+    const QString announced = "= " + QString::number(m_process.processId());
+    m_managing = Desktop::waitFor([&] { return Desktop::property({}, "_OPENBOX_PID").endsWith(announced); });
+}
+
+WindowManager::~WindowManager()
+{
+    Desktop::end(m_process);
 }

@@ -107,3 +107,15 @@ TEST(StartUp, TitleCriticalMessageAndFreeMemory)
     EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
     EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);
 }
+
+TEST(StartUp, ShippedFilesAreFoundBesideTheProgramOrInItsInstalledShareFolder)
+{
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath("bin");
+    QDir().mkpath(bin);
+    TestImages::write(prefix.filePath("share/pavisto/page.html"), "installed");
+    EXPECT_EQ(ShippedFilePath("page.html", bin), prefix.filePath("share/pavisto/page.html"));
+    TestImages::write(bin + "/page.html", "built");
+    EXPECT_EQ(ShippedFilePath("page.html", bin), bin + "/page.html");
+    EXPECT_EQ(ShippedFilePath("none.html", bin), bin + "/none.html");
+}
