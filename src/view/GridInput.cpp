@@ -9,16 +9,16 @@
 #include "view/Zoom.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 namespace {
 
 const QString FormName = QStringLiteral("frmMain");
 
-// A cell's image in the default application; false for an empty cell or a
+// An image in the default application; false for an empty cell's path or a
 // file that has gone.
-bool openCellFile(const CellStore& cells, int row, int col)
+bool openFile(const QString& path)
 {
-    const QString path = cells.CellData(row, col);
     if (!FileExists(path))
         return false;
     ShellOpenFile(path);
@@ -76,7 +76,7 @@ void GridInput::fg_DblClick()
         if (!m_ctx.cells.holdsImage(grid.Row(), grid.Col()))
             ResetZoomView(m_ctx);
         else
-            openCellFile(m_ctx.cells, grid.Row(), grid.Col());
+            openFile(m_ctx.cells.CellData(grid.Row(), grid.Col()));
     });
 }
 
@@ -109,11 +109,15 @@ void mnuRightOpen_Click(CommandContext& ctx)
     RunReported(FormName, QStringLiteral("mnuRightOpen_Click"), [&] {
         ctx.state.StopSlideshow = true;
         ShowBusyPointer();
-        const CellRect sel = ctx.grid.GetSelection();
-        for (int row = sel.row1; row <= sel.row2; ++row)
-            for (int col = sel.col1; col <= sel.col2; ++col)
-                if (openCellFile(ctx.cells, row, col))
-                    QCoreApplication::processEvents();
+        // The selection's images in row order, found among the occupied
+        // cells only: a selection of the whole of a huge grid is no slower.
+        QStringList paths;
+        ctx.cells.forEachOccupied(ctx.grid.GetSelection(), [&](int row, int col, const Cell&) {
+            paths.append(ctx.cells.CellData(row, col));
+        });
+        for (const QString& path : paths)
+            if (openFile(path))
+                QCoreApplication::processEvents();
         ShowDefaultPointer();
     });
 }
