@@ -1,5 +1,4 @@
 #include "app/CommandLine.h"
-#include "grid/GridWidget.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
 #include "ui/frmMain.h"

@@ -30,7 +30,6 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCell)
 {
     Shown fg;
     QWidget* vp = fg.viewport();
-    EXPECT_TRUE(fg.ColWidth() == 105 && fg.RowHeight() == 105 && fg.hasGridLines());
     fg.Select(5, 6, 2, 3);
     EXPECT_EQ(fg.state(), (QList<int>{5, 6, 2, 3, 5, 6}));
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(2, 3));

@@ -8,7 +8,6 @@
 #include "view/frmPreview.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>

@@ -1,5 +1,4 @@
 #include "WallFixture.h"
-#include "shell/MainModule.h"
 #include "wall/SaveWall.h"
 
 namespace {
