@@ -7,27 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
 const QString Entry = "application/x-pavisto-wall=pavisto.desktop;";
-
-struct AssociationFixture : ::testing::Test {
-    QTemporaryDir dir;
-    QList<QStringList> toolsRun;
-    AssociationTarget target{dir.filePath("data"), dir.filePath("config"), "/opt/my apps/pavisto",
-                             dir.filePath("icon.svg"), [this](const QString& tool, const QStringList& arguments) {
-                                 toolsRun.append(QStringList{tool} + arguments);
-                             }};
-
-    AssociationFixture() { TestImages::write(target.icon, "<svg/>"); }
-    QString read(const QString& relative) const
-    {
-        QFile file(dir.filePath(relative));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString("<none>");
-    }
-};
-
-} // namespace
 
 TEST(FileAssociation, ExecQuotingAndTheDefaultApplicationInAnExistingList)
 {
@@ -43,8 +23,20 @@ TEST(FileAssociation, ExecQuotingAndTheDefaultApplicationInAnExistingList)
               "[Default Applications]\nt/p=v.desktop;\n" + Entry + "\n\n[Removed Associations]\n");
 }
 
-TEST_F(AssociationFixture, TheTypeTheEntryAndTheDefaultGoIntoTheGivenFoldersOnly)
+TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAndClaimWallFiles)
 {
+    QTemporaryDir dir;
+    const auto read = [&](const QString& relative) { return QString::fromUtf8(TestImages::read(dir.filePath(relative))); };
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+    AssociationTarget target = ThisProgramsTarget();
+    EXPECT_TRUE(target.dataHome == dir.filePath("data") && target.configHome == QDir::homePath() + "/.config");
+    EXPECT_EQ(target.program, QCoreApplication::applicationFilePath());
+    QList<QStringList> toolsRun;
+    target = {target.dataHome, dir.filePath("config"), "/opt/my apps/pavisto", dir.filePath("icon.svg"),
+              [&](const QString& tool, const QStringList& arguments) { toolsRun.append(QStringList{tool} + arguments); }};
+    TestImages::write(target.icon, "<svg/>");
     CreateFileAssociation(target);
     const QString package = read("data/mime/packages/pavisto-wall.xml");
     for (const char* part : {"type=\"application/x-pavisto-wall\"", "<comment>Pavisto File</comment>",
@@ -58,6 +50,10 @@ TEST_F(AssociationFixture, TheTypeTheEntryAndTheDefaultGoIntoTheGivenFoldersOnly
     EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + Entry + "\n");
     EXPECT_EQ(toolsRun, (QList<QStringList>{{"update-mime-database", dir.filePath("data/mime")},
                                             {"update-desktop-database", dir.filePath("data/applications")}}));
+    // Start-up asks this before writing: once the type is there, nothing is written again.
+    EXPECT_TRUE(WallFilesClaimed());
+    qputenv("XDG_DATA_HOME", oldData);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 
     // A data folder that cannot be made costs the rest nothing, silently.
     QDir(target.dataHome).removeRecursively();
@@ -67,21 +63,4 @@ TEST_F(AssociationFixture, TheTypeTheEntryAndTheDefaultGoIntoTheGivenFoldersOnly
     EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + Entry + "\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               (QStringList{"config", "data", "icon.svg"}));
-}
-
-TEST_F(AssociationFixture, TheFoldersComeFromTheEnvironmentAndTheWrittenTypeClaimsWallFiles)
-{
-    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_DATA_HOME", target.dataHome.toUtf8());
-    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
-    const AssociationTarget own = ThisProgramsTarget();
-    EXPECT_EQ(own.dataHome, target.dataHome);
-    EXPECT_EQ(own.configHome, QDir::homePath() + "/.config");
-    EXPECT_EQ(own.program, QCoreApplication::applicationFilePath());
-    // Start-up asks this before writing: once the type is there, nothing is
-    // written again.
-    CreateFileAssociation(target);
-    EXPECT_TRUE(WallFilesClaimed());
-    qputenv("XDG_DATA_HOME", oldData);
-    qputenv("XDG_CONFIG_HOME", oldConfig);
 }

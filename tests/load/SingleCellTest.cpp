@@ -12,13 +12,15 @@ TEST(SingleCell, AddSingleFileCountsOnlyWhereNoExistingFileWasShown)
     FakePlatform platform;
     QTemporaryDir dir;
     TestWall wall(3, 3);
-    const QString jpeg = dir.filePath("a.jpg"), bitmap = dir.filePath("b.bmp"), broken = dir.filePath("c.jpg");
+    const QString jpeg = dir.filePath("a.jpg"), bitmap = dir.filePath("b.bmp"), broken = dir.filePath("c.jpg"),
+                  other = dir.filePath("d.jpg");
     TestImages::write(jpeg, TestImages::jpeg(40, 30));
+    TestImages::write(other, TestImages::jpeg(8, 8));
     ASSERT_TRUE(QImage(12, 8, QImage::Format_RGB32).save(bitmap, "BMP"));
     TestImages::write(broken, "not a picture");
     wall.cells.setCellText(1, 2, "label");
     wall.grid.Select(1, 2);
-    platform.fileAnswers = {bitmap, jpeg};
+    platform.fileAnswers = {bitmap, jpeg, other, QString(), dir.filePath("missing.jpg"), broken};
     mnuRightAddSingleFile_Click(wall.ctx);
     const FileRequest& asked = platform.fileRequests.value(0);
     EXPECT_TRUE(asked.title == "Choose File" && asked.defaultExt == "jpg" && !asked.save);
@@ -28,9 +30,6 @@ TEST(SingleCell, AddSingleFileCountsOnlyWhereNoExistingFileWasShown)
     mnuRightAddSingleFile_Click(wall.ctx);  // replaces an existing file's image
     EXPECT_TRUE(wall.cells.CellData(1, 2) == jpeg && wall.state.ImageCount == 1);
     QFile::remove(jpeg);  // a cell whose file has gone counts again
-    const QString other = dir.filePath("d.jpg");
-    TestImages::write(other, TestImages::jpeg(8, 8));
-    platform.fileAnswers = {other, QString(), dir.filePath("missing.jpg"), broken};
     for (int i = 0; i < 4; ++i)
         mnuRightAddSingleFile_Click(wall.ctx);
     // Cancelled, missing and undecodable files leave the cell as it was.
@@ -40,7 +39,7 @@ TEST(SingleCell, AddSingleFileCountsOnlyWhereNoExistingFileWasShown)
     wall.cells.setRows(0);  // no current cell: the standard report
     platform.fileAnswers = {other};
     mnuRightAddSingleFile_Click(wall.ctx);
-    EXPECT_TRUE(platform.messages.value(0).text.startsWith(
+    EXPECT_TRUE(platform.texts().value(0).startsWith(
         "An error has occurred in form: frmMain and procedure: mnuRightAddSingleFile_Click (Pavisto)"));
 }
 

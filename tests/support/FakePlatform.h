@@ -71,6 +71,13 @@ public:
         fileRequests.append(request);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
+    QStringList texts() const
+    {
+        QStringList shown;
+        for (const AskedMessage& message : messages)
+            shown.append(message.text);
+        return shown;
+    }
     bool openUrl(const QUrl& url) override { return opened.append(url), true; }
     qint64 availablePhysical() override { return freeMemory; }
     void begin(QWidget*, const QString& label, int total) override

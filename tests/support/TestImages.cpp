@@ -59,4 +59,10 @@ void write(const QString& path, const QByteArray& bytes)
         file.write(bytes);
 }
 
+QByteArray read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
 } // namespace TestImages

@@ -18,5 +18,7 @@ QByteArray withOrientation(const QByteArray& jpeg, int orientation);
 QByteArray jpegClaiming(int width, int height, bool progressive = false);
 // Writes bytes at path, creating folders on the way.
 void write(const QString& path, const QByteArray& bytes);
+// The bytes of a file; "<none>" when it cannot be read.
+QByteArray read(const QString& path);
 
 }

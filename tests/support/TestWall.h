@@ -7,6 +7,27 @@
 #include "shell/MainState.h"
 
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
+
+// Runs `step` in the n-th yield to the event loop from now: a load yields
+// before it starts and after each image it places.
+inline void inYield(int n, std::function<void()> step)
+{
+    QTimer::singleShot(0, [n, step = std::move(step)] { n > 1 ? inYield(n - 1, step) : step(); });
+}
+
+// The paths of a wall's cells, column by column.
+inline QStringList ColumnPaths(const CellStore& cells)
+{
+    QStringList paths;
+    for (int c = 0; c < cells.Cols(); ++c)
+        for (int r = 0; r < cells.Rows(); ++r)
+            paths.append(cells.CellData(r, c));
+    paths.removeAll(QString());
+    return paths;
+}
 
 // A command context without a main window: a wall of rows x cols with its
 // grid and thumbnail maker (with a shared thumbnail cache when given one),
@@ -34,17 +55,6 @@ struct TestWall : MainWindowPort {
         state.GridRows = rows;
         state.GridCols = cols;
     }
-    // The paths of the cells, column by column.
-    QStringList byColumn() const
-    {
-        QStringList paths;
-        for (int c = 0; c < cells.Cols(); ++c)
-            for (int r = 0; r < cells.Rows(); ++r)
-                paths.append(cells.CellData(r, c));
-        paths.removeAll(QString());
-        return paths;
-    }
-
     void UpdateCaption() override { ++captions; }
     void setTitle(const QString& title) override { titles.append(title); }
     void PreviewCurrentCell() override { ++previews; }

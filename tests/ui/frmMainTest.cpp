@@ -1,3 +1,5 @@
+#define QTEST_QPA_MOUSE_HANDLING  // through the window, as the desktop's mouse
+
 #include "grid/GridWidget.h"
 #include "shell/MainModule.h"
 #include "support/FakePlatform.h"
@@ -6,12 +8,15 @@
 #include "view/frmPreview.h"
 
 #include <QApplication>
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -19,38 +24,19 @@ namespace {
 
 // Every entry of the menu bar and its menus in order: menu, name, caption
 // ("-": a separator), shortcut, then H when hidden and D when disabled.
-const QStringList Menus{
-    "|mnuFile|File||",
-    "mnuFile|mnuAddFiles|Add Images (jpg only)||",
-    "mnuFile|mnuOpenWall|Open Wall||",
-    "mnuFile|mnuSave|Save Wall||",
-    "mnuFile|mnuSplit3|-||",
-    "mnuFile|mnuExit|Exit||",
-    "|mnuTools|Tools||",
-    "mnuTools|mnuScrollLock|Scroll Lock||H",
-    "mnuTools|mnuOptions|Options|Ctrl+O|",
-    "mnuTools|mnuFindFile|Search Grid|Ctrl+F|",
-    "mnuTools|mnuShowAll|Show All||",
-    "mnuTools|mnuSortCreateDate|Sort by Create Date||",
-    "mnuTools|mnuSlideshow|Slideshow On|Ctrl+S|D",
-    "mnuTools|mnuSplit2|-||",
-    "mnuTools|mnuAbout|About||",
-    "|mnuStop|Stop Loading||HD",
-    "|mnuZoomIn| + ||",
-    "|mnuZoomOut| - ||",
-    "|mnuRight|||H",
-    "mnuRight|mnuRightZoomToImage|Zoom to Image||",
-    "mnuRight|mnuRightReset|Reset Zoom||",
-    "mnuRight|mnuRightOpen|Open||",
-    "mnuRight|mnuRightSaveAs|Save As (Copy to)||",
-    "mnuRight|mnuRightMove|Move||",
-    "mnuRight|mnuRightReload|Refresh Image||",
-    "mnuRight|mnuRightAddText|Add Text||",
-    "mnuRight|mnuAddImagesFromHere|Add Images From Here||",
-    "mnuRight|mnuRightAddSingleFile|Add Single File||",
-    "mnuRight|mnuSplit1|-||",
-    "mnuRight|mnuRightDelete|Delete||",
-};
+const char* const Menus =
+    "|mnuFile|File||; mnuFile|mnuAddFiles|Add Images (jpg only)||; mnuFile|mnuOpenWall|Open Wall||; "
+    "mnuFile|mnuSave|Save Wall||; mnuFile|mnuSplit3|-||; mnuFile|mnuExit|Exit||; |mnuTools|Tools||; "
+    "mnuTools|mnuScrollLock|Scroll Lock||H; mnuTools|mnuOptions|Options|Ctrl+O|; "
+    "mnuTools|mnuFindFile|Search Grid|Ctrl+F|; mnuTools|mnuShowAll|Show All||; "
+    "mnuTools|mnuSortCreateDate|Sort by Create Date||; mnuTools|mnuSlideshow|Slideshow On|Ctrl+S|D; "
+    "mnuTools|mnuSplit2|-||; mnuTools|mnuAbout|About||; |mnuStop|Stop Loading||HD; |mnuZoomIn| + ||; "
+    "|mnuZoomOut| - ||; |mnuRight|||H; mnuRight|mnuRightZoomToImage|Zoom to Image||; "
+    "mnuRight|mnuRightReset|Reset Zoom||; mnuRight|mnuRightOpen|Open||; "
+    "mnuRight|mnuRightSaveAs|Save As (Copy to)||; mnuRight|mnuRightMove|Move||; "
+    "mnuRight|mnuRightReload|Refresh Image||; mnuRight|mnuRightAddText|Add Text||; "
+    "mnuRight|mnuAddImagesFromHere|Add Images From Here||; mnuRight|mnuRightAddSingleFile|Add Single File||; "
+    "mnuRight|mnuSplit1|-||; mnuRight|mnuRightDelete|Delete||";
 
 } // namespace
 
@@ -70,30 +56,11 @@ TEST(MainWindow, EveryMenuItemWithCaptionShortcutAndStartStateInOrder)
         }
     };
     walk(w.menuBar(), "");
-    EXPECT_EQ(seen, Menus);
+    EXPECT_EQ(seen.join("; "), Menus);
     EXPECT_EQ(w.rightMenu(), w.mnuRight->menu());
 }
 
-TEST(MainWindow, StartsWithAnEmptyWallFillingTheClientArea)
-{
-    FakePlatform platform;
-    frmMain w;
-    w.show();
-    GridWidget& fg = w.fg();
-    EXPECT_EQ(fg.objectName(), "fg");
-    for (const QSize size : {w.size(), QSize(800, 500)}) {
-        w.resize(size);
-        QCoreApplication::processEvents();
-        const int top = w.menuBar()->geometry().bottom() + 1;
-        EXPECT_EQ(fg.geometry(), QRect(0, top, w.width(), w.height() - top));
-    }
-    EXPECT_TRUE(w.cells().Cols() == 100 && w.cells().Rows() == 100
-                && w.cells().PictureType() == CellStore::Monochrome);
-    EXPECT_EQ(w.windowTitle(),
-              QString("Pavisto 1-1    [Zoom Level 0]   0 Images [10,000 cells]   Available memory: 4.00 GB"));
-}
-
-TEST(MainWindow, AboutIsOneModelessWindowAndClosingHidesStopsTheLoadAndClosesTheOthers)
+TEST(MainWindow, AboutIsOneModelessWindowAndExitStopsEverythingAndClosesEveryWindow)
 {
     FakePlatform platform;
     QTemporaryDir dir;
@@ -102,45 +69,16 @@ TEST(MainWindow, AboutIsOneModelessWindowAndClosingHidesStopsTheLoadAndClosesThe
     TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
     w.cells().setCellData(0, 0, dir.filePath("a.jpg"));
     w.PreviewCurrentCell();
-    QPointer<frmPreview> preview = w.previewIfOpen();
     w.mnuAbout->trigger();
     w.mnuAbout->trigger();
     const QList<QWidget*> abouts = w.findChildren<QWidget*>("frmAbout");
     ASSERT_EQ(abouts.size(), 1);
-    QPointer<QWidget> about = abouts[0];
-    EXPECT_TRUE(about->isWindow() && about->isVisible() && about->windowModality() == Qt::NonModal);
-    EXPECT_EQ(about->windowTitle(), AppTitle);
-    const auto* text = about->findChild<QLabel*>("lblAbout");
-    EXPECT_TRUE(text && text->text().contains("1.0.0"));
-    ASSERT_TRUE(preview->isVisible());
-    w.close();
-    EXPECT_TRUE(!w.isVisible() && w.state().StopLoading && w.state().IsClosing);
-    EXPECT_TRUE((!preview || !preview->isVisible()) && (!about || !about->isVisible()));
-}
-
-TEST(MainWindow, SelectFileConvertsTheFilterDefaultsToWallsAndReportsCancel)
-{
-    FakePlatform platform;
-    frmMain w;
-    platform.fileAnswers = {"/walls/a.wall"};
-    EXPECT_EQ(w.SelectFile("Open Wall", "", "wall", false, "start.wall"), "/walls/a.wall");
-    EXPECT_EQ(w.SelectFile("Save As", "JPEG Images|*.jpg;*.jpeg", "jpg", true), "");
-    QStringList asked;
-    for (const FileRequest& r : platform.fileRequests)
-        asked << r.title << r.filter << r.defaultExt << QString::number(r.save) << r.startName;
-    EXPECT_EQ(asked, (QStringList{"Open Wall", "Wall Files (*.wall);;All Files (*)", "wall", "0", "start.wall",
-                                  "Save As", "JPEG Images (*.jpg *.jpeg)", "jpg", "1", ""}));
-}
-
-TEST(MainWindow, ExitStopsEverythingAndClosesEveryWindow)
-{
-    FakePlatform platform;
-    frmMain w;
-    w.show();
-    w.mnuAbout->trigger();
+    EXPECT_TRUE(abouts[0]->isWindow() && abouts[0]->isVisible() && abouts[0]->windowModality() == Qt::NonModal);
+    const auto* text = abouts[0]->findChild<QLabel*>("lblAbout");
+    EXPECT_TRUE(abouts[0]->windowTitle() == AppTitle && text && text->text().contains("1.0.0"));
+    ASSERT_TRUE(w.previewIfOpen()->isVisible());
     w.mnuExit->trigger();
-    EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing);
-    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing && !w.isVisible());
     for (QWidget* window : QApplication::topLevelWidgets())
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
@@ -151,24 +89,69 @@ TEST(MainWindow, ThePreviewDeletesTheFileItShowsAndOnlyThat)
     QTemporaryDir dir;
     frmMain w;
     w.show();
-    QStringList paths;
-    for (const char* name : {"a.jpg", "b.jpg"}) {
-        TestImages::write(paths.emplace_back(dir.filePath(name)), TestImages::jpeg(40, 30));
-        w.cells().setImage(0, paths.size() - 1, QImage(8, 8, QImage::Format_RGB32), paths.last());
-    }
-    w.state().ImageCount = 2;
+    const QString a = dir.filePath("a.jpg"), b = dir.filePath("b.jpg");
+    TestImages::write(a, TestImages::jpeg(40, 30));
+    TestImages::write(b, TestImages::jpeg(40, 30));
+    w.cells().setImage(0, 0, QImage(8, 8, QImage::Format_RGB32), a);
+    w.state().ImageCount = 1;
     w.PreviewCurrentCell();
     QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
-    // The wall changed under the preview: cell (0, 0) now holds b.jpg.
-    w.cells().setImage(0, 0, QImage(8, 8, QImage::Format_RGB32), paths[1]);
-    w.cells().setImage(0, 1, QImage(8, 8, QImage::Format_RGB32), paths[0]);
+    w.cells().setImage(0, 0, QImage(8, 8, QImage::Format_RGB32), b);  // the wall changed under the preview
     erase->click();
-    EXPECT_TRUE(QFile::exists(paths[0]) && QFile::exists(paths[1]));
-    EXPECT_EQ(w.previewIfOpen()->windowTitle(), paths[1]);  // shown afresh
+    EXPECT_TRUE(QFile::exists(a) && QFile::exists(b) && w.previewIfOpen()->windowTitle() == b);  // shown afresh
     erase->click();
-    EXPECT_TRUE(QFile::exists(paths[0]) && !QFile::exists(paths[1]));
-    EXPECT_TRUE(w.cells().CellData(0, 0).isEmpty() && w.cells().CellPicture(0, 0).isNull());
-    EXPECT_EQ(w.state().ImageCount, 1);
-    EXPECT_FALSE(w.previewIfOpen()->isVisible());
-    EXPECT_TRUE(platform.messages.isEmpty());
+    EXPECT_TRUE(QFile::exists(a) && !QFile::exists(b) && !w.cells().holdsImage(0, 0));
+    EXPECT_TRUE(w.state().ImageCount == 0 && !w.previewIfOpen()->isVisible() && platform.messages.isEmpty());
+}
+
+TEST(MainWindow, FileSearchSortAndSingleCellCommandsAreWiredToTheirMenuItems)
+{
+    FakePlatform platform;
+    QTemporaryDir dir;
+    TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
+    frmMain w;
+    w.fg().Select(5, 5);
+    platform.fileAnswers = {dir.filePath("a.jpg")};
+    platform.inputAnswers = {QString("zzz")};
+    platform.folderAnswers = {dir.path(), dir.path()};
+    w.state().IsLoading = true;  // the sort is refused while a load runs
+    for (QAction* item : {w.mnuRightAddSingleFile, w.mnuRightReload, w.mnuFindFile, w.mnuShowAll,
+                          w.mnuSortCreateDate, w.mnuRightSaveAs, w.mnuRightMove})
+        item->trigger();
+    EXPECT_EQ(w.cells().CellData(5, 5), dir.filePath("a.jpg"));
+    w.state().IsLoading = false;
+    w.mnuSortCreateDate->trigger();
+    w.fg().Select(0, 0);
+    w.mnuRightDelete->trigger();
+    EXPECT_EQ(platform.texts(), (QStringList{"1 files copied.", "1 files moved.", "Delete all selected files?"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a (2).jpg"});
+    EXPECT_EQ(w.cells().occupiedCount(), 0u);
+}
+
+TEST(MainWindow, GridEventsTheWheelAndTheMenuBarReachTheirCommands)
+{
+    FakePlatform platform;
+    frmMain w;
+    w.show();
+    QWidget* vp = w.fg().viewport();
+    QTest::mouseClick(vp, Qt::LeftButton, {}, {31, 24});
+    QTest::keyClick(&w.fg(), Qt::Key_Down);
+    EXPECT_TRUE(w.windowTitle().startsWith("Pavisto 5-5 "));
+    QTest::mouseClick(vp, Qt::RightButton, {}, {40, 40});
+    EXPECT_TRUE(w.rightMenu()->isVisible());
+    w.rightMenu()->hide();
+    QSignalSpy deletes(w.mnuRightDelete, &QAction::triggered);
+    QTest::keyClick(&w.fg(), Qt::Key_Delete);
+    QWheelEvent notch({5, 5}, {5, 5}, {}, {0, 120}, {}, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vp, &notch);
+    w.mnuZoomIn->trigger();
+    w.mnuZoomOut->trigger();
+    EXPECT_TRUE(deletes.size() == 1 && w.windowTitle().contains("[Zoom Level 1]") && w.fg().ColWidth() == 355);
+    w.state().SlideshowReady = true;
+    w.setMenuStates();
+    w.fg().Select(99, 3);
+    w.mnuSlideshow->trigger();  // from the last row: ends at once
+    EXPECT_EQ(w.mnuSlideshow->text(), "Slideshow Off");
+    w.mnuSlideshow->trigger();
+    EXPECT_EQ(w.mnuSlideshow->text(), "Slideshow On");
 }

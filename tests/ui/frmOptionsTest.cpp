@@ -114,7 +114,7 @@ TEST_F(OptionsFixture, OkResizesInPlaceAndAppliesEverySetting)
     EXPECT_FALSE(w.fg().grab().isNull());
 }
 
-TEST_F(OptionsFixture, PerfectQualityAsksFirstAndNoKeepsEverything)
+TEST_F(OptionsFixture, NoToThePerfectWarningCancelEscapeAndTheCloseBoxChangeNothing)
 {
     editEverything("3", 4);
     platform.messageAnswers = {MsgAnswer::No};
@@ -123,20 +123,7 @@ TEST_F(OptionsFixture, PerfectQualityAsksFirstAndNoKeepsEverything)
     EXPECT_EQ(asked.text, "This will consume a VAST amount of memory and may lock up your computer if you have a "
                           "lot of images.\n\nContinue?");
     EXPECT_TRUE(asked.title == "WARNING" && asked.icon == MsgIcon::Question && asked.buttons == MsgButtons::YesNo);
-    EXPECT_TRUE(s.GridCols == 100 && w.cells().Cols() == 100 && s.ThumbMaxHeight == 200 && w.fg().hasGridLines());
     EXPECT_TRUE(!closed() && dialog->isVisible());
-    ok();  // Yes
-    EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && s.GridCols == 3 && closed());
-    // No entry stands for an unknown limit; OK then stores 0 without asking.
-    w.state().ThumbMaxHeight = 777;
-    open();
-    ok();
-    EXPECT_TRUE(s.ThumbMaxHeight == 0 && platform.messages.size() == 2);
-}
-
-TEST_F(OptionsFixture, CancelEscapeAndTheCloseBoxChangeNothing)
-{
-    editEverything("3", 2);
     dialog->findChild<QPushButton*>("cmdCancel")->click();
     const QPointer<frmOptions> cancelled = dialog;
     open();  // at once, while the cancelled one waits to go
@@ -147,6 +134,11 @@ TEST_F(OptionsFixture, CancelEscapeAndTheCloseBoxChangeNothing)
     open();
     editEverything("3", 2);
     dialog->close();
-    EXPECT_TRUE(closed() && s.GridCols == 100 && s.GridRows == 100 && s.CellCount == 10000);
-    EXPECT_TRUE(s.ThumbMaxHeight == 200 && s.MonoImages && !s.HideGridLines && !s.HidePreview);
+    EXPECT_TRUE(closed() && s.GridCols == 100 && s.GridRows == 100 && s.CellCount == 10000 && w.cells().Cols() == 100);
+    EXPECT_TRUE(s.ThumbMaxHeight == 200 && s.MonoImages && !s.HideGridLines && !s.HidePreview && w.fg().hasGridLines());
+
+    open();
+    quality()->setCurrentIndex(4);
+    ok();  // Yes
+    EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
 }

@@ -16,7 +16,7 @@ TEST_F(WallFixture, AddTextRefusesCommasTrimsAndRemovesTheTextOnBlanksOrCancel)
               (QStringList{"ab", "one two", ""}));
     EXPECT_TRUE(platform.inputs[0].prompt == "Enter text or remove all text to remove it from the cell."
                 && platform.inputs[0].title == AppTitle);
-    EXPECT_EQ(messageTexts(), QStringList(2, "Commas are not allowed due to the way Wall files are saved."));
+    EXPECT_EQ(platform.texts(), QStringList(2, "Commas are not allowed due to the way Wall files are saved."));
     EXPECT_TRUE(wall.cells.CellText(8, 6) == "one two" && wall.cells.CellForeColor(8, 6) == QColor(Qt::white));
     EXPECT_EQ(wall.cells.CellData(8, 6), "/photos/a.jpg");
     EXPECT_TRUE(wall.grid.TopRow() > 0 && wall.grid.LeftCol() > 0);  // scrolled into view
@@ -30,6 +30,6 @@ TEST_F(WallFixture, AddTextRefusesCommasTrimsAndRemovesTheTextOnBlanksOrCancel)
     wall.cells.setRows(0);  // no current cell: reported
     mnuRightAddText_Click(wall.ctx);
     EXPECT_EQ(platform.messages.size(), 3);
-    EXPECT_TRUE(messageTexts().value(2).startsWith("An error has occurred in form: frmMain and procedure: "
+    EXPECT_TRUE(platform.texts().value(2).startsWith("An error has occurred in form: frmMain and procedure: "
                                                    "mnuRightAddText_Click (Pavisto)"));
 }

@@ -5,7 +5,6 @@
 #include "support/TestWall.h"
 #include "wall/WallDialog.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -29,16 +28,6 @@ struct WallFixture : ::testing::Test {
         TestImages::write(dir.filePath(name), bytes);
         return dir.filePath(name);
     }
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
-    QStringList messageTexts() const
-    {
-        QStringList texts;
-        for (const AskedMessage& message : platform.messages)
-            texts.append(message.text);
-        return texts;
-    }
+    // An image in a cell: a small picture and its file's path.
+    void place(int r, int c, const QString& path) { wall.cells.setImage(r, c, QImage(4, 4, QImage::Format_RGB32), path); }
 };
