@@ -24,9 +24,6 @@ public:
     // Hidden and emptied; the wall is left as it is.
     void putDown();
 
-    int DragRow() const { return m_dragRow; }
-    int DragCol() const { return m_dragCol; }
-
 protected:
     // The grid's viewport keeps the mouse during a press, so the rest of the
     // lifting press arrives there; while lifted it is taken here.

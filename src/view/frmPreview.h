@@ -38,9 +38,6 @@ public:
     void Display(const QString& sPath, int r, int c);
     void clearPicture() { m_picture1->setPicture(QImage()); }
 
-    const QString& PreviewPath() const { return m_previewPath; }
-    int PreviewRow() const { return m_previewRow; }
-    int PreviewCol() const { return m_previewCol; }
     PreviewPicture& Picture1() { return *m_picture1; }
 
     void cmd_Click(int index);
