@@ -1,15 +1,13 @@
-#include "support/FakePlatform.h"
-#include "support/TestWall.h"
+#include "WallFixture.h"
 #include "wall/Sort.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
+
+using Sort = WallFixture;
 
 // "r,c:path=width" for every cell in row-major order, width being the
 // picture's.
@@ -25,10 +23,9 @@ std::string images(const TestWall& wall)
 
 } // namespace
 
-TEST(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
+TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
 {
-    FakePlatform platform;
-    TestWall wall(3, 3);
+    wall.cells.setCols(3);
     wall.state.GridRows = 2;  // fewer than the grid has, as a wall file can leave it
     CellStore fgTop;
     // Creation times in seconds after 10:00:00; a path without one is a file
@@ -61,9 +58,8 @@ TEST(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
     EXPECT_TRUE(images(wall) == sorted && wall.state.ImageCount == 7);
 }
 
-TEST(Sort, ACreationTimeIsTheFilesBirthOrElseItsLastChange)
+TEST_F(Sort, ACreationTimeIsTheFilesBirthOrElseItsLastChange)
 {
-    QTemporaryDir dir;
     QFile file(dir.filePath("a.jpg"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
