@@ -13,15 +13,11 @@ struct WallFixture : ::testing::Test {
     FakePlatform platform;
     QTemporaryDir dir;
     TestWall wall{10, 10};
-    QStringList asked;  // the wall file dialogs shown
 
     // A wall file dialog that answers `answer`.
-    AskWallFile dialog(const QString& answer)
+    static AskWallFile dialog(const QString& answer)
     {
-        return [this, answer](const QString& title, bool save) {
-            asked.append(title + (save ? " (save)" : " (open)"));
-            return answer;
-        };
+        return [answer](const QString&, bool) { return answer; };
     }
     QString write(const QString& name, const QByteArray& bytes)
     {
@@ -30,4 +26,11 @@ struct WallFixture : ::testing::Test {
     }
     // An image in a cell: a small picture and its file's path.
     void place(int r, int c, const QString& path) { wall.cells.setImage(r, c, QImage(4, 4, QImage::Format_RGB32), path); }
+    QString lastMessage() const { return platform.texts().value(platform.messages.size() - 1); }
+    // Whether the last message is the standard report of a failure in `proc`.
+    bool reported(const QString& proc, int number) const
+    {
+        return lastMessage().startsWith("An error has occurred in form: frmMain and procedure: " + proc
+                                        + " (Pavisto)\nNumber: " + QString::number(number) + "\n");
+    }
 };
