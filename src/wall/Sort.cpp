@@ -86,8 +86,8 @@ void mnuSortCreateDate_Click(CommandContext& ctx, CellStore& fgTop, const Creati
         ctx.state.StopSlideshow = true;
         ShowBusyPointer();
         const RedrawSuspended quiet(ctx.grid);
-        // Hidden images are sorted with the rest even when a load has left
-        // the reset unarmed; the grid is emptied below.
+        // Hidden images are shown and sorted with the rest even when a load
+        // has left the reset unarmed; the flag ends armed, as after any reset.
         ctx.state.ResetArmed = true;
         ShowHiddenCells(ctx.cells);
         fillWorkTable(ctx.cells, fgTop, creationTime);
