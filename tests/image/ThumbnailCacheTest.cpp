@@ -39,12 +39,6 @@ struct Cached : ::testing::Test {
         ASSERT_TRUE(picture.save(entryPath(file), "png"));
     }
     static qint64 mtime(const QString& file) { return QFileInfo(file).lastModified().toSecsSinceEpoch(); }
-    static QImage filled(int width, int height, Qt::GlobalColor color = Qt::green)
-    {
-        QImage picture(width, height, QImage::Format_RGB32);
-        picture.fill(color);
-        return picture;
-    }
 };
 
 // Green or yellow in the middle, as the planted entries are; the photographs are red and blue.
@@ -99,7 +93,9 @@ TEST_F(Cached, EntriesThatDoNotDescribeTheFileAreMadeAgain)
     // Stale, another file's, too small to use; the first two large enough otherwise.
     const QList<std::tuple<int, QString, qint64>> faults{{240, {}, 5}, {240, "file:///other.jpg", 0}, {20, {}, 0}};
     for (const auto& [width, uri, age] : faults) {
-        plant(path, filled(width, width * 3 / 4), uri, age);
+        QImage green(width, width * 3 / 4, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        plant(path, green, uri, age);
         const auto picture = thumbs.CellPicture(path);
         EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->pixelColor(20, 75).red() > 200) << width;
         EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192)) << width;
@@ -112,7 +108,8 @@ TEST_F(Cached, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
     // are green and yellow where the photograph is red and blue, so a decode
     // of the file would show.
     const QString turned = put("turned.jpg", TestImages::jpeg(400, 200, 6));
-    QImage stored = filled(256, 128, Qt::yellow);
+    QImage stored(256, 128, QImage::Format_RGB32);
+    stored.fill(Qt::yellow);
     QPainter(&stored).fillRect(0, 0, 128, 128, Qt::green);
     const auto isUpright = [](const std::optional<QImage>& picture) {
         return picture && picture->size() == QSize(100, 200) && isColour(picture->copy(0, 0, 100, 60), Qt::green)

@@ -52,7 +52,8 @@ TEST(WriteNewFile, WritesTheTextAndCrLfAndAFailedWriteKeepsTheOldFile)
     std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(result == path && TestImages::read(path) == written);
     ASSERT_EQ(platform.messages.size(), 1);
-    EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 ") && platform.messages[0].icon == MsgIcon::Critical);
+    EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 "));
+    EXPECT_EQ(platform.messages[0].icon, MsgIcon::Critical);
 }
 
 TEST(ErrorReport, StandardTextOnlyForAnErrorAnyExceptionReportedAndThePointerRestored)
