@@ -5,20 +5,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-TEST(Caption, ByteSizesAtEveryBoundaryInTheUsersLocale)
-{
-    const QList<std::pair<qint64, const char*>> sizes{
-        {2147483647, "2.00 GB"},  {1073741824, "1.00 GB"}, {1073741823, "1024.00 MB"}, {1048576, "1.00 MB"},
-        {1048575, "1024.00 KB"}, {1024, "1.00 KB"},       {1023, "1023 Bytes"},        {0, "0 Bytes"}};
-    for (const auto& [bytes, text] : sizes)
-        EXPECT_EQ(FormatByteSize(bytes), text) << bytes;
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(FormatCount(10000) + " " + FormatCount(0) + " " + FormatByteSize(1073741823), "10.000 0 1024,00 MB");
-    QLocale::setDefault(saved);
-}
-
-TEST(Caption, CellPathSignedZoomGroupedCountsAndALowMemoryFlagThatIsNeverCleared)
+TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagThatIsNeverCleared)
 {
     FakePlatform platform;
     platform.freeMemory = 262144000;  // the threshold itself is not low
@@ -33,4 +20,14 @@ TEST(Caption, CellPathSignedZoomGroupedCountsAndALowMemoryFlagThatIsNeverCleared
         AvailableMemoryText(state);
         EXPECT_TRUE(state.LowMemory) << free;
     }
+
+    const QList<std::pair<qint64, const char*>> sizes{
+        {2147483647, "2.00 GB"},  {1073741824, "1.00 GB"}, {1073741823, "1024.00 MB"}, {1048576, "1.00 MB"},
+        {1048575, "1024.00 KB"}, {1024, "1.00 KB"},       {1023, "1023 Bytes"},        {0, "0 Bytes"}};
+    for (const auto& [bytes, text] : sizes)
+        EXPECT_EQ(FormatByteSize(bytes), text) << bytes;
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(FormatCount(10000) + " " + FormatCount(0) + " " + FormatByteSize(1073741823), "10.000 0 1024,00 MB");
+    QLocale::setDefault(saved);
 }
