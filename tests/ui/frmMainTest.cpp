@@ -57,33 +57,9 @@ TEST(MainWindow, EveryMenuItemWithCaptionShortcutAndStartStateInOrder)
     };
     walk(w.menuBar(), "");
     EXPECT_EQ(seen.join("; "), Menus);
-    EXPECT_EQ(w.rightMenu(), w.mnuRight->menu());
 }
 
-TEST(MainWindow, AboutIsOneModelessWindowAndExitStopsEverythingAndClosesEveryWindow)
-{
-    FakePlatform platform;
-    QTemporaryDir dir;
-    frmMain w;
-    w.show();
-    TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
-    w.cells().setCellData(0, 0, dir.filePath("a.jpg"));
-    w.PreviewCurrentCell();
-    w.mnuAbout->trigger();
-    w.mnuAbout->trigger();
-    const QList<QWidget*> abouts = w.findChildren<QWidget*>("frmAbout");
-    ASSERT_EQ(abouts.size(), 1);
-    EXPECT_TRUE(abouts[0]->isWindow() && abouts[0]->isVisible() && abouts[0]->windowModality() == Qt::NonModal);
-    const auto* text = abouts[0]->findChild<QLabel*>("lblAbout");
-    EXPECT_TRUE(abouts[0]->windowTitle() == AppTitle && text && text->text().contains("1.0.0"));
-    ASSERT_TRUE(w.previewIfOpen()->isVisible());
-    w.mnuExit->trigger();
-    EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing && !w.isVisible());
-    for (QWidget* window : QApplication::topLevelWidgets())
-        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
-}
-
-TEST(MainWindow, ThePreviewDeletesTheFileItShowsAndOnlyThat)
+TEST(MainWindow, ThePreviewDeletesOnlyTheFileItShowsAboutIsOneModelessWindowAndExitClosesEveryWindow)
 {
     FakePlatform platform;
     QTemporaryDir dir;
@@ -102,6 +78,19 @@ TEST(MainWindow, ThePreviewDeletesTheFileItShowsAndOnlyThat)
     erase->click();
     EXPECT_TRUE(QFile::exists(a) && !QFile::exists(b) && !w.cells().holdsImage(0, 0));
     EXPECT_TRUE(w.state().ImageCount == 0 && !w.previewIfOpen()->isVisible() && platform.messages.isEmpty());
+
+    w.mnuAbout->trigger();
+    w.mnuAbout->trigger();
+    const QList<QWidget*> abouts = w.findChildren<QWidget*>("frmAbout");
+    ASSERT_EQ(abouts.size(), 1);
+    EXPECT_TRUE(abouts[0]->isWindow() && abouts[0]->isVisible() && abouts[0]->windowModality() == Qt::NonModal);
+    const auto* text = abouts[0]->findChild<QLabel*>("lblAbout");
+    EXPECT_TRUE(abouts[0]->windowTitle() == AppTitle && text && text->text().contains("1.0.0"));
+    w.state().StopSlideshow = false;  // as the delete left it
+    w.mnuExit->trigger();
+    EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing && !w.isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
 
 TEST(MainWindow, FileSearchSortAndSingleCellCommandsAreWiredToTheirMenuItems)

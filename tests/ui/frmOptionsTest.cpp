@@ -61,7 +61,7 @@ TEST(Options, GridSizesRoundHalvesToEvenAndRejectWhatIsNoCount)
         EXPECT_FALSE(GridSizeFromText(refused).has_value()) << refused;
 }
 
-TEST_F(OptionsFixture, OpensOnceWithItsControlsAndTheSettingsInForce)
+TEST_F(OptionsFixture, OpensOnceWithTheSettingsInForceAndNoToThePerfectWarningCancelOrTheCloseBoxChangeNothing)
 {
     ASSERT_TRUE(dialog && dialog->windowTitle() == "Options" && dialog->windowModality() == Qt::NonModal);
     QStringList captions;  // every named control with its text or title, + when checked
@@ -82,6 +82,28 @@ TEST_F(OptionsFixture, OpensOnceWithItsControlsAndTheSettingsInForce)
     const QPointer<frmOptions> first = dialog;
     open();
     EXPECT_TRUE(dialog == first && w.findChildren<frmOptions*>().size() == 1);
+
+    editEverything("3", 4);
+    platform.messageAnswers = {MsgAnswer::No};
+    ok();
+    const AskedMessage asked = platform.messages.value(0);
+    EXPECT_EQ(asked.text, "This will consume a VAST amount of memory and may lock up your computer if you have a "
+                          "lot of images.\n\nContinue?");
+    EXPECT_TRUE(asked.title == "WARNING" && asked.icon == MsgIcon::Question && asked.buttons == MsgButtons::YesNo);
+    EXPECT_TRUE(!closed() && dialog->isVisible());
+    dialog->findChild<QPushButton*>("cmdCancel")->click();
+    const QPointer<frmOptions> cancelled = dialog;
+    open();  // at once, while the cancelled one waits to go
+    EXPECT_TRUE(dialog != cancelled && !closed() && !cancelled);
+    editEverything("3", 2);
+    dialog->close();
+    EXPECT_TRUE(closed() && s.GridCols == 100 && s.GridRows == 100 && s.CellCount == 10000 && w.cells().Cols() == 100);
+    EXPECT_TRUE(s.ThumbMaxHeight == 200 && s.MonoImages && !s.HideGridLines && !s.HidePreview && w.fg().hasGridLines());
+
+    open();
+    quality()->setCurrentIndex(4);
+    ok();  // Yes
+    EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
 }
 
 TEST_F(OptionsFixture, OkResizesInPlaceAndAppliesEverySetting)
@@ -112,33 +134,4 @@ TEST_F(OptionsFixture, OkResizesInPlaceAndAppliesEverySetting)
     EXPECT_EQ(s.CellCount, 120);  // beyond 32 bits the last count stays
     w.fg().ShowCell(1999999999, 9);
     EXPECT_FALSE(w.fg().grab().isNull());
-}
-
-TEST_F(OptionsFixture, NoToThePerfectWarningCancelEscapeAndTheCloseBoxChangeNothing)
-{
-    editEverything("3", 4);
-    platform.messageAnswers = {MsgAnswer::No};
-    ok();
-    const AskedMessage asked = platform.messages.value(0);
-    EXPECT_EQ(asked.text, "This will consume a VAST amount of memory and may lock up your computer if you have a "
-                          "lot of images.\n\nContinue?");
-    EXPECT_TRUE(asked.title == "WARNING" && asked.icon == MsgIcon::Question && asked.buttons == MsgButtons::YesNo);
-    EXPECT_TRUE(!closed() && dialog->isVisible());
-    dialog->findChild<QPushButton*>("cmdCancel")->click();
-    const QPointer<frmOptions> cancelled = dialog;
-    open();  // at once, while the cancelled one waits to go
-    EXPECT_TRUE(dialog != cancelled && !closed() && !cancelled);
-    editEverything("3", 2);
-    QTest::keyClick(box(1), Qt::Key_Escape);
-    EXPECT_TRUE(closed());
-    open();
-    editEverything("3", 2);
-    dialog->close();
-    EXPECT_TRUE(closed() && s.GridCols == 100 && s.GridRows == 100 && s.CellCount == 10000 && w.cells().Cols() == 100);
-    EXPECT_TRUE(s.ThumbMaxHeight == 200 && s.MonoImages && !s.HideGridLines && !s.HidePreview && w.fg().hasGridLines());
-
-    open();
-    quality()->setCurrentIndex(4);
-    ok();  // Yes
-    EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
 }

@@ -14,7 +14,7 @@ QList<int> view(const ViewWall& w)
 
 } // namespace
 
-TEST(Zoom, StepsFromColumnZerosWidthWithAFloorAndKeepThePositionFromLevelThree)
+TEST(Zoom, StepsFromTheGridsWidthWithAFloorKeepThePositionFromLevelThreeAndZoomToImageCountsThem)
 {
     ViewWall w;
     w.grid.Select(60, 61);
@@ -37,31 +37,29 @@ TEST(Zoom, StepsFromColumnZerosWidthWithAFloorAndKeepThePositionFromLevelThree)
         QWheelEvent event({5, 5}, {5, 5}, {}, angle, {}, {}, Qt::NoScrollPhase, false);
         QApplication::sendEvent(w.vp, &event);
     };
-    for (int y : {120, 1, 960, -1})  // one step a wheel event, by its sign
+    for (int y : {1, 960, -1, 120})  // one step a wheel event, by its sign; the grid does not scroll
         wheel({0, y});
     EXPECT_EQ(view(w), (QList<int>{850, 3, 70, 72}));
     w.state.IsLoading = true;  // zoom refused: the wheel does not scroll either
-    wheel({0, -9});
+    wheel({0, -120});
     EXPECT_EQ(view(w), (QList<int>{850, 3, 70, 72}));
     wheel({120, 0});
     EXPECT_EQ(w.grid.LeftCol(), 69);  // sideways is the grid's own
-}
 
-TEST(Zoom, ZoomToImageFromBelowAndAboveAndOnlyResetZoomWhileLoading)
-{
-    ViewWall w;
+    w.state.IsLoading = false;
     w.grid.Select(40, 50);
     mnuRightZoomToImage_Click(w.ctx);
-    EXPECT_TRUE(view(w) == (QList<int>{12605, 50, 40, 50}) && w.state.StopSlideshow);
+    EXPECT_TRUE(view(w) == (QList<int>{12600, 50, 40, 50}) && w.state.StopSlideshow);
     w.grid.setTopRow(30);
     mnuRightZoomToImage_Click(w.ctx);  // at the level nothing moves
-    EXPECT_EQ(view(w), (QList<int>{12605, 50, 30, 50}));
+    EXPECT_EQ(view(w), (QList<int>{12600, 50, 30, 50}));
     w.state.ZoomLevel = 53;
     mnuRightZoomToImage_Click(w.ctx);
-    EXPECT_EQ(view(w), (QList<int>{11855, 50, 40, 50}));
+    EXPECT_EQ(view(w), (QList<int>{11850, 50, 40, 50}));
     w.state.IsLoading = true;
-    w.state.ZoomLevel = 0;
+    w.state.ZoomLevel = 47;
     mnuRightZoomToImage_Click(w.ctx);  // counted steps: refused, never stuck
+    EXPECT_EQ(view(w), (QList<int>{11850, 47, 40, 50}));
     mnuRightReset_Click(w.ctx);
     EXPECT_TRUE(w.grid.ColWidth() == 105 && w.grid.RowHeight() == 105 && w.state.ZoomLevel == 0);
     EXPECT_TRUE(w.grid.Row() == 0 && w.grid.Col() == 0 && w.previews == 1);
