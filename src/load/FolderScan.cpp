@@ -14,7 +14,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -126,3 +126,26 @@ TEST_F(Cached, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
     EXPECT_TRUE(isUpright(thumbs.CellPicture(turned)));
     EXPECT_TRUE(thumbs.CellPicture(path) && QFile::exists(entryPath(path)));  // a miss makes the entry
 }
+
+TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPassedBy)
+{
+    const QDateTime when = QFileInfo(path).lastModified();
+    const auto rewrite = [&](const QByteArray& bytes, const QDateTime& time) {
+        TestImages::write(path, bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    rewrite("not a picture", when);
+    EXPECT_FALSE(thumbs.MakeThumbnail(path));
+    // A picture now, under the old time: the cache still knows it as broken.
+    rewrite(TestImages::jpeg(800, 600), when);
+    EXPECT_FALSE(thumbs.MakeThumbnail(path));
+    rewrite(TestImages::jpeg(800, 600), when.addSecs(10));
+    EXPECT_TRUE(thumbs.MakeThumbnail(path));
+
+    // A file where the cache's folder should be: nothing can be written.
+    TestImages::write(home.filePath("blocked"), "a file");
+    ThumbnailCache blocked(home.filePath("blocked/thumbnails"));
+    const auto picture = Thumbnailer(state, &blocked).CellPicture(path);
+    EXPECT_TRUE(picture && picture->size() == QSize(200, 150));
+}

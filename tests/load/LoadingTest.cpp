@@ -1,4 +1,5 @@
 #include "grid/GridWidget.h"
+#include "load/Loading.h"
 #include "shell/MainModule.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
@@ -98,4 +99,21 @@ TEST_F(LoadFixture, StopKeepsTheImagesPlacedSoFarAndAddFromHereFillsDownFromTheC
     EXPECT_TRUE(cells.CellData(0, 0) == paths[0] && cells.CellText(0, 1) == "kept" && w.state().ImageCount == 6);
     // The preview was emptied and hidden for the load and is not shown again.
     EXPECT_TRUE(!w.previewIfOpen()->isVisible() && w.previewIfOpen()->windowTitle() == "Preview Window");
+}
+
+TEST(LoadClosing, ClosingTheWindowDuringALoadEndsTheProgramOnceTheLoadHasStopped)
+{
+    FakePlatform platform;
+    QTemporaryDir dir;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        TestImages::write(dir.filePath(name), TestImages::jpeg(40, 30));
+    TestWall wall;
+    platform.folderAnswers = {dir.path()};
+    bool endedDuringLoad = true;
+    inYield(2, [&] {
+        wall.state.StopLoading = wall.state.IsClosing = true, wall.shown = false;
+        endedDuringLoad = wall.ended;
+    });
+    mnuAddFiles_Click(wall.ctx);
+    EXPECT_TRUE(wall.ended && !endedDuringLoad && wall.cells.occupiedCount() == 1u);
 }
