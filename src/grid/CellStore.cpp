@@ -55,6 +55,12 @@ int compareValues(const SortValue& a, const SortValue& b, CellStore::ColumnSort 
 
 } // namespace
 
+QString Cell::path() const
+{
+    const QString* inSlot = std::get_if<QString>(&data);
+    return inSlot ? *inSlot : QString();
+}
+
 bool Cell::isDefault() const
 {
     return picture.isNull() && isEmptyData(data) && text.isEmpty() && foreColor == QColor(Qt::black)
@@ -115,8 +121,7 @@ QImage CellStore::CellPicture(int row, int col) const
 QString CellStore::CellData(int row, int col) const
 {
     const Cell* cell = find(row, col);
-    const QString* path = cell ? std::get_if<QString>(&cell->data) : nullptr;
-    return path ? *path : QString();
+    return cell ? cell->path() : QString();
 }
 
 bool CellStore::CellDataIsPicture(int row, int col) const
@@ -282,10 +287,9 @@ bool CellStore::holdsImage(int row, int col) const
 void CellStore::hideImage(int row, int col)
 {
     write(row, col, [](Cell& c) {
-        const QString* path = std::get_if<QString>(&c.data);
-        if (!path || path->isEmpty())
+        if (c.path().isEmpty())
             return;
-        c.hiddenPath = *path;
+        c.hiddenPath = c.path();
         c.userText = c.text;
         c.userForeColor = c.foreColor;
         c.text = c.hiddenPath;

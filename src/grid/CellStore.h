@@ -35,6 +35,8 @@ struct Cell {
     QString userText;
     QColor userForeColor = Qt::black;
 
+    // The path in the data slot; "" when there is none or it holds a picture.
+    QString path() const;
     bool isDefault() const;
 };
 

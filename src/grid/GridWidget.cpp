@@ -561,3 +561,13 @@ void GridWidget::keyReleaseEvent(QKeyEvent* event)
         return;
     emit KeyUp(keyCodeOf(event->key()), shiftOf(event->modifiers()));
 }
+
+RedrawSuspended::RedrawSuspended(GridWidget& grid) : m_grid(grid)
+{
+    m_grid.Redraw(false);
+}
+
+RedrawSuspended::~RedrawSuspended()
+{
+    m_grid.Redraw(true);
+}

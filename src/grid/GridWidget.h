@@ -164,3 +164,16 @@ private:
     bool m_gridLines = true;
     bool m_selecting = false;
 };
+
+// Holds the grid's painting off during a bulk change and turns it back on
+// however the change ends.
+class RedrawSuspended {
+public:
+    explicit RedrawSuspended(GridWidget& grid);
+    ~RedrawSuspended();
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+private:
+    GridWidget& m_grid;
+};

@@ -21,15 +21,6 @@ void scrollTo(GridWidget& grid, int row, int col)
     grid.setLeftCol(col);
 }
 
-// The grid paints once when the step is done, not once per change.
-template <class Step>
-void withoutRedraw(GridWidget& grid, Step&& step)
-{
-    grid.Redraw(false);
-    SkipErrors(step);
-    grid.Redraw(true);
-}
-
 } // namespace
 
 void ZoomIn(CommandContext& ctx, bool)
@@ -38,7 +29,9 @@ void ZoomIn(CommandContext& ctx, bool)
         return;
     GridWidget& grid = ctx.grid;
     ++ctx.state.ZoomLevel;
-    withoutRedraw(grid, [&] {
+    // The grid paints once when the step is done, not once per change.
+    const RedrawSuspended quiet(grid);
+    SkipErrors([&] {
         setCellSize(grid, grid.ColWidth() + ZoomStepTwips);
         // After the resize, so that the larger cells can scroll the current
         // cell to the top left even where the smaller ones could not.
@@ -53,7 +46,8 @@ void ZoomOut(CommandContext& ctx)
         return;
     GridWidget& grid = ctx.grid;
     MainState& s = ctx.state;
-    withoutRedraw(grid, [&] {
+    const RedrawSuspended quiet(grid);
+    SkipErrors([&] {
         const bool keepPosition = s.ZoomLevel >= 3;
         setCellSize(grid, std::max(grid.ColWidth() - ZoomStepTwips, SmallestCellTwips));
         if (keepPosition)
@@ -95,8 +89,11 @@ void mnuRightReset_Click(CommandContext& ctx)
 
 void ResetZoomView(CommandContext& ctx)
 {
-    withoutRedraw(ctx.grid, [&] { setCellSize(ctx.grid, BaseCellTwips); });
-    scrollTo(ctx.grid, 0, 0);
+    {
+        const RedrawSuspended quiet(ctx.grid);
+        SkipErrors([&] { setCellSize(ctx.grid, BaseCellTwips); });
+        scrollTo(ctx.grid, 0, 0);
+    }
     ctx.state.ZoomLevel = 0;
     ctx.window.UpdateCaption();
 }

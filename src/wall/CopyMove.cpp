@@ -80,10 +80,10 @@ QStringList selectedPaths(const CommandContext& ctx)
     QStringList paths;
     QSet<QString> seen;
     ctx.cells.forEachOccupied(ctx.grid.GetSelection(), [&](int, int, const Cell& cell) {
-        const QString* path = std::get_if<QString>(&cell.data);
-        if (path && !path->isEmpty() && !seen.contains(*path)) {
-            seen.insert(*path);
-            paths.append(*path);
+        const QString path = cell.path();
+        if (!path.isEmpty() && !seen.contains(path)) {
+            seen.insert(path);
+            paths.append(path);
         }
     });
     return paths;

@@ -20,23 +20,7 @@ const QString SearchPrompt = QStringLiteral(
     "Enter text to search for. If any part of the filename matches your text the image will remain visible. All "
     "other images will be hidden. Choose Tools | Show All to reset the grid.");
 
-bool holdsPath(const Cell& cell)
-{
-    const QString* path = std::get_if<QString>(&cell.data);
-    return path && !path->isEmpty();
-}
-
 } // namespace
-
-RedrawSuspended::RedrawSuspended(GridWidget& grid) : m_grid(grid)
-{
-    m_grid.Redraw(false);
-}
-
-RedrawSuspended::~RedrawSuspended()
-{
-    m_grid.Redraw(true);
-}
 
 void ShowHiddenCells(CellStore& cells)
 {
@@ -44,7 +28,7 @@ void ShowHiddenCells(CellStore& cells)
     cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
         if (std::holds_alternative<QImage>(cell.data))
             hidden.emplace_back(r, c);
-        else if (!holdsPath(cell) && !cell.text.isEmpty())
+        else if (cell.path().isEmpty() && !cell.text.isEmpty())
             texts.emplace_back(r, c);
     });
     for (const auto& [r, c] : hidden)
@@ -83,8 +67,8 @@ void SearchGrid(CommandContext& ctx, const QString& text)
         // is left alone, so a cell that is still hidden keeps its picture.
         CellList images, texts;
         ctx.cells.forEachOccupied(ctx.cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
-            if (holdsPath(cell)) {
-                if (!locale.toUpper(FileNameFromPath(std::get<QString>(cell.data))).contains(wanted))
+            if (const QString path = cell.path(); !path.isEmpty()) {
+                if (!locale.toUpper(FileNameFromPath(path)).contains(wanted))
                     images.emplace_back(r, c);
             } else if (!cell.text.isEmpty() && !locale.toUpper(cell.text).contains(wanted)) {
                 texts.emplace_back(r, c);

@@ -3,21 +3,7 @@
 #include <QString>
 
 class CellStore;
-class GridWidget;
 struct CommandContext;
-
-// Holds the grid's painting off during a bulk change and turns it back on
-// however the change ends.
-class RedrawSuspended {
-public:
-    explicit RedrawSuspended(GridWidget& grid);
-    ~RedrawSuspended();
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
-
-private:
-    GridWidget& m_grid;
-};
 
 // "Search Grid": asks for a text, then hides every image whose file name
 // lacks it and every text cell whose text lacks it.

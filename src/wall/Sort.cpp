@@ -1,6 +1,7 @@
 #include "wall/Sort.h"
 
 #include "grid/CellStore.h"
+#include "grid/GridWidget.h"
 #include "shell/CommandContext.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
@@ -24,14 +25,14 @@ void fillWorkTable(const CellStore& cells, CellStore& fgTop, const CreationTimeR
     fgTop.setPictureType(cells.PictureType());
     fgTop.setColDataType(DateCol, CellStore::ColumnType::Date);
     cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
-        const QString* path = std::get_if<QString>(&cell.data);
-        if (!path || path->isEmpty())
+        const QString path = cell.path();
+        if (path.isEmpty())
             return;
-        const std::optional<qint64> created = creationTime(*path);
+        const std::optional<qint64> created = creationTime(path);
         const QString date =
             created ? QDateTime::fromSecsSinceEpoch(*created, Qt::UTC).toString(Qt::ISODate) : QString();
         const QChar tab = QLatin1Char('\t');
-        fgTop.AddItem(QString::number(r) + tab + QString::number(c) + tab + date + tab + *path);
+        fgTop.AddItem(QString::number(r) + tab + QString::number(c) + tab + date + tab + path);
         fgTop.setCellPicture(fgTop.Rows() - 1, FromRowCol, cell.picture);
     });
 }
