@@ -1,13 +1,14 @@
 #include "app/CommandLine.h"
 
+#include "shell/FileNames.h"
 #include "shell/Utilities.h"
 #include "ui/frmMain.h"
 
 #include <QDir>
 
-QString CommandLineTail(const QStringList& arguments)
+QString CommandLineTail(const QList<QByteArray>& arguments)
 {
-    return arguments.mid(1).join(QLatin1Char(' '));
+    return FileNameFromBytes(arguments.mid(1).join(' '));
 }
 
 void OpenCommandLineFile(frmMain& window, const QString& tail, const QString& startFolder)

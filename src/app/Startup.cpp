@@ -37,7 +37,9 @@ int Main(int argc, char** argv)
         mainWindow->show();
         // From the event loop, so that closing the window during the open
         // ends the program like any other load.
-        QTimer::singleShot(0, mainWindow.get(), [&mainWindow, tail = CommandLineTail(app.arguments()),
+        // What Qt left of the arguments once it took its own.
+        const QList<QByteArray> arguments(argv, argv + argc);
+        QTimer::singleShot(0, mainWindow.get(), [&mainWindow, tail = CommandLineTail(arguments),
                                                  start = QDir::currentPath()] {
             OpenCommandLineFile(*mainWindow, tail, start);
         });

@@ -61,6 +61,14 @@ QString Cell::path() const
     return inSlot ? *inSlot : QString();
 }
 
+QString Cell::imagePath() const
+{
+    if (!std::holds_alternative<QImage>(data))
+        return path();
+    // Hidden without being set aside, the text slot holds the path.
+    return hiddenPath.isEmpty() ? text : hiddenPath;
+}
+
 bool Cell::isDefault() const
 {
     return picture.isNull() && isEmptyData(data) && text.isEmpty() && foreColor == QColor(Qt::black)
@@ -426,6 +434,27 @@ void CellStore::forEachOccupied(const CellRect& rect,
         visit(rowOf(it->first), colOf(it->first), it->second);
         return std::next(it);
     });
+}
+
+void CellStore::replacePaths(const QHash<QString, QString>& renamed)
+{
+    if (renamed.isEmpty())
+        return;
+    for (auto& [key, cell] : m_cells) {
+        const auto to = renamed.constFind(cell.imagePath());
+        if (to == renamed.constEnd())
+            continue;
+        if (!std::holds_alternative<QImage>(cell.data)) {
+            cell.data = *to;
+            continue;
+        }
+        // A hidden image's path shows (black) in its text slot too.
+        if (cell.text == to.key())
+            cell.text = *to;
+        if (!cell.hiddenPath.isEmpty())
+            cell.hiddenPath = *to;
+    }
+    notify(wholeGrid());
 }
 
 void CellStore::notify(const CellRect& changed) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QString>
 
@@ -37,6 +38,8 @@ struct Cell {
 
     // The path in the data slot; "" when there is none or it holds a picture.
     QString path() const;
+    // The path of the image the cell shows or a search hides; "" for none.
+    QString imagePath() const;
     bool isDefault() const;
 };
 
@@ -120,6 +123,10 @@ public:
     // move, every cell value with them. Generic ascending puts a date column
     // in time order with rows without a date last; texts sort by code unit.
     void Sort(const CellRect& rows);
+
+    // Cells whose image is one of the old paths take its new path, hidden
+    // images too: the files were renamed or moved.
+    void replacePaths(const QHash<QString, QString>& renamed);
 
     std::size_t occupiedCount() const { return m_cells.size(); }
     // Visits the occupied cells of a rectangle in row-major order.

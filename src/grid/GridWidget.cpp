@@ -500,6 +500,12 @@ void GridWidget::mousePressEvent(QMouseEvent* event)
         moveTo(m_mouseRow, m_mouseCol, shift & ShiftMask);
         m_selecting = true;
     }
+    // The popup acts on what is selected: a right press outside the
+    // selection selects the cell under it, one inside keeps the selection.
+    const CellRect sel = GetSelection();
+    if (button == RightButton && m_mouseRow >= 0
+        && (m_mouseRow < sel.row1 || m_mouseRow > sel.row2 || m_mouseCol < sel.col1 || m_mouseCol > sel.col2))
+        moveTo(m_mouseRow, m_mouseCol, false);
     emit MouseDown(button, shift, x, y);
 }
 

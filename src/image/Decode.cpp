@@ -1,6 +1,7 @@
 #include "image/Decode.h"
 
 #include "image/ThumbnailCache.h"
+#include "shell/FileNames.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -46,9 +47,9 @@ quint16 bigEndian16(const uchar* p)
 // given and taken upright although the decoder works in stored orientation.
 class UprightReader {
 public:
-    explicit UprightReader(const QString& path) : m_file(path)
+    explicit UprightReader(const QString& path)
     {
-        if (!m_file.open(QIODevice::ReadOnly))
+        if (!OpenForReading(m_file, path))
             return;
         m_frame = ReadJpegFrame(m_file);
         m_file.seek(0);

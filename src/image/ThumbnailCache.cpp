@@ -1,6 +1,7 @@
 #include "image/ThumbnailCache.h"
 
 #include "Version.h"
+#include "shell/FileNames.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -44,14 +45,6 @@ QString failFolder()
 QString software()
 {
     return QStringLiteral("Pavisto %1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision);
-}
-
-// RFC 2396 path characters that stand unescaped; every other byte of the
-// path's file-system encoding is written %XX.
-bool keptInUri(char c)
-{
-    static const QByteArray marks("-_.!~*'():@&=+$,/");
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || marks.contains(c);
 }
 
 // Folders of the cache are private to their user, like the entries in them.
@@ -133,18 +126,7 @@ int ThumbnailCache::EntrySize(int maxWidth, int maxHeight)
 
 QByteArray ThumbnailCache::FileUri(const QString& path)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    QByteArray uri("file://");
-    for (const char c : QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()))) {
-        if (keptInUri(c)) {
-            uri.append(c);
-        } else {
-            uri.append('%');
-            uri.append(hex[uchar(c) >> 4]);
-            uri.append(hex[uchar(c) & 15]);
-        }
-    }
-    return uri;
+    return ::FileUri(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
 QString ThumbnailCache::EntryName(const QString& path)
@@ -158,9 +140,8 @@ std::optional<ThumbnailCache::Original> ThumbnailCache::original(const QString& 
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     if (absolute.startsWith(m_root + QLatin1Char('/')))
         return std::nullopt;
-    const QByteArray encoded = QFile::encodeName(absolute);
     struct stat st {};
-    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(encoded.constData(), R_OK) != 0)
+    if (!StatPath(absolute, st) || !S_ISREG(st.st_mode) || !AccessPath(absolute, R_OK))
         return std::nullopt;
     return Original{absolute, FileUri(absolute), qint64(st.st_mtime), qint64(st.st_size)};
 }

@@ -5,11 +5,11 @@
 #include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
 #include "shell/CommandContext.h"
+#include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -21,9 +21,6 @@
 #include <memory>
 
 namespace {
-
-const QString OutOfMemoryText = QStringLiteral(
-    "Out of memory. Please adjust the thumb quality settings from the options menu then try again.");
 
 void sortByName(QStringList& paths)
 {
@@ -37,10 +34,10 @@ void sortByName(QStringList& paths)
 
 FolderListing ListFolder(const QString& path)
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = FileNameBytes(path);
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(encoded.constData()), ::closedir);
     if (!dir)
-        throw AppError(ErrorNumber::PathFileAccess, QString::fromLocal8Bit(std::strerror(errno)));
+        throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
     const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     FolderListing listing;
     for (;;) {
@@ -50,7 +47,7 @@ FolderListing ListFolder(const QString& path)
         const dirent* entry = ::readdir(dir.get());
         if (!entry) {
             if (errno != 0)
-                throw AppError(ErrorNumber::PathFileAccess, QString::fromLocal8Bit(std::strerror(errno)));
+                throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
             break;
         }
         const char* name = entry->d_name;
@@ -64,9 +61,9 @@ FolderListing ListFolder(const QString& path)
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
         if (type == DT_REG)
-            listing.files.append(prefix + QFile::decodeName(name));
+            listing.files.append(prefix + FileNameFromBytes(name));
         else if (type == DT_DIR)
-            listing.folders.append(prefix + QFile::decodeName(name));
+            listing.folders.append(prefix + FileNameFromBytes(name));
     }
     sortByName(listing.files);
     sortByName(listing.folders);
@@ -75,12 +72,11 @@ FolderListing ListFolder(const QString& path)
 
 bool FolderIsReadable(const QString& path)
 {
-    const QByteArray encoded = QFile::encodeName(path);
-    DIR* dir = ::opendir(encoded.constData());
+    DIR* dir = ::opendir(FileNameBytes(path).constData());
     if (!dir)
         return false;
     ::closedir(dir);
-    return ::access(encoded.constData(), R_OK | X_OK) == 0;
+    return AccessPath(path, R_OK | X_OK);
 }
 
 bool IsJpegName(const QString& fileName)
@@ -104,7 +100,7 @@ bool FolderScan::gridFull() const
 bool FolderScan::enterOnce(const QString& path)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!StatPath(path, st))
         return true;  // listing it will report what is wrong
     return m_entered.emplace(st.st_dev, st.st_ino).second;
 }
@@ -189,11 +185,5 @@ bool FolderScan::placeImage(const QString& filePath, const QString& folder)
                           + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s)
                           + QStringLiteral("   ") + folder);
     QCoreApplication::processEvents();
-    if (s.LowMemory) {
-        s.LowMemory = false;
-        MsgBox(OutOfMemoryText, MsgIcon::Exclamation);
-        s.StopLoading = true;
-        return true;
-    }
-    return false;
+    return StopOnLowMemory(s);
 }

@@ -2,8 +2,12 @@
 
 #include "shell/MainState.h"
 #include "shell/Platform.h"
+#include "shell/Utilities.h"
 
 #include <QLocale>
+
+const QString OutOfMemoryText = QStringLiteral(
+    "Out of memory. Please adjust the thumb quality settings from the options menu then try again.");
 
 namespace {
 
@@ -41,6 +45,16 @@ QString AvailableMemoryText(MainState& state)
     if (available < LowMemoryThreshold)
         state.LowMemory = true;
     return QStringLiteral("Available memory: ") + FormatByteSize(available);
+}
+
+bool StopOnLowMemory(MainState& state)
+{
+    if (!state.LowMemory)
+        return false;
+    state.LowMemory = false;
+    MsgBox(OutOfMemoryText, MsgIcon::Exclamation);
+    state.StopLoading = true;
+    return true;
 }
 
 QString CaptionText(MainState& state, int row, int col, const QString& cellPath)

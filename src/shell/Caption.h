@@ -5,6 +5,8 @@
 
 struct MainState;
 
+extern const QString OutOfMemoryText;
+
 // Whole numbers with the locale's digit grouping, at least one digit.
 QString FormatCount(qint64 value);
 // Bytes as "1.00 GB", "1024.00 MB", "1.00 KB" or "1023 Bytes".
@@ -13,5 +15,9 @@ QString FormatByteSize(qint64 count);
 QString AvailableMemoryText(MainState& state);
 // The main window's status caption for the current cell.
 QString CaptionText(MainState& state, int row, int col, const QString& cellPath);
+
+// After a progress update: when memory ran short, tells the user, asks the
+// running load to stop and answers true. LowMemory is consumed.
+bool StopOnLowMemory(MainState& state);
 
 constexpr qint64 LowMemoryThreshold = 262144000;  // 250 MiB

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 // The cell that receives the next image of a load; recursive scans continue
@@ -41,6 +43,11 @@ struct MainState {
     // The slideshow item reads "Slideshow Off": a run started and no click
     // has asked it to stop since (it may have ended by itself).
     bool SlideshowCaptionOff = false;
+
+    // The wall file of the last Open Wall when it ended before the end of
+    // the file (canonical path; "" otherwise) and the records it holds.
+    QString PartialWallPath;
+    qint64 PartialWallRecords = 0;
 
     // Thumbnail hand-off: the caller loads the image itself rather than the
     // scaled copy. Meaningful right after a successful MakeThumbnail.

@@ -1,5 +1,6 @@
 #include "shell/Utilities.h"
 
+#include "shell/FileNames.h"
 #include "shell/MainModule.h"
 
 #include <QCoreApplication>
@@ -20,11 +21,6 @@
 #include <cstring>
 
 namespace {
-
-bool statPath(const QString& path, struct stat& st)
-{
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0;
-}
 
 const QString& trimSet()
 {
@@ -96,7 +92,7 @@ void ShowDefaultPointer()
 bool FileExists(const QString& path)
 {
     struct stat st {};
-    return statPath(path, st) && S_ISREG(st.st_mode);
+    return StatPath(path, st) && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const QString& path)
@@ -108,7 +104,7 @@ bool FolderExists(const QString& path)
     if (FileNameFromPath(p).startsWith(QLatin1Char('.')))
         return false;
     struct stat st {};
-    return statPath(p, st);
+    return StatPath(p, st);
 }
 
 QString FileNameFromPath(const QString& path)
@@ -137,9 +133,9 @@ QString GetTempFolder()
     return folder;
 }
 
-QString WriteNewFile(const QString& path, const QString& text)
+QString WriteNewFile(const QString& path, const QByteArray& text)
 {
-    const QByteArray bytes = text.toLocal8Bit() + "\r\n";
+    const QByteArray bytes = text + "\r\n";
     try {
         writeOnce(path, bytes);
     } catch (const AppError&) {
@@ -183,7 +179,7 @@ QString QtFileFilter(const QString& filter)
 
 bool ShellOpenFile(const QString& file)
 {
-    return Platform::launcher().openUrl(QUrl::fromLocalFile(file));
+    return Platform::launcher().openUrl(QUrl::fromEncoded(FileUri(file)));
 }
 
 void DragForm(QWidget* window)

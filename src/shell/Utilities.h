@@ -52,7 +52,8 @@ bool FolderExists(const QString& path);
 QString FileNameFromPath(const QString& path);
 QString TrimAll(const QString& text);
 QString GetTempFolder();
-QString WriteNewFile(const QString& path, const QString& text);
+// `text` in the locale's encoding; a CR LF follows it.
+QString WriteNewFile(const QString& path, const QByteArray& text);
 
 QString BrowseForFolder(QWidget* ownerWindow, const QString& title);
 // "Desc|pattern|Desc|pattern" as Qt's file dialogs take it.

@@ -2,6 +2,7 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
+#include "shell/Caption.h"
 #include "shell/CommandContext.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
@@ -56,6 +57,27 @@ int QualityEntryFor(int limit)
         if (Qualities[entry].limit == limit)
             return entry;
     return -1;
+}
+
+struct Dropped {
+    qint64 images = 0;
+    qint64 texts = 0;
+};
+
+// What a grid of rows x cols would leave out of the wall; an image hidden
+// by a search is an image.
+Dropped droppedBy(const CellStore& cells, int rows, int cols)
+{
+    Dropped dropped;
+    cells.forEachOccupied(cells.wholeGrid(), [&](int row, int col, const Cell& cell) {
+        if (row < rows && col < cols)
+            return;
+        if (!cell.imagePath().isEmpty())
+            ++dropped.images;
+        else if (!cell.text.isEmpty())
+            ++dropped.texts;
+    });
+    return dropped;
 }
 
 } // namespace
@@ -161,10 +183,21 @@ void frmOptions::cmdOK_Click()
                   MsgIcon::Question, MsgButtons::YesNo, QStringLiteral("WARNING"))
                != MsgAnswer::Yes)
         return;
-    if (const std::optional<int32_t> cols = GridSizeFromText(m_cols->text()))
-        s.GridCols = *cols;
-    if (const std::optional<int32_t> rows = GridSizeFromText(m_rows->text()))
-        s.GridRows = *rows;
+    const int32_t cols = GridSizeFromText(m_cols->text()).value_or(s.GridCols);
+    const int32_t rows = GridSizeFromText(m_rows->text()).value_or(s.GridRows);
+    const Dropped dropped = droppedBy(m_ctx.cells, rows, cols);
+    const bool resize = (dropped.images == 0 && dropped.texts == 0)
+                        || MsgBox(QStringLiteral("A grid of ") + FormatCount(cols) + QStringLiteral(" columns and ")
+                                      + FormatCount(rows) + QStringLiteral(" rows leaves out ")
+                                      + FormatCount(dropped.images) + QStringLiteral(" images and ")
+                                      + FormatCount(dropped.texts)
+                                      + QStringLiteral(" texts of the wall.\n\nMake the grid smaller?"),
+                                  MsgIcon::Question, MsgButtons::YesNo)
+                               == MsgAnswer::Yes;
+    if (resize) {
+        s.GridCols = cols;
+        s.GridRows = rows;
+    }
     // A count of cells beyond 32 bits leaves the old one.
     const qint64 cellCount = qint64(s.GridCols) * s.GridRows;
     if (cellCount <= std::numeric_limits<int32_t>::max())
@@ -177,10 +210,13 @@ void frmOptions::cmdOK_Click()
         m_ctx.window.hidePreview();
     m_ctx.grid.GridLines(!s.HideGridLines);
     m_ctx.cells.setPictureType(s.MonoImages ? CellStore::Monochrome : CellStore::Colour);
-    // In place: images outside the new size are dropped, ImageCount stays.
+    // In place: the cells outside the new size go, as the user agreed.
     // Every cell stretches its picture already.
-    m_ctx.cells.setCols(s.GridCols);
-    m_ctx.cells.setRows(s.GridRows);
+    if (resize) {
+        m_ctx.cells.setCols(s.GridCols);
+        m_ctx.cells.setRows(s.GridRows);
+        s.ImageCount -= dropped.images;
+    }
     m_ctx.window.UpdateCaption();
     accept();
 }

@@ -61,6 +61,9 @@ void GridInput::fg_MouseUp(int button, int, double, double)
         m_ctx.window.PreviewCurrentCell();
     } else if (grid.Row() >= 0 && grid.Col() >= 0) {
         grid.ShowCell(grid.Row(), grid.Col());
+        // The right press may have moved the current cell: the caption names
+        // what the popup will act on.
+        m_ctx.window.UpdateCaption();
         m_ctx.window.showPopupMenu();
     }
 }

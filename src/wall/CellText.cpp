@@ -16,7 +16,10 @@ void mnuRightAddText_Click(CommandContext& ctx)
             const std::optional<QString> answer = Platform::prompts().input(
                 MainFormRef, QStringLiteral("Enter text or remove all text to remove it from the cell."), AppTitle,
                 QString(text).remove(QLatin1Char(',')));
-            text = TrimAll(answer.value_or(QString()));
+            // Cancel leaves the cell as it was.
+            if (!answer)
+                return;
+            text = TrimAll(*answer);
             if (!text.contains(QLatin1Char(',')))
                 break;
             MsgBox(QStringLiteral("Commas are not allowed due to the way Wall files are saved."), MsgIcon::Information);

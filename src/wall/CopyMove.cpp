@@ -3,21 +3,22 @@
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
 #include "shell/CommandContext.h"
+#include "shell/FileNames.h"
 #include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 #include "wall/FileOperations.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
-#include <QTemporaryFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -41,37 +42,50 @@ const Transfer MoveTransfer{true, QStringLiteral("Select Folder to move selected
                             QStringLiteral(" files moved."), QStringLiteral("mnuRightMove_Click"),
                             QStringLiteral("Moving files to ")};
 
-[[noreturn]] void failed(const QFileDevice& file)
+[[noreturn]] void failed()
 {
-    throw AppError(ErrorNumber::PathFileAccess, file.errorString());
+    throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
 }
 
 bool writableFolder(const QString& folder)
 {
-    return QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    struct stat st {};
+    return StatPath(folder, st) && S_ISDIR(st.st_mode) && AccessPath(folder, W_OK | X_OK);
+}
+
+QString folderOf(const QString& file)
+{
+    return file.left(std::max<qsizetype>(file.lastIndexOf(QLatin1Char('/')), 1));
 }
 
 // The folder a file lies in, links resolved, compared with the target:
 // the file's own entry may be a link that lives elsewhere.
 bool liesIn(const QString& file, const QString& folder)
 {
-    const QString own = QFileInfo(QFileInfo(file).absolutePath()).canonicalFilePath();
-    return !own.isEmpty() && own == QFileInfo(folder).canonicalFilePath();
+    const QString own = CanonicalPath(folderOf(file));
+    return !own.isEmpty() && own == CanonicalPath(folder);
 }
 
 // A rename moves at once and replaces nothing where source and target share
 // a file system; anywhere else the file is copied, checked, then removed.
 void moveFile(const QString& source, const QString& target)
 {
-    if (::renameat2(AT_FDCWD, QFile::encodeName(source).constData(), AT_FDCWD,
-                    QFile::encodeName(target).constData(), RENAME_NOREPLACE)
-        == 0)
+    if (RenameNoReplace(source, target))
         return;
     CopyFileVerified(source, target);
-    QFile file(source);
-    if (!file.remove())
-        failed(file);
+    if (!RemovePath(source))
+        failed();
 }
+
+// A file descriptor closed however the copy ends.
+struct Descriptor {
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 // The image paths of the selected cells in row-major order, each once:
 // hidden images name no file.
@@ -116,6 +130,9 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
         ShowBusyPointer();
         const QStringList paths = selectedPaths(ctx);
         int handled = 0;
+        // The cells follow their moved files, also when a later file fails.
+        QHash<QString, QString> moved;
+        const auto follow = qScopeGuard([&] { ctx.cells.replacePaths(moved); });
         {
             ProgressRun progress(transfer.progressLabel + folder, int(paths.size()));
             for (qsizetype i = 0; i < paths.size(); ++i) {
@@ -123,7 +140,12 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
                 if (FileExists(path)) {
                     if (!transfer.move || !liesIn(path, folder)) {
                         const QString target = FreeFileName(folder, FileNameFromPath(path));
-                        transfer.move ? moveFile(path, target) : CopyFileVerified(path, target);
+                        if (transfer.move) {
+                            moveFile(path, target);
+                            moved.insert(path, target);
+                        } else {
+                            CopyFileVerified(path, target);
+                        }
                     }
                     ++handled;
                     QCoreApplication::processEvents();
@@ -141,61 +163,72 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
 
 QString FreeFileName(const QString& folder, const QString& fileName)
 {
-    const QDir dir(folder);
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     const auto taken = [&](const QString& name) {
-        const QFileInfo entry(dir.filePath(name));
-        return entry.exists() || entry.isSymLink();  // a dangling link holds its name too
+        struct stat st {};
+        return LstatPath(prefix + name, st);  // a dangling link holds its name too
     };
     if (!taken(fileName))
-        return dir.filePath(fileName);
+        return prefix + fileName;
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot > 0 ? fileName.left(dot) : fileName;
     const QString extension = dot > 0 ? fileName.mid(dot) : QString();
     for (int n = 2;; ++n) {
         const QString name = stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')') + extension;
         if (!taken(name))
-            return dir.filePath(name);
+            return prefix + name;
     }
 }
 
 void CopyFileVerified(const QString& source, const QString& target)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        failed(in);
-    const qint64 size = in.size();
+    const Descriptor in{OpenPath(source, O_RDONLY)};
+    struct stat st {};
+    if (in.fd < 0 || ::fstat(in.fd, &st) != 0)
+        failed();
     // A hidden temporary name: an interrupted copy never stands under the
     // final name.
-    QTemporaryFile out(QFileInfo(target).absolutePath() + QStringLiteral("/.pavisto-copy-XXXXXX"));
-    if (!out.open())
-        failed(out);
+    QByteArray temporary = FileNameBytes(folderOf(target)) + "/.pavisto-copy-XXXXXX";
+    const Descriptor out{::mkostemp(temporary.data(), O_CLOEXEC)};
+    if (out.fd < 0)
+        failed();
+    bool named = false;
+    const auto removeUnnamed = qScopeGuard([&] {
+        if (!named)
+            ::unlink(temporary.constData());
+    });
     QByteArray buffer(CopyChunkBytes, Qt::Uninitialized);
     qint64 copied = 0;
     for (;;) {
-        const qint64 read = in.read(buffer.data(), buffer.size());
-        if (read < 0)
-            failed(in);
-        if (read == 0)
+        const ssize_t got = ::read(in.fd, buffer.data(), size_t(buffer.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failed();
+        if (got == 0)
             break;
-        if (out.write(buffer.constData(), read) != read)
-            failed(out);
-        copied += read;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out.fd, buffer.constData() + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                failed();
+            done += std::max<ssize_t>(put, 0);
+        }
+        copied += got;
     }
-    if (!out.flush() || ::fsync(out.handle()) != 0)
-        failed(out);
-    if (copied != size || out.size() != size)
+    if (::fsync(out.fd) != 0)
+        failed();
+    if (copied != st.st_size)
         throw AppError(ErrorNumber::PathFileAccess,
                        QStringLiteral("The copy of ") + source + QStringLiteral(" is incomplete."));
-    out.setFileTime(in.fileTime(QFileDevice::FileModificationTime), QFileDevice::FileModificationTime);
+    // The source's modification time and mode bits as they are.
+    const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ::futimens(out.fd, times);
+    ::fchmod(out.fd, st.st_mode & 07777);
     // Renaming never replaces an existing file.
-    if (!out.rename(target))
-        failed(out);
-    out.setAutoRemove(false);
-    // The source's mode bits as they are (Qt's permissions mix in what this
-    // user may do), and only now: the temporary file may have had no name.
-    struct stat mode {};
-    if (::fstat(in.handle(), &mode) == 0)
-        ::chmod(QFile::encodeName(target).constData(), mode.st_mode & 07777);
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, FileNameBytes(target).constData(), RENAME_NOREPLACE)
+        != 0)
+        failed();
+    named = true;
 }
 
 void mnuRightSaveAs_Click(CommandContext& ctx)

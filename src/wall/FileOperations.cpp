@@ -2,18 +2,18 @@
 
 #include "grid/CellStore.h"
 #include "shell/CommandContext.h"
+#include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
-#include <QFile>
+#include <cerrno>
 
 void DeleteCellFile(CommandContext& ctx, int r, int c)
 {
     const QString path = ctx.cells.CellData(r, c);
     if (FileExists(path)) {
-        QFile file(path);
-        if (!file.remove())
-            throw AppError(ErrorNumber::PathFileAccess, file.errorString());
+        if (!RemovePath(path))
+            throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
         --ctx.state.ImageCount;
     }
     ctx.cells.clearImage(r, c);

@@ -6,6 +6,7 @@
 #include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
 #include "shell/CommandContext.h"
+#include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 #include "wall/WallFormat.h"
@@ -13,9 +14,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QStringList>
+
+#include <deque>
 
 namespace {
+
+// The records read ahead of the one being placed: the workers decode the
+// images among them meanwhile. Bounded, so that a wall of any size is read
+// in the same little memory.
+constexpr std::size_t ImagesAhead = 64;
+constexpr std::size_t RecordsAhead = 1024;
 
 // Only an absolute path counts as an image: a text is never taken for a
 // file that happens to lie in the program's working folder, and paths
@@ -33,75 +41,147 @@ void growToHold(CellStore& cells, const WallRecord& record)
         cells.setCols(record.col + 1);
 }
 
+void placeText(CommandContext& ctx, const WallRecord& record)
+{
+    ctx.cells.setCellText(record.row, record.col, record.value);
+    ctx.cells.setCellForeColor(record.row, record.col, Qt::white);
+}
+
+// The records of a wall file in file order, with the images among the next
+// ones queued for decoding.
+class RecordQueue {
+public:
+    RecordQueue(WallReader& reader, DecodeAhead& ahead, const MainState& state)
+        : m_reader(reader), m_ahead(ahead), m_state(state)
+    {
+    }
+
+    bool atEnd() const { return m_records.empty() && m_reader.atEnd(); }
+    // The next record; nullopt after a long stretch of lines that are no
+    // records, so that the caller yields before it asks again.
+    std::optional<WallRecord> next()
+    {
+        while (m_records.size() < RecordsAhead && m_images < ImagesAhead && !m_reader.atEnd()) {
+            std::optional<WallRecord> record = m_reader.next();
+            if (!record)
+                break;
+            const bool image = namesImageFile(record->value);
+            m_records.push_back({std::move(*record), image});
+            if (image) {
+                ++m_images;
+                m_ahead.enqueue({m_records.back().record.value}, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight);
+            }
+        }
+        if (m_records.empty())
+            return std::nullopt;
+        Ahead front = std::move(m_records.front());
+        m_records.pop_front();
+        m_images -= front.image ? 1 : 0;
+        return std::move(front.record);
+    }
+    // The records not taken yet, read to the end of the file.
+    qint64 countRest() { return qint64(m_records.size()) + m_reader.countRest(); }
+
+private:
+    struct Ahead {
+        WallRecord record;
+        bool image;
+    };
+    WallReader& m_reader;
+    DecodeAhead& m_ahead;
+    const MainState& m_state;
+    std::deque<Ahead> m_records;
+    std::size_t m_images = 0;
+};
+
 // Puts one record's value into its cell: an image through the thumbnail
-// maker (a file it refuses leaves no trace), anything else as white text.
-// True when the wall holds as many images as the grid has cells.
+// maker, anything else, and a file it cannot decode, as white text. False
+// when a stop request kept the image out.
 bool placeValue(CommandContext& ctx, const WallRecord& record)
 {
     MainState& s = ctx.state;
     if (!namesImageFile(record.value)) {
-        ctx.cells.setCellText(record.row, record.col, record.value);
-        ctx.cells.setCellForeColor(record.row, record.col, Qt::white);
-        return false;
+        placeText(ctx, record);
+        return true;
     }
     const std::optional<QImage> picture = ctx.thumbnails.CellPicture(record.value);
-    if (!picture)
-        return false;
+    if (!picture) {
+        if (s.StopLoading)
+            return false;
+        placeText(ctx, record);
+        return true;
+    }
     // A second image for a cell replaces the first: the wall holds no more.
     if (!ctx.cells.holdsImage(record.row, record.col))
         ++s.ImageCount;
     ctx.cells.setImage(record.row, record.col, *picture, record.value);
-    if (s.ImageCount >= qint64(s.GridRows) * s.GridCols)
-        return true;
     ctx.window.setTitle(QStringLiteral("Loading files. ") + FormatCount(s.ImageCount)
                         + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s));
     QCoreApplication::processEvents();
-    return false;
+    StopOnLowMemory(s);
+    return true;
 }
 
-// Places the records in file order, yielding before each one; workers
-// decode the images ahead of placing.
-void placeRecords(CommandContext& ctx, const std::vector<WallRecord>& records)
+struct Outcome {
+    qint64 placed = 0;
+    qint64 notPlaced = 0;
+};
+
+// Places the records in file order, yielding before each one, until the
+// end of the file or a stop request.
+Outcome placeRecords(CommandContext& ctx, WallReader& reader)
 {
     MainState& s = ctx.state;
-    QStringList images;
-    for (const WallRecord& record : records)
-        if (namesImageFile(record.value))
-            images.append(record.value);
     DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
     const UseReadyDecodes use(ctx.thumbnails, ahead);
-    ahead.enqueue(images, s.ThumbMaxWidth, s.ThumbMaxHeight);
-
-    for (const WallRecord& record : records) {
+    RecordQueue records(reader, ahead, s);
+    Outcome outcome;
+    while (!records.atEnd() && !s.StopLoading) {
         QCoreApplication::processEvents();
-        growToHold(ctx.cells, record);
-        if (!record.value.isEmpty() && placeValue(ctx, record))
-            return;
-        if (s.StopLoading)
-            return;
+        const std::optional<WallRecord> record = records.next();
+        if (!record)
+            continue;
+        growToHold(ctx.cells, *record);
+        if (!record->value.isEmpty() && !placeValue(ctx, *record)) {
+            ++outcome.notPlaced;
+            break;
+        }
+        ++outcome.placed;
     }
+    // Counted only when the user is to be told.
+    if (s.StopLoading && !s.IsClosing)
+        outcome.notPlaced += records.countRest();
+    return outcome;
 }
 
 void readWall(CommandContext& ctx, const QString& path)
 {
     MainState& s = ctx.state;
     s.IsLoading = true;
+    s.LowMemory = false;
+    s.PartialWallPath.clear();
     ShowBusyPointer();
     EmptyGrid(ctx.cells, ctx.cells.Rows(), ctx.cells.Cols());
     // The preview's cell is gone with the old wall.
     ctx.window.hidePreview();
     ctx.grid.Select(0, 0);
     s.ImageCount = 0;
-    std::vector<WallRecord> records;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw AppError(ErrorNumber::PathFileAccess, file.errorString());
-        records = ReadWallRecords(file);
-    }
+    QFile file;
+    if (!OpenForReading(file, path))
+        throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
     s.StopEnabled = true;
     ctx.window.setMenuStates();
-    placeRecords(ctx, records);
+    WallReader reader(file);
+    const Outcome outcome = placeRecords(ctx, reader);
+    s.SlideshowReady = true;
+    if (outcome.notPlaced == 0 || s.IsClosing)
+        return;
+    s.PartialWallPath = CanonicalPath(path);
+    s.PartialWallRecords = outcome.placed + outcome.notPlaced;
+    ShowDefaultPointer();
+    MsgBox(QStringLiteral("The wall was opened only in part: ") + FormatCount(outcome.notPlaced)
+               + QStringLiteral(" records of ") + path + QStringLiteral(" were not placed."),
+           MsgIcon::Exclamation);
 }
 
 // How every Open Wall ends, whether it read a file, was cancelled or failed.

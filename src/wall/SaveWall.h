@@ -2,14 +2,23 @@
 
 #include "wall/WallDialog.h"
 
+#include <QByteArray>
+
 class CellStore;
 struct CommandContext;
 
+// The records of a wall and what could not be written as one.
+struct WallRecords {
+    QByteArray text;
+    qint64 count = 0;
+    qint64 leftOut = 0;  // values with a line break
+};
+
 // The records of every cell worth saving, in row-major order: the path of
-// an image whose file exists, or the text of a cell without an image. An
-// image path with commas is renamed on disk to its comma-free form first,
-// and the cell takes the new path. Throws when such a rename fails.
-QString WallRecordText(CellStore& cells);
+// every image, shown or hidden, or the text of a cell without an image. An
+// image whose file name holds commas is renamed on disk to the name without
+// them where that is free, and its cells take the new path.
+WallRecords WallRecordText(CellStore& cells);
 
 // "Save Wall": asks for a .wall file and writes the wall into it.
 void mnuSave_Click(CommandContext& ctx, const AskWallFile& ask);

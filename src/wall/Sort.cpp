@@ -3,12 +3,15 @@
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
 #include "shell/CommandContext.h"
+#include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 #include "wall/Search.h"
 
 #include <QDateTime>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -74,11 +77,10 @@ void placeSorted(CellStore& cells, const CellStore& fgTop, MainState& state)
 
 std::optional<qint64> FileCreationTime(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    struct statx st {};
+    if (path.isEmpty() || ::statx(AT_FDCWD, FileNameBytes(path).constData(), 0, STATX_BTIME | STATX_MTIME, &st) != 0)
         return std::nullopt;
-    const QDateTime born = info.birthTime();
-    return (born.isValid() ? born : info.lastModified()).toSecsSinceEpoch();
+    return (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
 }
 
 void mnuSortCreateDate_Click(CommandContext& ctx, CellStore& fgTop, const CreationTimeReader& creationTime)

@@ -47,7 +47,7 @@ TEST(WriteNewFile, WritesTheTextAndCrLfAndAFailedWriteKeepsTheOldFile)
     rlimit tight = saved;
     tight.rlim_cur = 4;
     setrlimit(RLIMIT_FSIZE, &tight);
-    const QString result = WriteNewFile(path, QString(1000, 'x'));
+    const QString result = WriteNewFile(path, QByteArray(1000, 'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(result == path && TestImages::read(path) == written);

@@ -1,6 +1,7 @@
 #include "grid/GridWidget.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
+#include "shell/MainModule.h"
 #include "ui/frmMain.h"
 #include "ui/frmOptions.h"
 #include "view/frmPreview.h"
@@ -106,23 +107,38 @@ TEST_F(OptionsFixture, OpensOnceWithTheSettingsInForceAndNoToThePerfectWarningCa
     EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
 }
 
-TEST_F(OptionsFixture, OkResizesInPlaceAndAppliesEverySetting)
+TEST_F(OptionsFixture, OkResizesInPlaceOnlyWithTheUsersWordForWhatItLeavesOutAndAppliesEverySetting)
 {
     QTemporaryDir dir;
     TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
     CellStore& cells = w.cells();
     cells.setImage(50, 50, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath("a.jpg"));
     cells.setImage(5, 5, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath("a.jpg"));
-    w.state().ImageCount = 2;
+    cells.setImage(11, 0, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath("a.jpg"));
+    cells.hideImage(11, 0);  // hidden by a search, an image all the same
+    cells.setCellText(20, 2, "a text");
+    w.state().ImageCount = 3;
     w.fg().Select(5, 5);
     w.PreviewCurrentCell();
     editEverything("10", 3);
+    platform.messageAnswers = {MsgAnswer::No};
     ok();
-    EXPECT_TRUE(s.GridCols == 10 && s.GridRows == 12 && s.CellCount == 120 && s.ImageCount == 2);
-    EXPECT_TRUE(cells.Cols() == 10 && cells.Rows() == 12 && cells.occupiedCount() == 1);
+    const AskedMessage asked = platform.messages.value(0);
+    EXPECT_EQ(asked.text, "A grid of 10 columns and 12 rows leaves out 1 images and 1 texts of the wall.\n\n"
+                          "Make the grid smaller?");
+    EXPECT_TRUE(asked.title == AppTitle && asked.icon == MsgIcon::Question && asked.buttons == MsgButtons::YesNo);
+    // No keeps the size; every other setting applies.
+    EXPECT_TRUE(s.GridCols == 100 && s.GridRows == 100 && cells.Cols() == 100 && cells.occupiedCount() == 4);
     EXPECT_TRUE(s.ThumbMaxHeight == 3000 && s.ThumbMaxWidth == 3000);
     EXPECT_TRUE(s.HidePreview && s.HideGridLines && !s.MonoImages && cells.PictureType() == CellStore::Colour);
     EXPECT_TRUE(!w.fg().hasGridLines() && !w.previewIfOpen()->isVisible() && closed());
+
+    open();
+    box(1)->setText("10");
+    box(2)->setText("12");
+    ok();  // Yes
+    EXPECT_TRUE(s.GridCols == 10 && s.GridRows == 12 && s.CellCount == 120 && s.ImageCount == 2);
+    EXPECT_TRUE(cells.Cols() == 10 && cells.Rows() == 12 && cells.occupiedCount() == 2 && closed());
     EXPECT_TRUE(w.windowTitle().contains("2 Images [120 cells]")) << qPrintable(w.windowTitle());
 
     open();

@@ -2,7 +2,7 @@
 #include "shell/MainModule.h"
 #include "wall/CellText.h"
 
-TEST_F(WallFixture, AddTextRefusesCommasTrimsAndRemovesTheTextOnCancel)
+TEST_F(WallFixture, AddTextRefusesCommasTrimsAndKeepsTheTextOnCancel)
 {
     wall.grid.resize(40, 40);
     wall.grid.show();
@@ -20,6 +20,9 @@ TEST_F(WallFixture, AddTextRefusesCommasTrimsAndRemovesTheTextOnCancel)
     EXPECT_TRUE(wall.grid.TopRow() > 0 && wall.grid.LeftCol() > 0);  // scrolled into view
 
     mnuRightAddText_Click(wall.ctx);  // cancelled
+    EXPECT_EQ(wall.cells.CellText(8, 6), "one two");
+    platform.inputAnswers = {QString(" ")};  // an empty answer removes it
+    mnuRightAddText_Click(wall.ctx);
     EXPECT_EQ(wall.cells.CellText(8, 6), "");
     wall.cells.setRows(0);  // no current cell: reported
     mnuRightAddText_Click(wall.ctx);

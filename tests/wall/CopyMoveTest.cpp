@@ -66,6 +66,8 @@ TEST_F(Files, MoveLeavesAFileInItsOwnFolderNeverReplacesOneStopsAtAFailureAndCro
 {
     write("dst/b.jpg", "there");
     place(1, 1, write("dst/c.jpg", "C"));
+    place(5, 5, src + "/a.jpg");  // outside the selection, the same file
+    wall.cells.hideImage(5, 5);
     wall.grid.Select(0, 0, 1, 1);
     platform.folderAnswers = {dst, dst};
     mnuRightMove_Click(wall.ctx);
@@ -74,7 +76,11 @@ TEST_F(Files, MoveLeavesAFileInItsOwnFolderNeverReplacesOneStopsAtAFailureAndCro
     const std::string moved = "a.jpg=A b (2).jpg=B b (3).jpg=sub-B b.jpg=there c.jpg=C";
     EXPECT_EQ(entries(dst), moved);
     EXPECT_EQ(entries(src), "sub");
-    EXPECT_TRUE(wall.state.StopSlideshow && wall.cells.CellData(0, 0) == src + "/a.jpg");  // the cells keep their paths
+    // The cells follow their files, hidden ones too, so a save keeps them.
+    EXPECT_EQ(ColumnPaths(wall.cells), (QStringList{dst + "/a.jpg", dst + "/b (3).jpg", dst + "/b (2).jpg",
+                                                    dst + "/c.jpg"}));
+    wall.cells.showImage(5, 5);
+    EXPECT_TRUE(wall.state.StopSlideshow && wall.cells.CellData(5, 5) == dst + "/a.jpg");
 
     // Its size reads as 0 but it holds text: a copy never matches it, on any
     // machine and for any user.

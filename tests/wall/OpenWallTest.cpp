@@ -1,6 +1,7 @@
 #include "WallFixture.h"
 #include "wall/OpenWall.h"
 #include "wall/SaveWall.h"
+#include "wall/WallFormat.h"
 
 #include <QDir>
 
@@ -16,27 +17,36 @@ struct OpenFixture : WallFixture {
         return wall.cells.CellText(r, c) == text && wall.cells.CellForeColor(r, c) == QColor(Qt::white)
                && !wall.cells.holdsImage(r, c);
     }
+    // count records "i,0,text i" and a last line.
+    QString texts(int count)
+    {
+        QByteArray records;
+        for (int i = 0; i < count; ++i)
+            records += QByteArray::number(i) + ",0,text " + QByteArray::number(i) + "\r\n";
+        return write("texts.wall", records + "\r\n");
+    }
 };
 
 } // namespace
 
-TEST_F(OpenFixture, AWallComesBackCellForCellEveryTimeAndValuesThatNameNoImageFileAreTexts)
+TEST_F(OpenFixture, AWallComesBackCellForCellEveryTimeAndValuesThatNameNoDecodableImageAreTexts)
 {
-    const QString a = jpeg("a.jpg"), b = jpeg("sub/b.jpg"), notJpeg = write("notes.txt", "plain text");
+    const QString a = jpeg("a.jpg"), b = jpeg("sub/b.jpg"), notJpeg = write("notes.jpg", "plain text");
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600), 0);
-    const QStringList texts{dir.filePath("gone.jpg"), "notes.txt", dir.filePath("pipe.jpg"), "/dev/zero"};
+    // A file that is there but does not decode comes back as text, so the
+    // next save keeps it.
+    const QStringList texts{dir.filePath("gone.jpg"), "notes.txt", dir.filePath("pipe.jpg"), "/dev/zero", notJpeg};
     QByteArray records = "0,0," + a.toUtf8() + "\r\n";
     for (int c = 0; c < texts.size(); ++c)
         records += "2," + QByteArray::number(c) + "," + texts[c].toUtf8() + "\r\n";
     records += "7,3," + b.toUtf8() + "\r\n";
-    // The file the thumbnail maker refuses leaves no trace.
-    const QString path = write("w.wall", records + "9,9," + notJpeg.toUtf8() + "\r\n\r\n");
+    const QString path = write("w.wall", records + "\r\n");
     const QString here = QDir::currentPath();
     QDir::setCurrent(dir.path());  // a text that names a file in the working folder stays a text
     for (int run = 0; run < 2; ++run) {
         open(path);
         EXPECT_TRUE(wall.cells.CellData(0, 0) == a && wall.cells.CellData(7, 3) == b) << run;
-        EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.occupiedCount() == 6u) << run;
+        EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.occupiedCount() == 7u) << run;
         for (int c = 0; c < texts.size(); ++c)
             EXPECT_TRUE(isText(2, c, texts[c])) << c;
         mnuSave_Click(wall.ctx, dialog(path));
@@ -44,10 +54,10 @@ TEST_F(OpenFixture, AWallComesBackCellForCellEveryTimeAndValuesThatNameNoImageFi
     QDir::setCurrent(here);
     EXPECT_EQ(TestImages::read(path), records + "\r\n");
     EXPECT_EQ(wall.titles.value(0), "Loading files. 1 Images found. Please wait...   Available memory: 4.00 GB");
-    EXPECT_TRUE(wall.captions == 2 && wall.previews == 2 && wall.previewHides == 2);
+    EXPECT_TRUE(wall.captions == 2 && wall.previews == 2 && wall.previewHides == 2 && wall.state.SlideshowReady);
 }
 
-TEST_F(OpenFixture, RecordsTakeEffectInFileOrderGrowTheGridAndStopAtItsCapacityAndNonRecordsAreIgnored)
+TEST_F(OpenFixture, EveryRecordIsPlacedInFileOrderWhateverTheGridSizeAndNonRecordsAreIgnored)
 {
     const QString a = jpeg("a.jpg"), b = jpeg("b.jpg");
     open(write("w.wall", "1,1," + a.toUtf8() + "\r\n1,1," + b.toUtf8() + "\r\n2,2,note\r\n2,2," + a.toUtf8()
@@ -58,29 +68,61 @@ TEST_F(OpenFixture, RecordsTakeEffectInFileOrderGrowTheGridAndStopAtItsCapacityA
     EXPECT_EQ(QSize(wall.cells.Cols(), wall.cells.Rows()), QSize(11, 11));
     open(write("photo.wall", TestImages::jpeg(64, 64)));  // no records at all, and no complaint
     EXPECT_TRUE(wall.cells.occupiedCount() == 0u && wall.state.ImageCount == 0 && platform.messages.isEmpty());
-    // Row and column numbers in the millions cost their cells only.
-    open(write("w.wall", "9999999,0,a\r\n0,9999999,b\r\n"));
-    EXPECT_TRUE(wall.cells.Rows() == 10'000'000 && wall.cells.Cols() == 10'000'000);
+    // Every row and column a grid can have costs its cell only.
+    open(write("w.wall", "2147483646,0,a\r\n0,2147483646,b\r\n"));
+    EXPECT_TRUE(wall.cells.Rows() == 2147483647 && wall.cells.Cols() == 2147483647);
+    EXPECT_TRUE(wall.cells.CellText(0, MaxWallIndex) == "b");
 
-    wall.state.GridRows = wall.state.GridCols = 2;  // room for 4 images
+    // More images than the grid has cells, and a large wall of texts.
+    wall.state.GridRows = wall.state.GridCols = 2;
     QByteArray records;
     for (int i = 0; i < 6; ++i)
         records += QByteArray::number(i) + ",0," + (i % 2 ? a : b).toUtf8() + "\r\n";
-    open(write("w.wall", records + "0,1,after the stop\r\n"));
-    EXPECT_TRUE(wall.state.ImageCount == 4 && wall.cells.occupiedCount() == 4u);
+    open(write("w.wall", records + "0,1,after the sixth\r\n"));
+    EXPECT_TRUE(wall.state.ImageCount == 6 && wall.cells.occupiedCount() == 7u);
+    wall.state.GridRows = wall.state.GridCols = 100;
+    open(texts(100'000));
+    EXPECT_TRUE(wall.cells.occupiedCount() == 100'000u && wall.cells.CellText(99'999, 0) == "text 99999");
+    EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(OpenFixture, StopLoadingOrClosingKeepsWhatIsPlaced)
+TEST_F(OpenFixture, AnOpenEndedEarlySaysWhatWasNotPlacedAndASmallerSaveOverItsFileAsksFirst)
 {
-    const QByteArray records = "0,0," + jpeg("a.jpg").toUtf8() + "\r\n0,1,t\r\n0,2,u\r\n";
+    const QString path = texts(200'000);
     bool loadingSeen = false;
-    inYield(2, [&] { loadingSeen = wall.state.StopLoading = wall.state.IsLoading && wall.state.StopEnabled; });
-    open(write("w.wall", records));
-    EXPECT_TRUE(loadingSeen && wall.cells.occupiedCount() == 1u);
+    // Stopped in the 3rd yield: before the 3rd record, which is still placed.
+    inYield(3, [&] { loadingSeen = wall.state.StopLoading = wall.state.IsLoading && wall.state.StopEnabled; });
+    open(path);
+    EXPECT_TRUE(loadingSeen && wall.cells.occupiedCount() == 3u);
     EXPECT_FALSE(wall.state.StopLoading || wall.state.IsLoading || wall.state.StopEnabled || wall.ended);
+    EXPECT_EQ(lastMessage(), "The wall was opened only in part: 199,997 records of " + path + " were not placed.");
+
+    const QByteArray whole = TestImages::read(path);
+    platform.messageAnswers = {MsgAnswer::No};
+    mnuSave_Click(wall.ctx, dialog(path));
+    EXPECT_EQ(lastMessage(), "This wall was opened only in part from " + path
+                                 + ", which holds 200000 records. Saving writes 3 records over them.\n\nSave anyway?");
+    EXPECT_EQ(TestImages::read(path), whole);
+    mnuSave_Click(wall.ctx, dialog(dir.filePath("elsewhere.wall")));  // another file: no question
+    EXPECT_TRUE(lastMessage().startsWith("File saved."));
+    mnuSave_Click(wall.ctx, dialog(path));  // Yes
+    EXPECT_EQ(TestImages::read(path), "0,0,text 0\r\n1,0,text 1\r\n2,0,text 2\r\n\r\n");
+
+    // Low memory ends an open as it ends a load.
+    const QByteArray image = "0,0," + jpeg("a.jpg").toUtf8() + "\r\n";
+    platform.freeMemory = 100 << 20;
+    open(write("images.wall", image + image + "0,1,t\r\n"));
+    EXPECT_EQ(platform.texts().mid(platform.messages.size() - 2),
+              (QStringList{"Out of memory. Please adjust the thumb quality settings from the options menu then try "
+                           "again.",
+                           "The wall was opened only in part: 2 records of " + dir.filePath("images.wall")
+                               + " were not placed."}));
+    // Closing ends it without a word, and then the program.
+    platform.freeMemory = 4LL << 30;
+    const qsizetype told = platform.messages.size();
     inYield(3, [&] { wall.state.StopLoading = wall.state.IsClosing = true, wall.shown = false; });
-    open(write("w.wall", records));
-    EXPECT_TRUE(wall.cells.occupiedCount() == 2u && wall.ended && wall.previews == 1);
+    open(path);
+    EXPECT_TRUE(wall.cells.occupiedCount() == 3u && wall.ended && platform.messages.size() == told);
 }
 
 TEST_F(OpenFixture, OnlyAnExistingWallFileIsReadAndACancelOnlyEndsTheCommand)
@@ -95,4 +137,5 @@ TEST_F(OpenFixture, OnlyAnExistingWallFileIsReadAndACancelOnlyEndsTheCommand)
     open(dir.filePath("folder.wall"));
     EXPECT_EQ(platform.texts(), QStringList{"The file must have the .wall extension."});
     EXPECT_TRUE(wall.cells.CellText(3, 3) == "kept" && wall.grid.Row() == 2 && wall.captions == 1);
+    EXPECT_FALSE(wall.state.SlideshowReady);
 }

@@ -17,18 +17,21 @@ TEST_F(SaveFixture, RecordsFollowTheGridRowByRowAndOnlyAWallReallyWrittenIsCalle
     place(3, 1, b);
     place(0, 0, a);
     wall.cells.setCellText(0, 0, "text of an image");  // the path is what counts
-    wall.cells.setCellText(0, 9, "a, b,c");
-    wall.cells.setCellText(1, 2, ",");  // not empty before its commas go
+    wall.cells.setCellText(0, 9, "a, b,c");  // read back whole: the value runs to the line's end
+    wall.cells.setCellText(1, 2, ",");
+    // A file gone since it was placed keeps its record: it comes back as text.
     place(2, 2, dir.filePath("gone.jpg"));
-    // A cell that a search hides holds its picture in the data slot.
-    wall.cells.setCellData(4, 4, QImage(4, 4, QImage::Format_RGB32));
-    wall.cells.setCellText(4, 4, a);
+    // An image that a search hides keeps its record too.
+    place(4, 4, b);
+    wall.cells.hideImage(4, 4);
     save("");
     save(dir.filePath("w.wal"));
     const QString unwritable = dir.filePath("no/such/folder/w.wall");
     save(unwritable);
     save(path);
-    EXPECT_EQ(TestImages::read(path), ("0,0," + a + "\r\n0,9,a bc\r\n1,2,\r\n3,1," + b + "\r\n\r\n").toUtf8());
+    EXPECT_EQ(TestImages::read(path), ("0,0," + a + "\r\n0,9,a, b,c\r\n1,2,,\r\n2,2," + dir.filePath("gone.jpg")
+                                       + "\r\n3,1," + b + "\r\n4,4," + b + "\r\n\r\n")
+                                          .toUtf8());
     EXPECT_TRUE(TestImages::read(dir.filePath("kept.wall")) == "old" && !QFile::exists(dir.filePath("w.wal")));
     // The wrong extension's message and the failed write's own report come between.
     const QStringList told = platform.texts();
@@ -39,18 +42,36 @@ TEST_F(SaveFixture, RecordsFollowTheGridRowByRowAndOnlyAWallReallyWrittenIsCalle
     EXPECT_TRUE(platform.messages.last().icon == MsgIcon::Information && wall.state.StopSlideshow);
 }
 
-TEST_F(SaveFixture, ACommaInAnImagePathRenamesTheFileAndTheCellFollowsUnlessTheNameIsTaken)
+TEST_F(SaveFixture, ACommaLeavesAFileNameWhereThatNameIsFreeAndEveryOtherPathIsWrittenAsItStands)
 {
     const QString comma = write("a,b.jpg", "x"), plain = dir.filePath("ab.jpg");
     place(1, 1, comma);
-    save(path);
-    EXPECT_EQ(TestImages::read(path), ("1,1," + plain + "\r\n\r\n").toUtf8());
-    EXPECT_TRUE(!QFile::exists(comma) && TestImages::read(plain) == "x" && wall.cells.CellData(1, 1) == plain);
-
+    place(1, 2, comma);  // the same file twice: both cells follow it
     const QString taken = write("c,d.jpg", "x");
     write("cd.jpg", "other");
-    place(0, 0, taken);
+    place(2, 0, taken);
+    const QString inFolder = write("Paris, 2019/e,f.jpg", "x");
+    place(3, 0, inFolder);
+    place(4, 0, dir.filePath("gone,g.jpg"));
     save(path);
-    EXPECT_TRUE(TestImages::read(dir.filePath("cd.jpg")) == "other" && wall.cells.CellData(0, 0) == taken);
-    EXPECT_TRUE(reported("mnuSave_Click", 58));
+    EXPECT_EQ(TestImages::read(path), ("1,1," + plain + "\r\n1,2," + plain + "\r\n2,0," + taken + "\r\n3,0," + inFolder
+                                       + "\r\n4,0," + dir.filePath("gone,g.jpg") + "\r\n\r\n")
+                                          .toUtf8());
+    EXPECT_TRUE(!QFile::exists(comma) && TestImages::read(plain) == "x" && wall.cells.CellData(1, 2) == plain);
+    EXPECT_TRUE(TestImages::read(dir.filePath("cd.jpg")) == "other" && QFile::exists(taken) && QFile::exists(inFolder));
+    EXPECT_TRUE(wall.cells.CellData(2, 0) == taken && lastMessage().startsWith("File saved."));
+}
+
+TEST_F(SaveFixture, AValueWithALineBreakIsLeftOutAndTheUserToldHowMany)
+{
+    const QString broken = write("two\nlines.jpg", "x");
+    place(0, 0, broken);
+    place(0, 1, write("fine.jpg", "x"));
+    wall.cells.setCellText(1, 0, "a\rb");
+    save(path);
+    EXPECT_EQ(TestImages::read(path), ("0,1," + dir.filePath("fine.jpg") + "\r\n\r\n").toUtf8());
+    EXPECT_EQ(lastMessage(), "File saved.\nNote: only the image paths are saved so the file will only work on this "
+                             "computer.\n\n2 cells were left out: a line break in a file name or text cannot be "
+                             "written into a wall file.");
+    EXPECT_EQ(platform.messages.last().icon, MsgIcon::Exclamation);
 }
