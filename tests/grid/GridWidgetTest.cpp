@@ -39,8 +39,13 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCells)
     QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
     QTest::mouseMove(vp, at(4, 6));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, at(4, 6));
-    QTest::mouseClick(vp, Qt::RightButton, {}, at(8, 8));
+    // The popup acts on what is selected: a right press inside the
+    // selection keeps it, one outside selects the cell under it.
+    QTest::mouseClick(vp, Qt::RightButton, {}, at(4, 6));
     EXPECT_EQ(fg.state(), (QList<int>{1, 1, 1, 1, 4, 6}));
+    QTest::mouseClick(vp, Qt::RightButton, {}, at(5, 6));
+    EXPECT_EQ(fg.state(), (QList<int>{5, 6, 5, 6, 5, 6}));
+    fg.Select(1, 1);
 
     QList<int> released;
     QObject::connect(&fg, &GridWidget::KeyUp, [&](int key, int) { released.append(key); });
