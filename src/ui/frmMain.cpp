@@ -29,8 +29,8 @@ namespace {
 
 // Hidden: not shown at start. RefusedWhileLoading: the command does nothing
 // while a load runs (a second load would share the first one's fill
-// position and flags). The states that change as the program runs are set
-// by setMenuStates.
+// position and flags), and its item is disabled meanwhile. The states that
+// change as the program runs are set by setMenuStates.
 enum MenuFlag { Hidden = 1, RefusedWhileLoading = 2 };
 
 // The menus in menu-bar order. A top-level entry without a parent is either
@@ -216,6 +216,10 @@ void frmMain::resetPreview()
 
 void frmMain::setMenuStates()
 {
+    // Shown disabled rather than doing nothing when chosen.
+    for (const MenuEntry& entry : MenuTable)
+        if (entry.flags & RefusedWhileLoading)
+            (this->*entry.item)->setEnabled(!m_state.IsLoading);
     mnuStop->setVisible(m_state.IsLoading);
     mnuStop->setEnabled(m_state.IsLoading && m_state.StopEnabled);
     mnuSlideshow->setEnabled(!m_state.IsLoading && m_state.SlideshowReady);

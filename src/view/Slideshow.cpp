@@ -29,6 +29,11 @@ void mnuSlideshow_Click(CommandContext& ctx, double stepMs)
         // A grid made smaller meanwhile ends it: no cell outside is selected.
         for (int row = grid.Row() + 1; row <= lastRow && row < cells.Rows() && col < cells.Cols(); ++row) {
             grid.Select(row, col);
+            // Each step shows its cell as an arrow key would: in view, in
+            // the caption and in the preview.
+            grid.ShowCell(row, col);
+            ctx.window.PreviewCurrentCell();
+            ctx.window.UpdateCaption();
             // A closed window cuts the pause short: the program is ending.
             Pause(stepMs, s.IsClosing);
             if (s.StopSlideshow || s.IsClosing)

@@ -5,6 +5,7 @@
 #include "shell/Twips.h"
 #include "shell/Utilities.h"
 
+#include <QImageReader>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,9 +23,18 @@ int px(double twips)
     return int(std::lround(TwipsToPixels(twips)));
 }
 
+// The image's size upright, read from its header; empty when it is no picture.
+QSize uprightSize(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    return reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
+}
+
 } // namespace
 
-PreviewPicture::PreviewPicture(QWidget* parent) : QWidget(parent)
+PreviewPicture::PreviewPicture(QWidget* parent, Shape shape) : QWidget(parent), m_shape(shape)
 {
     setObjectName(QStringLiteral("Picture1"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -36,13 +46,24 @@ void PreviewPicture::setPicture(const QImage& picture)
     update();
 }
 
+QRect PreviewPicture::shownRect() const
+{
+    if (m_picture.isNull())
+        return {};
+    if (m_shape == Stretched)
+        return rect();
+    QRect shown({}, m_picture.size().scaled(size(), Qt::KeepAspectRatio));
+    shown.moveCenter(rect().center());
+    return shown;
+}
+
 void PreviewPicture::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(64, 64, 64));
     if (!m_picture.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(rect(), m_picture);  // stretched, aspect not kept
+        painter.drawImage(shownRect(), m_picture);
     }
 }
 
@@ -52,7 +73,8 @@ void PreviewPicture::mousePressEvent(QMouseEvent*)
 }
 
 frmPreview::frmPreview(QMainWindow* owner, const MainState& state)
-    : QWidget(owner, Qt::Tool), m_owner(*owner), m_state(state), m_picture1(new PreviewPicture(this))
+    : QWidget(owner, Qt::Tool), m_owner(*owner), m_state(state),
+      m_picture1(new PreviewPicture(this, PreviewPicture::Fitted))
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -97,20 +119,19 @@ void frmPreview::resizeEvent(QResizeEvent* event)
     m_picture1->setGeometry(rect());
     for (QPushButton* button : m_cmd)
         button->raise();
-    const QImage& shown = m_picture1->picture();
-    if (!shown.isNull() && (width() > shown.width() || height() > shown.height()))
+    if (m_picture1->shownRect().width() * devicePixelRatioF() > m_picture1->picture().width())
         m_sharpen.start();
 }
 
-QSize frmPreview::decodeBound() const
+QSize frmPreview::decodeBound(const QString& path) const
 {
-    return size() * devicePixelRatioF();
+    return uprightSize(path).scaled(size() * devicePixelRatioF(), Qt::KeepAspectRatio);
 }
 
 void frmPreview::sharpen()
 {
     SkipErrors([this] {
-        const QImage sharper = DecodeForDisplay(m_previewPath, decodeBound());
+        const QImage sharper = DecodeForDisplay(m_previewPath, decodeBound(m_previewPath));
         if (!sharper.isNull() && sharper.size() != m_picture1->picture().size())
             m_picture1->setPicture(sharper);
     });
@@ -126,9 +147,9 @@ void frmPreview::Display(const QString& sPath, int r, int c)
     setWindowTitle(sPath);
     clearPicture();
     if (!sPath.isEmpty()) {
-        // Decoded at the window's size: what a stretched full image shows,
-        // without decoding every pixel of a large photograph.
-        const QImage picture = DecodeForDisplay(sPath, decodeBound());
+        // Decoded no larger than it is shown and in its own shape: bounded
+        // by the window alone, each side would shrink on its own.
+        const QImage picture = DecodeForDisplay(sPath, decodeBound(sPath));
         if (picture.isNull())
             throw AppError(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"));
         m_picture1->setPicture(picture);

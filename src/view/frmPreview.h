@@ -8,24 +8,29 @@ class QMainWindow;
 class QPushButton;
 struct MainState;
 
-// The picture of the preview: stretched to its whole rectangle; pressing
+// A picture on the preview's dark background, stretched to its whole
+// rectangle or fitted into it whole, its aspect kept and centred; pressing
 // it moves the window.
 class PreviewPicture : public QWidget {
     Q_OBJECT
 public:
-    explicit PreviewPicture(QWidget* parent);
+    enum Shape { Stretched, Fitted };
+    explicit PreviewPicture(QWidget* parent, Shape shape = Stretched);
     const QImage& picture() const { return m_picture; }
     void setPicture(const QImage& picture);
+    // Where the picture is drawn; empty without one.
+    QRect shownRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    const Shape m_shape;
     QImage m_picture;
 };
 
-// The floating window that shows the current cell's image large, with
+// The floating window that shows the current cell's image large and whole, with
 // "Open" and "Delete" buttons over its lower left. Its owner keeps it above
 // the main window.
 class frmPreview : public QWidget {
@@ -50,7 +55,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QSize decodeBound() const;
+    // The image's size fitted into the window, in device pixels.
+    QSize decodeBound(const QString& path) const;
     void sharpen();
 
     QMainWindow& m_owner;
@@ -60,5 +66,5 @@ private:
     QString m_previewPath;
     int m_previewRow = 0;
     int m_previewCol = 0;
-    QTimer m_sharpen;  // re-decodes after the window grew past the picture
+    QTimer m_sharpen;  // re-decodes after the window grew past the picture shown
 };

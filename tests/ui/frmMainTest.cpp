@@ -4,6 +4,7 @@
 #include "shell/MainModule.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
+#include "support/TestWall.h"
 #include "ui/frmMain.h"
 #include "view/frmPreview.h"
 
@@ -38,6 +39,17 @@ const char* const Menus =
     "mnuRight|mnuAddImagesFromHere|Add Images From Here||; mnuRight|mnuRightAddSingleFile|Add Single File||; "
     "mnuRight|mnuSplit1|-||; mnuRight|mnuRightDelete|Delete||";
 
+// The menu items shown but disabled, by name.
+QStringList disabledItems(const frmMain& w)
+{
+    QStringList names;
+    for (const QAction* item : w.findChildren<QAction*>())
+        if (item->isVisible() && !item->isEnabled())
+            names << item->objectName();
+    names.sort();
+    return names;
+}
+
 } // namespace
 
 TEST(MainWindow, EveryMenuItemWithCaptionShortcutAndStartStateInOrder)
@@ -57,6 +69,22 @@ TEST(MainWindow, EveryMenuItemWithCaptionShortcutAndStartStateInOrder)
     };
     walk(w.menuBar(), "");
     EXPECT_EQ(seen.join("; "), Menus);
+}
+
+TEST(MainWindow, TheCommandsALoadRefusesAreDisabledWhileItRuns)
+{
+    FakePlatform platform;
+    QTemporaryDir dir;
+    TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
+    frmMain w;
+    w.show();
+    platform.folderAnswers = {dir.path()};
+    QStringList during;
+    inYield(1, [&] { during = disabledItems(w); });
+    w.mnuAddFiles->trigger();
+    EXPECT_EQ(during.join(' ').toStdString(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage "
+                                              "mnuSlideshow mnuSortCreateDate mnuStop");
+    EXPECT_TRUE(disabledItems(w).isEmpty() && w.cells().holdsImage(0, 0));
 }
 
 TEST(MainWindow, ThePreviewDeletesOnlyTheFileItShowsAboutIsOneModelessWindowAndExitClosesEveryWindow)

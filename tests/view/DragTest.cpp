@@ -30,6 +30,7 @@ TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutCaptionOrPreview)
     EXPECT_TRUE(!w.overlay.isVisible() && w.captions == 1 && w.previews == 1);
     w.mouse(QTest::MousePress, 1, 1);
     EXPECT_TRUE(w.overlay.isVisible() && w.overlay.geometry() == QRect(7, 7, 7, 7));
+    EXPECT_EQ(w.overlay.shownRect(), w.overlay.rect());  // the 8 x 6 picture stretched over its cell
     w.mouse(QTest::MouseMove, 2, 5);
     EXPECT_EQ(w.overlay.pos(), QPoint(7, 7) + w.at(2, 5) - w.at(1, 1));  // held where it was grabbed
     w.mouse(QTest::MouseRelease, 2, 5);

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 TEST(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForTheFileShown)
@@ -69,4 +70,30 @@ TEST(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForT
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(handoff.previewIfOpen(), nullptr);
     EXPECT_EQ(show(0)->pos(), placed);
+}
+
+TEST(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsShapeWhenTheWindowGrows)
+{
+    QTemporaryDir dir;
+    MainState state;
+    QMainWindow owner;
+    owner.show();
+    // Stored 1052 x 780 and turned by its EXIF tag: upright 780 x 1052, red above blue.
+    const QString photo = dir.filePath("portrait.jpg");
+    TestImages::write(photo, TestImages::jpeg(1052, 780, 6));
+    auto* preview = new frmPreview(&owner, state);
+    preview->Display(photo, 0, 0);
+    const PreviewPicture& picture = preview->Picture1();
+    ASSERT_EQ(preview->size(), QSize(584, 566));
+    EXPECT_TRUE(picture.picture().size() == QSize(419, 566) && picture.shownRect() == QRect(82, 0, 419, 566));
+    const QImage shot = preview->grab().toImage();
+    const auto colour = [&](int x, int y) { return shot.pixelColor(x, y).name().toStdString(); };
+    EXPECT_TRUE(colour(40, 283) == "#404040" && colour(560, 283) == "#404040") << colour(40, 283);
+    EXPECT_TRUE(shot.pixelColor(291, 5).red() > 200 && shot.pixelColor(291, 560).blue() > 200);
+
+    // Decoded afresh for the larger window, still in the photograph's shape.
+    preview->resize(700, 600);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture.picture().size() == QSize(444, 600); }, 3000))
+        << picture.picture().width() << " x " << picture.picture().height();
+    EXPECT_EQ(picture.shownRect(), QRect(128, 0, 444, 600));
 }

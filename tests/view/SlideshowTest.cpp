@@ -3,6 +3,7 @@
 #include "view/Slideshow.h"
 
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -28,14 +29,32 @@ QList<int> run(TestWall& w, int atStep = -1, const std::function<void()>& during
     return rows;
 }
 
+// A wall of 10 x 4 cells with one row on screen, which notes at each
+// caption and preview the current cell's row and the row in view.
+struct OneRowInView : TestWall {
+    QList<QPoint> captioned, previewed;
+    OneRowInView() : TestWall(10, 4)
+    {
+        grid.setRowHeight(1500);
+        grid.resize(200, 150);
+        grid.show();
+    }
+    void UpdateCaption() override { captioned << QPoint(grid.Row(), grid.TopRow()); }
+    void PreviewCurrentCell() override { previewed << QPoint(grid.Row(), grid.TopRow()); }
+};
+
 } // namespace
 
-TEST(Slideshow, WalksTheColumnOnceAndStopsAfterThePauseItIsAskedInOrAtOnceWhenTheWindowCloses)
+TEST(Slideshow, WalksTheColumnOnceShowingEachCellAndStopsAfterThePauseItIsAskedInOrAtOnceWhenTheWindowCloses)
 {
     FakePlatform platform;
-    TestWall w(10, 4), menu(10, 4), grown(10, 4), shrunk(10, 4), closing(10, 4);
+    OneRowInView w;
+    TestWall menu(10, 4), grown(10, 4), shrunk(10, 4), closing(10, 4);
     w.grid.Select(5, 2);
     EXPECT_TRUE(run(w) == (QList<int>{6, 7, 8, 9}) && w.grid.Col() == 2);
+    // Each step is scrolled into view, then captioned and previewed.
+    const QList<QPoint> steps{{6, 6}, {7, 7}, {8, 8}, {9, 9}};
+    EXPECT_TRUE(w.captioned == steps && w.previewed == steps);
     EXPECT_TRUE(w.state.SlideshowCaptionOff && !w.state.StopSlideshow);
     run(w);  // only turns the caption back
     EXPECT_TRUE(!w.state.SlideshowCaptionOff && w.state.StopSlideshow);

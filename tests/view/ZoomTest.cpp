@@ -2,6 +2,7 @@
 #include "view/Zoom.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace {
@@ -33,20 +34,6 @@ TEST(Zoom, StepsFromTheGridsWidthWithAFloorKeepThePositionFromLevelThreeAndZoomT
     ZoomIn(w.ctx);  // from the width the grid reports
     EXPECT_TRUE(view(w) == (QList<int>{350, 1, 70, 72}) && w.grid.RowHeight() == 350 && w.captions == 8);
 
-    const auto wheel = [&](QPoint angle) {
-        QWheelEvent event({5, 5}, {5, 5}, {}, angle, {}, {}, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w.vp, &event);
-    };
-    for (int y : {1, 960, -1, 120})  // one step a wheel event, by its sign; the grid does not scroll
-        wheel({0, y});
-    EXPECT_EQ(view(w), (QList<int>{850, 3, 70, 72}));
-    w.state.IsLoading = true;  // zoom refused: the wheel does not scroll either
-    wheel({0, -120});
-    EXPECT_EQ(view(w), (QList<int>{850, 3, 70, 72}));
-    wheel({120, 0});
-    EXPECT_EQ(w.grid.LeftCol(), 69);  // sideways is the grid's own
-
-    w.state.IsLoading = false;
     w.grid.Select(40, 50);
     mnuRightZoomToImage_Click(w.ctx);
     EXPECT_TRUE(view(w) == (QList<int>{12600, 50, 40, 50}) && w.state.StopSlideshow);
@@ -63,4 +50,39 @@ TEST(Zoom, StepsFromTheGridsWidthWithAFloorKeepThePositionFromLevelThreeAndZoomT
     mnuRightReset_Click(w.ctx);
     EXPECT_TRUE(w.grid.ColWidth() == 105 && w.grid.RowHeight() == 105 && w.state.ZoomLevel == 0);
     EXPECT_TRUE(w.grid.Row() == 0 && w.grid.Col() == 0 && w.previews == 1);
+}
+
+TEST(Wheel, EveryNotchOfTurnOverTheGridOrItsScrollBarsIsOneStepAndNothingScrolls)
+{
+    ViewWall w;
+    w.grid.Select(70, 72);
+    quint64 clock = 0;  // the events' own time, in ms
+    const auto turn = [&](QWidget* over, QList<QPoint> angles, quint64 gap = 10) {
+        for (QPoint angle : angles) {
+            QWheelEvent event({5, 5}, {5, 5}, {}, angle, {}, {}, Qt::NoScrollPhase, false);
+            event.setTimestamp(clock += gap);
+            QApplication::sendEvent(over, &event);
+        }
+    };
+    turn(w.vp, {{0, 120}});
+    turn(w.vp, QList<QPoint>(12, {0, 30}));  // a touchpad's swipe of three notches
+    EXPECT_EQ(view(w), (QList<int>{1105, 4, 70, 72}));
+    // What is left over is dropped when the wheel turns back or after a
+    // pause: the notch back is one step, the small turn after the pause none.
+    turn(w.vp, {{0, 100}, {0, -120}});
+    turn(w.vp, {{0, 100}});
+    turn(w.vp, {{0, 30}}, 1000);
+    EXPECT_EQ(view(w), (QList<int>{855, 3, 70, 72}));
+    turn(w.vp, {{0, 90}, {120, 0}});  // sideways: eaten
+    EXPECT_EQ(view(w), (QList<int>{1105, 4, 70, 72}));
+
+    // The scroll bars and the corner zoom too, and none of them scrolls.
+    turn(w.grid.verticalScrollBar(), {{0, 120}});
+    turn(w.grid.horizontalScrollBar(), {{0, 120}});
+    turn(&w.grid, {{0, -120}});
+    EXPECT_TRUE(view(w) == (QList<int>{1355, 5, 70, 72}) && w.captions == 9);
+    w.state.IsLoading = true;  // zoom refused: the wheel does not scroll either
+    turn(w.vp, {{0, -120}});
+    turn(w.grid.verticalScrollBar(), {{0, -120}});
+    EXPECT_EQ(view(w), (QList<int>{1355, 5, 70, 72}));
 }
