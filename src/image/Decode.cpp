@@ -207,7 +207,10 @@ QImage DecodeForDisplay(const QString& path, QSize bound)
         UprightReader reader(path);
         if (reader.refused())
             return {};
-        const QSize target = reader.size().boundedTo(bound.expandedTo(QSize(1, 1)));
+        // In its own shape: each side bounded on its own would squash it.
+        QSize target = reader.size();
+        if (target.width() > bound.width() || target.height() > bound.height())
+            target = target.scaled(bound.expandedTo(QSize(1, 1)), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         if (target != reader.size())
             reader.setScaledSize(target);
         return reader.read();

@@ -33,8 +33,8 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
 std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
                                                 const ThumbnailCache& cache);
 
-// Decodes a picture to show at no more than `bound` pixels (and no more
-// than its own size), upright; the caller stretches it as it likes.
+// Decodes a picture to show within `bound` pixels (and no larger than its
+// own size), upright, its aspect kept.
 QImage DecodeForDisplay(const QString& path, QSize bound);
 
 // What DecodeThumbnail will hold in memory for this file at these limits,

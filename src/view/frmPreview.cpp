@@ -5,7 +5,6 @@
 #include "shell/Twips.h"
 #include "shell/Utilities.h"
 
-#include <QImageReader>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,15 +20,6 @@ constexpr int BelowTwips = 200;
 int px(double twips)
 {
     return int(std::lround(TwipsToPixels(twips)));
-}
-
-// The image's size upright, read from its header; empty when it is no picture.
-QSize uprightSize(const QString& path)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    return reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
 }
 
 } // namespace
@@ -123,15 +113,15 @@ void frmPreview::resizeEvent(QResizeEvent* event)
         m_sharpen.start();
 }
 
-QSize frmPreview::decodeBound(const QString& path) const
+QSize frmPreview::decodeBound() const
 {
-    return uprightSize(path).scaled(size() * devicePixelRatioF(), Qt::KeepAspectRatio);
+    return size() * devicePixelRatioF();
 }
 
 void frmPreview::sharpen()
 {
     SkipErrors([this] {
-        const QImage sharper = DecodeForDisplay(m_previewPath, decodeBound(m_previewPath));
+        const QImage sharper = DecodeForDisplay(m_previewPath, decodeBound());
         if (!sharper.isNull() && sharper.size() != m_picture1->picture().size())
             m_picture1->setPicture(sharper);
     });
@@ -147,9 +137,9 @@ void frmPreview::Display(const QString& sPath, int r, int c)
     setWindowTitle(sPath);
     clearPicture();
     if (!sPath.isEmpty()) {
-        // Decoded no larger than it is shown and in its own shape: bounded
-        // by the window alone, each side would shrink on its own.
-        const QImage picture = DecodeForDisplay(sPath, decodeBound(sPath));
+        // Decoded no larger than it is shown, without decoding every pixel
+        // of a large photograph.
+        const QImage picture = DecodeForDisplay(sPath, decodeBound());
         if (picture.isNull())
             throw AppError(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"));
         m_picture1->setPicture(picture);

@@ -56,7 +56,7 @@ protected:
 
 private:
     // The image's size fitted into the window, in device pixels.
-    QSize decodeBound(const QString& path) const;
+    QSize decodeBound() const;
     void sharpen();
 
     QMainWindow& m_owner;
