@@ -94,7 +94,7 @@ int main(int argc, char** argv)
         std::printf("ImageMagick's convert not installed: no foreign entries\n");
     }
 
-    QString records;
+    QByteArray records;
     for (int i = 0; i < count; ++i)
         AppendWallRecord(records, i % 100, i / 100, files[i]);
     const QString wall = home.filePath("photos.wall");

@@ -15,7 +15,7 @@ namespace {
 constexpr int InvalidRow = 381;
 constexpr int InvalidCol = 30010;
 
-bool isEmptyData(const std::variant<QString, QImage>& data)
+bool isEmptyData(const std::variant<QString, Picture>& data)
 {
     const QString* path = std::get_if<QString>(&data);
     return path && path->isEmpty();
@@ -25,7 +25,7 @@ bool isEmptyData(const std::variant<QString, QImage>& data)
 // back, unless it was given another text while the image was hidden.
 void settleHidden(Cell& cell)
 {
-    if (cell.hiddenPath.isEmpty() || std::holds_alternative<QImage>(cell.data))
+    if (cell.hiddenPath.isEmpty() || std::holds_alternative<Picture>(cell.data))
         return;
     if (cell.text == cell.hiddenPath) {
         cell.text = cell.userText;
@@ -63,7 +63,7 @@ QString Cell::path() const
 
 QString Cell::imagePath() const
 {
-    if (!std::holds_alternative<QImage>(data))
+    if (!std::holds_alternative<Picture>(data))
         return path();
     // Hidden without being set aside, the text slot holds the path.
     return hiddenPath.isEmpty() ? text : hiddenPath;
@@ -120,10 +120,10 @@ const Cell* CellStore::find(int row, int col) const
     return it == m_cells.end() ? nullptr : &it->second;
 }
 
-QImage CellStore::CellPicture(int row, int col) const
+Picture CellStore::CellPicture(int row, int col) const
 {
     const Cell* cell = find(row, col);
-    return cell ? cell->picture : QImage();
+    return cell ? cell->picture : Picture();
 }
 
 QString CellStore::CellData(int row, int col) const
@@ -135,14 +135,14 @@ QString CellStore::CellData(int row, int col) const
 bool CellStore::CellDataIsPicture(int row, int col) const
 {
     const Cell* cell = find(row, col);
-    return cell && std::holds_alternative<QImage>(cell->data);
+    return cell && std::holds_alternative<Picture>(cell->data);
 }
 
-QImage CellStore::CellDataPicture(int row, int col) const
+Picture CellStore::CellDataPicture(int row, int col) const
 {
     const Cell* cell = find(row, col);
-    const QImage* picture = cell ? std::get_if<QImage>(&cell->data) : nullptr;
-    return picture ? *picture : QImage();
+    const Picture* picture = cell ? std::get_if<Picture>(&cell->data) : nullptr;
+    return picture ? *picture : Picture();
 }
 
 QString CellStore::CellText(int row, int col) const
@@ -169,11 +169,9 @@ int CellStore::CellPictureAlignment(int row, int col) const
     return cell ? cell->pictureAlignment : Cell::StretchAlignment;
 }
 
-QImage CellStore::stored(const QImage& picture) const
+Picture CellStore::placed(const QImage& image) const
 {
-    if (picture.isNull() || m_pictureType != Monochrome || picture.format() == QImage::Format_Grayscale8)
-        return picture;
-    return picture.convertToFormat(QImage::Format_Grayscale8);
+    return Picture(image, isMonochrome());
 }
 
 // Calls step(it) for each stored cell of the rectangle in row-major order;
@@ -233,10 +231,14 @@ void CellStore::writeRect(const CellRect& rect, bool isDefault, const std::funct
     notify(rect);
 }
 
-void CellStore::setCellPicture(int row, int col, const QImage& picture)
+void CellStore::setCellPicture(int row, int col, const Picture& picture)
 {
-    const QImage kept = stored(picture);
-    write(row, col, [&](Cell& c) { c.picture = kept; });
+    write(row, col, [&](Cell& c) { c.picture = picture; });
+}
+
+void CellStore::setCellPicture(int row, int col, const QImage& image)
+{
+    setCellPicture(row, col, placed(image));
 }
 
 void CellStore::setCellData(int row, int col, const QString& path)
@@ -244,9 +246,14 @@ void CellStore::setCellData(int row, int col, const QString& path)
     write(row, col, [&](Cell& c) { c.data = path; });
 }
 
-void CellStore::setCellData(int row, int col, const QImage& picture)
+void CellStore::setCellData(int row, int col, const Picture& picture)
 {
     write(row, col, [&](Cell& c) { c.data = picture; });
+}
+
+void CellStore::setCellData(int row, int col, const QImage& image)
+{
+    setCellData(row, col, placed(image));
 }
 
 void CellStore::setCellText(int row, int col, const QString& text)
@@ -269,19 +276,23 @@ void CellStore::setCellPictureAlignment(int row, int col, int alignment)
     write(row, col, [&](Cell& c) { c.pictureAlignment = alignment; });
 }
 
-void CellStore::setImage(int row, int col, const QImage& picture, const QString& path)
+void CellStore::setImage(int row, int col, const Picture& picture, const QString& path)
 {
-    const QImage kept = stored(picture);
     write(row, col, [&](Cell& c) {
-        c.picture = kept;
+        c.picture = picture;
         c.data = path;
     });
+}
+
+void CellStore::setImage(int row, int col, const QImage& image, const QString& path)
+{
+    setImage(row, col, placed(image), path);
 }
 
 void CellStore::clearImage(int row, int col)
 {
     write(row, col, [](Cell& c) {
-        c.picture = QImage();
+        c.picture = Picture();
         c.data = QString();
     });
 }
@@ -303,14 +314,14 @@ void CellStore::hideImage(int row, int col)
         c.text = c.hiddenPath;
         c.foreColor = Qt::black;
         c.data = c.picture;
-        c.picture = QImage();
+        c.picture = Picture();
     });
 }
 
 void CellStore::showImage(int row, int col)
 {
     write(row, col, [](Cell& c) {
-        const QImage* picture = std::get_if<QImage>(&c.data);
+        const Picture* picture = std::get_if<Picture>(&c.data);
         if (!picture)
             return;
         c.picture = *picture;
@@ -324,10 +335,9 @@ void CellStore::showImage(int row, int col)
     });
 }
 
-void CellStore::setCellPicture(const CellRect& rect, const QImage& picture)
+void CellStore::setCellPicture(const CellRect& rect, const Picture& picture)
 {
-    const QImage kept = stored(picture);
-    writeRect(rect, kept.isNull(), [&](Cell& c) { c.picture = kept; });
+    writeRect(rect, picture.isNull(), [&](Cell& c) { c.picture = picture; });
 }
 
 void CellStore::setCellData(const CellRect& rect, const QString& path)
@@ -444,7 +454,10 @@ void CellStore::replacePaths(const QHash<QString, QString>& renamed)
         const auto to = renamed.constFind(cell.imagePath());
         if (to == renamed.constEnd())
             continue;
-        if (!std::holds_alternative<QImage>(cell.data)) {
+        cell.picture = cell.picture.withPath(*to);
+        if (Picture* hidden = std::get_if<Picture>(&cell.data)) {
+            *hidden = hidden->withPath(*to);
+        } else {
             cell.data = *to;
             continue;
         }

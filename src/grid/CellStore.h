@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QHash>
+#include "grid/Picture.h"
+
 #include <QImage>
 #include <QString>
 
@@ -22,9 +24,9 @@ struct CellRect {
 struct Cell {
     static constexpr int StretchAlignment = 9;
 
-    QImage picture;
+    Picture picture;
     // The image's path; while a search hides the cell, its picture instead.
-    std::variant<QString, QImage> data;
+    std::variant<QString, Picture> data;
     QString text;
     QColor foreColor = Qt::black;
     QColor backColor = Qt::black;
@@ -59,23 +61,29 @@ public:
     void setRows(int rows);
     void setCols(int cols);
 
-    // Pictures placed while monochrome are kept as 8-bit grey.
+    // Pictures placed while monochrome are kept as 8-bit grey; a picture
+    // keeps the type it was placed with wherever it moves.
     int PictureType() const { return m_pictureType; }
     void setPictureType(int type) { m_pictureType = type; }
+    bool isMonochrome() const { return m_pictureType == Monochrome; }
 
-    QImage CellPicture(int row, int col) const;
+    Picture CellPicture(int row, int col) const;
     // The path in the data slot; "" when there is none or it holds a picture.
     QString CellData(int row, int col) const;
     bool CellDataIsPicture(int row, int col) const;
-    QImage CellDataPicture(int row, int col) const;
+    Picture CellDataPicture(int row, int col) const;
     QString CellText(int row, int col) const;
     QColor CellForeColor(int row, int col) const;
     QColor CellBackColor(int row, int col) const;
     int CellPictureAlignment(int row, int col) const;
 
-    void setCellPicture(int row, int col, const QImage& picture);
+    // A picture as it stands, or an image placed now as a picture of the
+    // grid's type.
+    void setCellPicture(int row, int col, const Picture& picture);
+    void setCellPicture(int row, int col, const QImage& image);
     void setCellData(int row, int col, const QString& path);
-    void setCellData(int row, int col, const QImage& picture);
+    void setCellData(int row, int col, const Picture& picture);
+    void setCellData(int row, int col, const QImage& image);
     void setCellText(int row, int col, const QString& text);
     void setCellForeColor(int row, int col, const QColor& color);
     void setCellBackColor(int row, int col, const QColor& color);
@@ -83,7 +91,8 @@ public:
 
     // An image into a cell: its picture and its path, in one change. The
     // cell's text and colours stay.
-    void setImage(int row, int col, const QImage& picture, const QString& path);
+    void setImage(int row, int col, const Picture& picture, const QString& path);
+    void setImage(int row, int col, const QImage& image, const QString& path);
     // Takes the image out of a cell: no picture, no path; text and colours stay.
     void clearImage(int row, int col);
     // The cell shows an image or hides one: its data slot is not empty.
@@ -99,7 +108,7 @@ public:
 
     // Rectangle forms. Writing a default value visits only occupied cells;
     // any other value visits every cell of the rectangle.
-    void setCellPicture(const CellRect& rect, const QImage& picture);
+    void setCellPicture(const CellRect& rect, const Picture& picture);
     void setCellData(const CellRect& rect, const QString& path);
     void setCellText(const CellRect& rect, const QString& text);
     void setCellForeColor(const CellRect& rect, const QColor& color);
@@ -151,7 +160,8 @@ private:
     void writeRect(const CellRect& rect, bool isDefault, const std::function<void(Cell&)>& apply);
     void resize(int rows, int cols);
     void notify(const CellRect& changed) const;
-    QImage stored(const QImage& picture) const;
+    // An image placed now, as a picture of the grid's type.
+    Picture placed(const QImage& image) const;
 
     int m_rows = 0;
     int m_cols = 0;

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include <climits>
+#include <vector>
 #include <cmath>
 
 namespace {
@@ -21,12 +22,9 @@ const QColor SelectionTint(64, 128, 255, 90);
 // are few on screen and draw their pictures scaled.
 constexpr int ScaledCopyMaxPixels = 512;
 constexpr int ScaledCacheBytes = 48 * 1024 * 1024;
-// Below this size a copy samples the picture; from it up it averages.
+// Below this size cells sample their pictures' small versions straight
+// onto the screen; from it up they draw averaged copies.
 constexpr int SampledBelowPixels = 12;
-// Copies up to this size average a small version of the picture rather than
-// the picture itself: zooming through the small sizes stays fast.
-constexpr int SmallVersionPixels = 48;
-constexpr int SmallVersionCacheBytes = 128 * 1024 * 1024;
 constexpr int CachedCopyOverhead = 256;  // image header and cache node
 // Copies ahead of a scroll are made in slices this long while the program
 // idles, and never more than this share of the cache after one frame.
@@ -101,7 +99,7 @@ GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(
     m_textFont.setStyleHint(QFont::SansSerif);
     m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
     m_scaled.setMaxCost(ScaledCacheBytes);
-    m_small.setMaxCost(SmallVersionCacheBytes);
+    connect(&m_versions, &PictureVersions::arrived, viewport(), qOverload<>(&QWidget::update));
     m_ahead.setSingleShot(true);
     connect(&m_ahead, &QTimer::timeout, this, &GridWidget::makeCopiesAhead);
     updateScrollBars();
@@ -267,13 +265,6 @@ void GridWidget::ShowCell(int row, int col)
 
 void GridWidget::cellsChanged(const CellRect& changed)
 {
-    // A picture placed in a cell gets its small version now, while a load
-    // or a drop places it, not all at once at the first zoom.
-    if (changed.row1 == changed.row2 && changed.col1 == changed.col2) {
-        const QImage picture = m_cells.CellPicture(changed.row1, changed.col1);
-        if (!picture.isNull())
-            smallVersion(picture);
-    }
     if (Rows() != m_knownRows || Cols() != m_knownCols) {
         // An empty grid has no current cell; otherwise the cursor and the
         // selection stay inside the grid.
@@ -346,18 +337,26 @@ void GridWidget::paintEvent(QPaintEvent* event)
 
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setFont(m_textFont);
-    m_cells.forEachOccupied({firstRow, firstCol, lastRow, lastCol}, [&](int row, int col, const Cell& cell) {
-        const QRect r = cellRect(row, col);
-        if (cell.backColor != QColor(Qt::black))
-            painter.fillRect(r, cell.backColor);
-        if (!cell.picture.isNull())
-            drawPicture(painter, r, cell.picture);
-        if (!cell.text.isEmpty()) {
-            painter.setPen(cell.foreColor);
-            painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                             cell.text);
-        }
-    });
+    // Versions still waiting were asked for by an earlier view.
+    if (exposed.contains(viewport()->rect()))
+        m_versions.dropWaiting();
+    const CellRect shown{firstRow, firstCol, lastRow, lastCol};
+    if (std::ceil(std::max(w, h)) < SampledBelowPixels) {
+        drawTinyCells(painter, exposed, shown);
+    } else {
+        m_cells.forEachOccupied(shown, [&](int row, int col, const Cell& cell) {
+            const QRect r = cellRect(row, col);
+            if (cell.backColor != QColor(Qt::black))
+                painter.fillRect(r, cell.backColor);
+            if (!cell.picture.isNull())
+                drawPicture(painter, r, cell.picture);
+            if (!cell.text.isEmpty()) {
+                painter.setPen(cell.foreColor);
+                painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                                 cell.text);
+            }
+        });
+    }
 
     const double right = std::min(double(viewport()->width()), xOf(Cols()));
     const double bottom = std::min(double(viewport()->height()), yOf(Rows()));
@@ -406,57 +405,99 @@ void GridWidget::makeCopiesAhead()
             if (clock.elapsed() >= AheadSliceMs)
                 unfinished = true;
             else
-                cachedCopy(cell.picture, r.size());
+                cachedCopy(sourceFor(cell.picture, r.size()), r.size());
         });
     }
     if (unfinished)
         m_ahead.start();
 }
 
-void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const QImage& picture)
+void GridWidget::drawTinyCells(QPainter& painter, const QRect& exposed, const CellRect& cells)
 {
-    if (cell.width() > ScaledCopyMaxPixels || cell.height() > ScaledCopyMaxPixels) {
-        painter.drawImage(cell, picture);  // stretched to fill the cell
-        return;
+    QImage canvas(exposed.size(), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    const QRect area(QPoint(0, 0), exposed.size());
+    std::vector<std::pair<QRect, const Cell*>> texts;
+    m_cells.forEachOccupied(cells, [&](int row, int col, const Cell& cell) {
+        const QRect r = cellRect(row, col).translated(-exposed.topLeft());
+        if (cell.backColor != QColor(Qt::black)) {
+            const QRect fill = r.intersected(area);
+            for (int y = fill.top(); y <= fill.bottom(); ++y)
+                std::fill_n(reinterpret_cast<QRgb*>(canvas.scanLine(y)) + fill.left(), fill.width(),
+                            cell.backColor.rgb());
+        }
+        if (!cell.text.isEmpty())
+            texts.emplace_back(r.translated(exposed.topLeft()), &cell);
+        const QImage& small = cell.picture.small();
+        if (small.isNull() || r.isEmpty())
+            return;
+        // Each pixel from the middle of its area in the small version.
+        const bool grey = small.format() == QImage::Format_Grayscale8;
+        const QImage source = grey || small.depth() == 32 ? small : small.convertToFormat(QImage::Format_RGB32);
+        const QRect shown = r.intersected(area);
+        for (int y = shown.top(); y <= shown.bottom(); ++y) {
+            const uchar* from = source.constScanLine(int((2 * qint64(y - r.top()) + 1) * source.height() / (2 * r.height())));
+            auto* to = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+            for (int x = shown.left(); x <= shown.right(); ++x) {
+                const int sx = int((2 * qint64(x - r.left()) + 1) * source.width() / (2 * r.width()));
+                to[x] = grey ? qRgb(from[sx], from[sx], from[sx])
+                             : reinterpret_cast<const QRgb*>(from)[sx] | 0xff000000;
+            }
+        }
+    });
+    painter.drawImage(exposed.topLeft(), canvas);
+    for (const auto& [r, cell] : texts) {
+        painter.setPen(cell->foreColor);
+        painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cell->text);
     }
-    painter.drawImage(cell.topLeft(), *cachedCopy(picture, cell.size()));
 }
 
-const QImage* GridWidget::cachedCopy(const QImage& picture, QSize size)
+QImage GridWidget::sourceFor(const Picture& picture, QSize size)
 {
-    const ScaledKey key{picture.cacheKey(), size.width(), size.height()};
+    const int side = picture.versionSide(std::max(size.width(), size.height()));
+    return side ? m_versions.best(picture, side) : picture.small();
+}
+
+void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const Picture& picture)
+{
+    const QImage source = sourceFor(picture, cell.size());
+    if (cell.width() > ScaledCopyMaxPixels || cell.height() > ScaledCopyMaxPixels) {
+        painter.drawImage(cell, source);  // stretched to fill the cell
+        return;
+    }
+    painter.drawImage(cell.topLeft(), cachedCopy(source, cell.size()));
+}
+
+QImage GridWidget::shownAt(const Picture& picture, QSize size)
+{
+    if (picture.isNull() || size.isEmpty())
+        return {};
+    const QImage source = sourceFor(picture, size);
+    if (size.width() > ScaledCopyMaxPixels || size.height() > ScaledCopyMaxPixels)
+        return source;
+    return cachedCopy(source, size);
+}
+
+QImage GridWidget::cachedCopy(const QImage& source, QSize size)
+{
+    const ScaledKey key{source.cacheKey(), size.width(), size.height()};
     if (const QImage* copy = m_scaled.object(key))
-        return copy;
-    auto* made = new QImage(scaledCopy(picture, size));
-    const int cost = int(made->sizeInBytes()) + CachedCopyOverhead;
+        return *copy;
+    const QImage made = scaledCopy(source, size);
+    const int cost = int(made.sizeInBytes()) + CachedCopyOverhead;
     m_aheadBytes += cost;
-    m_scaled.insert(key, made, cost);
+    // The cache may refuse the copy; this one is drawn all the same.
+    m_scaled.insert(key, new QImage(made), cost);
     return made;
 }
 
-QImage GridWidget::scaledCopy(const QImage& picture, QSize size)
+QImage GridWidget::scaledCopy(const QImage& source, QSize size)
 {
-    const int longer = std::max(size.width(), size.height());
-    if (longer < SampledBelowPixels)
-        return SampledCopy(picture, size);
-    const QImage source = longer <= SmallVersionPixels ? smallVersion(picture) : picture;
+    if (std::max(size.width(), size.height()) < SampledBelowPixels)
+        return SampledCopy(source, size);
     if (size.width() <= source.width() && size.height() <= source.height())
         return AveragedCopy(source, size);
-    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
-}
-
-QImage GridWidget::smallVersion(const QImage& picture)
-{
-    // Square like the cells that show it: a copy shrinks in both directions.
-    const QSize size = picture.size().boundedTo({SmallVersionPixels, SmallVersionPixels});
-    if (size == picture.size())
-        return picture;
-    if (const QImage* small = m_small.object(picture.cacheKey()))
-        return *small;
-    auto* made = new QImage(AveragedCopy(picture, size, QImage::Format_Grayscale8));
-    const QImage small = *made;
-    m_small.insert(picture.cacheKey(), made, int(made->sizeInBytes()) + CachedCopyOverhead);
-    return small;
+    return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
 }
 
 void GridWidget::trackMouse(const QPointF& pos)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/CellStore.h"
+#include "grid/PictureVersions.h"
 
 #include <QAbstractScrollArea>
 #include <QCache>
@@ -77,6 +78,13 @@ public:
     // that holds the mouse above the grid.
     void trackMouse(const QPointF& pos);
 
+    // The larger versions of the pictures a zoomed-in view shows; the
+    // window gives them their maker.
+    PictureVersions& versions() { return m_versions; }
+    // A picture as the grid draws it in a cell of `size` pixels, from the
+    // best version ready.
+    QImage shownAt(const Picture& picture, QSize size);
+
 signals:
     void BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
     void MouseDown(int button, int shift, double x, double y);
@@ -110,24 +118,26 @@ private:
     void updateScrollBars();
     void moveTo(int row, int col, bool extend);
 
-    // Small cells draw ready-scaled copies of their pictures: stretching a
-    // whole thumbnail into a few pixels, ten thousand times a paint, is what
+    // The cells of a few pixels, tens of thousands on screen, are sampled
+    // straight from their pictures' small versions into one image.
+    void drawTinyCells(QPainter& painter, const QRect& exposed, const CellRect& cells);
+    // Larger cells draw ready-scaled copies of their pictures: stretching a
+    // whole thumbnail into a cell, thousands of times a paint, is what
     // would make the wall slow to scroll.
-    void drawPicture(QPainter& painter, const QRect& cell, const QImage& picture);
-    // The copy of a picture at a cell's size, made when missing; valid
-    // until the next copy is made.
-    const QImage* cachedCopy(const QImage& picture, QSize size);
-    QImage scaledCopy(const QImage& picture, QSize size);
+    void drawPicture(QPainter& painter, const QRect& cell, const Picture& picture);
+    // What a cell of `size` draws from: the small version, or the best
+    // version ready of what the cell needs.
+    QImage sourceFor(const Picture& picture, QSize size);
+    // The copy of a picture at a cell's size, made when missing.
+    QImage cachedCopy(const QImage& source, QSize size);
+    static QImage scaledCopy(const QImage& source, QSize size);
     // While the program idles after a frame, the copies of the screen below
     // and of the screen to the right are made, so that a scroll by a screen
     // finds them ready.
     void makeCopiesAhead();
-    // The picture averaged down to fit the largest cells that draw from it;
-    // kept per picture.
-    QImage smallVersion(const QImage& picture);
 
     struct ScaledKey {
-        qint64 picture;  // QImage::cacheKey
+        qint64 picture;  // QImage::cacheKey of the source
         int width;
         int height;
         bool operator==(const ScaledKey&) const = default;
@@ -142,7 +152,7 @@ private:
 
     CellStore& m_cells;
     QCache<ScaledKey, QImage> m_scaled;
-    QCache<qint64, QImage> m_small;  // by QImage::cacheKey
+    PictureVersions m_versions;
     QTimer m_ahead;
     int m_aheadBytes = 0;  // copies made since the last frame
     QFont m_textFont;

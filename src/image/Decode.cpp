@@ -1,5 +1,6 @@
 #include "image/Decode.h"
 
+#include "grid/Picture.h"
 #include "image/ThumbnailCache.h"
 #include "shell/FileNames.h"
 
@@ -26,6 +27,7 @@ constexpr int AllocationLimitMB = int(MaxSourcePixels * 4 / (1024 * 1024)) + 64;
 constexpr qint64 BytesPerBlock = 64 * 2;  // one coefficient block
 constexpr qint64 DecoderOverhead = 1 << 20;
 constexpr int MaxHeaderSegments = 512;
+constexpr int SmallestEntrySize = 128;  // the cache's "normal" size
 
 int roundHalfEven(double value)
 {
@@ -164,6 +166,7 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         }
         result.decoded = true;
         result.fits = !thumb;
+        result.size = result.image.size();
     } catch (const std::bad_alloc&) {
         result = {};
     }
@@ -179,7 +182,11 @@ std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidt
         return std::nullopt;
     if (cache.failedBefore(*file))
         return DecodedThumbnail{};
-    const QImage entry = cache.find(*file, entrySize);
+    // The smallest entry holds more than a cell shows until the view zooms
+    // in, and reads in a fraction of the time of a larger one.
+    QImage entry = cache.find(*file, SmallestEntrySize);
+    if (entry.isNull() && entrySize != SmallestEntrySize)
+        entry = cache.find(*file, entrySize);
     if (entry.isNull())
         return std::nullopt;
     try {
@@ -189,15 +196,74 @@ std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidt
         if (!thumb)
             return std::nullopt;  // kept whole, or not to be decoded at all: the file decides
         const QImage picture = reader.upright(entry);
-        // An entry smaller than the thumbnail (and than the image) would be
-        // enlarged; the file is decoded instead and the entry made again.
-        if (picture.width() < thumb->width() || picture.height() < thumb->height())
+        // An entry smaller than the small version would be enlarged; the
+        // file is decoded instead and the entries made again.
+        const QSize small = thumb->boundedTo({Picture::SmallSide, Picture::SmallSide});
+        if (picture.width() < small.width() || picture.height() < small.height())
             return std::nullopt;
-        return DecodedThumbnail{true, false,
-                                picture.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                    .convertToFormat(QImage::Format_RGB32)};
+        DecodedThumbnail found;
+        found.decoded = true;
+        found.version = picture.convertToFormat(QImage::Format_RGB32);
+        found.size = *thumb;
+        return found;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
+    }
+}
+
+namespace {
+
+// The whole thumbnail from the entry for its limits, scaled to its size.
+QImage wholeFromCache(const UprightReader& reader, QSize thumb, const ThumbnailCache::Original& file,
+                      int entrySize, const ThumbnailCache& cache)
+{
+    const QImage picture = reader.upright(cache.find(file, entrySize));
+    // An entry smaller than the thumbnail would be enlarged.
+    if (picture.width() < thumb.width() || picture.height() < thumb.height())
+        return {};
+    return picture.scaled(thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage inType(const QImage& image, bool grey)
+{
+    return grey && !image.isNull() ? image.convertToFormat(QImage::Format_Grayscale8) : image;
+}
+
+} // namespace
+
+QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int side, bool grey,
+                        const ThumbnailCache* cache)
+{
+    try {
+        UprightReader reader(path);
+        if (reader.refused())
+            return {};
+        const std::optional<QSize> thumb = ThumbnailSize(reader.size(), maxWidth, maxHeight);
+        const QSize whole = thumb.value_or(reader.size());
+        const std::optional<ThumbnailCache::Original> file = cache ? cache->original(path) : std::nullopt;
+        if (side >= std::max(whole.width(), whole.height())) {
+            const int entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight);
+            if (file && thumb && entrySize) {
+                if (const QImage cached = wholeFromCache(reader, *thumb, *file, entrySize, *cache); !cached.isNull())
+                    return inType(cached, grey);
+            }
+            return inType(DecodeThumbnail(path, maxWidth, maxHeight, cache).image, grey);
+        }
+        // A version smaller than the whole thumbnail: the cache's entry of
+        // that size is the image fitted to it, as the version is.
+        const QSize fitted = whole.scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1});
+        if (file && ThumbnailCache::EntrySize(side, side) == side) {
+            const QImage entry = reader.upright(cache->find(*file, side));
+            if (entry.width() >= fitted.width() && entry.height() >= fitted.height())
+                return inType(Picture::fitted(entry, side, false), grey);
+        }
+        reader.setScaledSize(fitted);
+        QImage decoded = reader.read();
+        if (!decoded.isNull() && decoded.size() != fitted)
+            decoded = decoded.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return inType(decoded, grey);
+    } catch (const std::bad_alloc&) {
+        return {};
     }
 }
 

@@ -18,20 +18,33 @@ constexpr qint64 MaxSourcePixels = 250'000'000;
 // it is (it fits, or both limits are 0). No side is ever 0.
 std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight);
 
-// One image decoded for a cell, upright. Safe on any thread.
+// One image made ready for a cell, upright. Safe on any thread.
 struct DecodedThumbnail {
     bool decoded = false;
     bool fits = false;  // the image itself, not a scaled copy
-    QImage image;
+    QImage image;       // the whole thumbnail, when it was made
+    // From the shared cache: a smaller version of the thumbnail, all a
+    // cell needs until the view zooms in; `size` is the whole one's.
+    QImage version;
+    QSize size;
+
+    qint64 bytes() const { return image.sizeInBytes() + version.sizeInBytes(); }
 };
-// With a cache, the entry for the file (or the note that it failed) is
+// With a cache, the entries for the file (or the note that it failed) are
 // written as well.
 DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight,
                                  const ThumbnailCache* cache = nullptr);
-// The cell picture made from a valid cache entry, or a refusal the cache
-// remembers; nullopt when the file has to be decoded.
+// A cell's picture from a valid cache entry, as its version of the cache's
+// smallest size (which a placed picture keeps, in small), or a refusal the
+// cache remembers; nullopt when the file has to be decoded.
 std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
                                                 const ThumbnailCache& cache);
+// The version of a thumbnail made under the limits that fits a box of
+// `side` pixels (the whole thumbnail when it fits), upright and in grey
+// when `grey`: from the shared cache where it holds one, else from the
+// file. A null image when the file cannot be decoded.
+QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int side, bool grey,
+                        const ThumbnailCache* cache);
 
 // Decodes a picture to show within `bound` pixels (and no larger than its
 // own size), upright, its aspect kept.

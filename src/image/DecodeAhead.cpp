@@ -87,7 +87,7 @@ std::optional<DecodedThumbnail> DecodeAhead::take(const QString& path, int maxWi
     for (auto it = m_jobs.begin(); it != found + 1; ++it) {
         (*it)->dropped = true;
         if ((*it)->state == Job::Done)
-            m_heldBytes -= (*it)->result.image.sizeInBytes();
+            m_heldBytes -= (*it)->result.bytes();
     }
     m_jobs.erase(m_jobs.begin(), found + 1);
     m_changed.notify_all();  // the window moved on
@@ -155,7 +155,7 @@ void DecodeAhead::work()
         job->result = std::move(result);
         job->state = Job::Done;
         if (!job->dropped)
-            m_heldBytes += job->result.image.sizeInBytes();
+            m_heldBytes += job->result.bytes();
         m_changed.notify_all();
     }
 }

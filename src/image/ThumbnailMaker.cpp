@@ -1,6 +1,5 @@
 #include "image/ThumbnailMaker.h"
 
-#include "image/Decode.h"
 #include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
@@ -26,9 +25,6 @@ QString Thumbnailer::ThumbFile()
 
 bool Thumbnailer::MakeThumbnail(const QString& path)
 {
-    m_state.UseFullImage = false;
-    m_picImage = QImage();
-
     const int maxWidth = m_state.ThumbMaxWidth;
     const int maxHeight = m_state.ThumbMaxHeight;
     std::optional<DecodedThumbnail> ready;
@@ -36,16 +32,24 @@ bool Thumbnailer::MakeThumbnail(const QString& path)
         ready = m_ready->take(path, maxWidth, maxHeight);
     if (!ready && m_cache)
         ready = CachedThumbnail(path, maxWidth, maxHeight, *m_cache);
-    DecodedThumbnail decoded = ready ? std::move(*ready) : DecodeThumbnail(path, maxWidth, maxHeight, m_cache);
+    return place(ready ? std::move(*ready) : DecodeThumbnail(path, maxWidth, maxHeight, m_cache));
+}
+
+bool Thumbnailer::place(DecodedThumbnail decoded)
+{
+    m_state.UseFullImage = false;
+    m_made = {};
     if (!decoded.decoded)
         return false;
-
     if (decoded.fits) {
         m_state.UseFullImage = true;
-        m_picImage = std::move(decoded.image);
+        m_made = std::move(decoded);
         return true;
     }
-
+    if (decoded.image.isNull()) {
+        m_made = std::move(decoded);  // from the cache: nothing was scaled
+        return true;
+    }
     const QString thumbFile = ThumbFile();
     if (QFile::exists(thumbFile) && !QFile::remove(thumbFile))
         waitAfterFileAccessError();
@@ -53,15 +57,36 @@ bool Thumbnailer::MakeThumbnail(const QString& path)
         return false;
     if (!decoded.image.save(thumbFile, "BMP"))
         waitAfterFileAccessError();
-    m_picImage = std::move(decoded.image);
+    m_made = std::move(decoded);
     return true;
 }
 
-std::optional<QImage> Thumbnailer::CellPicture(const QString& path)
+std::optional<Picture> Thumbnailer::made(const QString& path, bool grey)
+{
+    // The picture just made, not a read of the scratch file back: a file
+    // that could not be replaced would hold another image's thumbnail.
+    const PictureSource source{path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight};
+    const Picture picture = m_made.image.isNull() ? Picture::fromVersion(m_made.version, m_made.size, grey, source)
+                                                  : Picture::fromSource(m_made.image, grey, source);
+    m_made = {};
+    return picture.isNull() ? std::nullopt : std::optional<Picture>(picture);
+}
+
+std::optional<Picture> Thumbnailer::CellPicture(const QString& path, bool grey)
 {
     if (!MakeThumbnail(path))
         return std::nullopt;
-    // The picture just decoded, not a read of the scratch file back: a file
-    // that could not be replaced would hold another image's thumbnail.
-    return m_picImage;
+    return made(path, grey);
+}
+
+std::optional<Picture> Thumbnailer::FreshCellPicture(const QString& path, bool grey)
+{
+    if (!place(DecodeThumbnail(path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight, m_cache)))
+        return std::nullopt;
+    return made(path, grey);
+}
+
+QImage Thumbnailer::Version(const PictureSource& source, int side, bool grey) const
+{
+    return ThumbnailVersion(source.path, source.maxWidth, source.maxHeight, side, grey, m_cache);
 }

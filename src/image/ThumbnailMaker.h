@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QImage>
+#include "grid/Picture.h"
+#include "image/Decode.h"
+
 #include <QString>
 
 #include <optional>
@@ -19,12 +21,20 @@ public:
     const ThumbnailCache* cache() const { return m_cache; }
 
     // Sets UseFullImage; false when the file cannot be decoded or a stop
-    // was requested before a scaled copy was saved.
+    // was requested before a scaled copy was saved. A picture the shared
+    // cache holds is scaled by nobody, so it writes no scratch file.
     bool MakeThumbnail(const QString& path);
     // MakeThumbnail followed by the load every caller does: the picture for
-    // the cell, or nullopt when MakeThumbnail refused the file. The picture
-    // is always this file's own, whatever became of the scratch file.
-    std::optional<QImage> CellPicture(const QString& path);
+    // the cell, grey when `grey`, or nullopt when MakeThumbnail refused the
+    // file. The picture is always this file's own, whatever became of the
+    // scratch file.
+    std::optional<Picture> CellPicture(const QString& path, bool grey);
+    // The same made from the file itself, never from the shared cache
+    // (whose entries it writes again): for a file that changed.
+    std::optional<Picture> FreshCellPicture(const QString& path, bool grey);
+    // The version of a placed picture that fits a box of `side` pixels,
+    // made again from its source. Safe on any thread.
+    QImage Version(const PictureSource& source, int side, bool grey) const;
 
     // Decodes made ahead are used when there are some; nullptr for none.
     void setReadyDecodes(ReadyDecodes* ready) { m_ready = ready; }
@@ -32,10 +42,13 @@ public:
     static QString ThumbFile();
 
 private:
+    bool place(DecodedThumbnail decoded);
+    std::optional<Picture> made(const QString& path, bool grey);
+
     MainState& m_state;
     const ThumbnailCache* m_cache;
     ReadyDecodes* m_ready = nullptr;
-    QImage m_picImage;  // the decoded picture: the image itself or its scaled copy
+    DecodedThumbnail m_made;  // what the last MakeThumbnail made
 };
 
 // Lets the thumbnail maker take decodes made ahead for as long as it lives.

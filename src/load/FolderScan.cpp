@@ -165,7 +165,7 @@ void FolderScan::scanFolder(const QString& path)
 // must end (grid full or out of memory).
 bool FolderScan::placeImage(const QString& filePath, const QString& folder)
 {
-    const std::optional<QImage> picture = m_ctx.thumbnails.CellPicture(filePath);
+    const std::optional<Picture> picture = m_ctx.thumbnails.CellPicture(filePath, m_ctx.cells.isMonochrome());
     if (!picture)
         return false;
     MainState& s = m_ctx.state;

@@ -17,7 +17,7 @@ void mnuRightAddSingleFile_Click(CommandContext& ctx)
                           QStringLiteral("jpg"), false, {}});
         // A cancelled dialog, a missing file and one that does not decode
         // all end here, silently.
-        const std::optional<QImage> picture = ctx.thumbnails.CellPicture(path);
+        const std::optional<Picture> picture = ctx.thumbnails.CellPicture(path, ctx.cells.isMonochrome());
         if (!picture)
             return;
         const int r = ctx.grid.Row();
@@ -35,8 +35,11 @@ void mnuRightReload_Click(CommandContext& ctx)
     SkipErrors([&] {
         const int r = ctx.grid.Row();
         const int c = ctx.grid.Col();
-        // A file that is gone or no longer decodes leaves no picture.
-        const std::optional<QImage> picture = ctx.thumbnails.CellPicture(ctx.cells.CellData(r, c));
-        ctx.cells.setCellPicture(r, c, picture.value_or(QImage()));
+        // Made from the file itself: the shared cache knows a file's changes
+        // only to the second, and not at all when its time was kept. A file
+        // that is gone or no longer decodes leaves no picture.
+        const std::optional<Picture> picture =
+            ctx.thumbnails.FreshCellPicture(ctx.cells.CellData(r, c), ctx.cells.isMonochrome());
+        ctx.cells.setCellPicture(r, c, picture.value_or(Picture()));
     });
 }

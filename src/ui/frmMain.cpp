@@ -117,6 +117,11 @@ frmMain::frmMain(QWidget* parent)
     buildMenus();
     connectGridEvents();
     new WheelZoom(m_commands);
+    // Zoomed in, the grid shows larger versions of its pictures, made again
+    // as the cells were made.
+    m_fg->versions().setMaker([this](const PictureSource& source, int side, bool grey) {
+        return m_thumbnails.Version(source, side, grey);
+    });
     connect(&m_preview, &PreviewHandoff::deleteRequested, this,
             [this](const QString& path, int r, int c) { DeleteShownFile(m_commands, path, r, c); });
     Form_Load();

@@ -25,7 +25,7 @@ bool DragOverlay::prepare()
         return false;
     const auto px = [](double twips) { return int(std::lround(TwipsToPixels(twips))); };
     setGeometry(px(grid.CellLeft()), px(grid.CellTop()), px(grid.CellWidth()), px(grid.CellHeight()));
-    setPicture(m_ctx.cells.CellPicture(grid.Row(), grid.Col()));
+    setPicture(m_ctx.grid.shownAt(m_ctx.cells.CellPicture(grid.Row(), grid.Col()), size()));
     m_tag = path;
     m_dragRow = grid.Row();
     m_dragCol = grid.Col();
@@ -83,13 +83,14 @@ void DragOverlay::dropOn(int row, int col)
     if (row < 0 || col < 0 || cells.CellDataIsPicture(row, col)
         || cells.CellData(m_dragRow, m_dragCol) != m_tag || (row == m_dragRow && col == m_dragCol))
         return;
-    const QImage lifted = cells.CellPicture(m_dragRow, m_dragCol);
+    const Picture lifted = cells.CellPicture(m_dragRow, m_dragCol);
     const QString other = cells.CellData(row, col);
     if (other.isEmpty()) {
         cells.clearImage(m_dragRow, m_dragCol);
     } else {
         // The thumbnail a load would make; the old one when the file is refused.
-        const QImage swapped = m_ctx.thumbnails.CellPicture(other).value_or(cells.CellPicture(row, col));
+        const Picture swapped =
+            m_ctx.thumbnails.CellPicture(other, cells.isMonochrome()).value_or(cells.CellPicture(row, col));
         cells.setImage(m_dragRow, m_dragCol, swapped, other);
     }
     cells.setImage(row, col, lifted, m_tag);

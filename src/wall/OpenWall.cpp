@@ -104,7 +104,7 @@ bool placeValue(CommandContext& ctx, const WallRecord& record)
         placeText(ctx, record);
         return true;
     }
-    const std::optional<QImage> picture = ctx.thumbnails.CellPicture(record.value);
+    const std::optional<Picture> picture = ctx.thumbnails.CellPicture(record.value, ctx.cells.isMonochrome());
     if (!picture) {
         if (s.StopLoading)
             return false;

@@ -26,7 +26,7 @@ void ShowHiddenCells(CellStore& cells)
 {
     CellList hidden, texts;
     cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
-        if (std::holds_alternative<QImage>(cell.data))
+        if (std::holds_alternative<Picture>(cell.data))
             hidden.emplace_back(r, c);
         else if (cell.path().isEmpty() && !cell.text.isEmpty())
             texts.emplace_back(r, c);

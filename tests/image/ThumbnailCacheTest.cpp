@@ -39,6 +39,11 @@ struct Cached : ::testing::Test {
         ASSERT_TRUE(picture.save(entryPath(file), "png"));
     }
     static qint64 mtime(const QString& file) { return QFileInfo(file).lastModified().toSecsSinceEpoch(); }
+    // The whole thumbnail a placed picture shows when the view zooms in.
+    QImage whole(const std::optional<Picture>& picture) const
+    {
+        return picture ? thumbs.Version(*picture->source(), 256, false) : QImage();
+    }
 };
 
 // Green or yellow in the middle, as the planted entries are; the photographs are red and blue.
@@ -68,7 +73,7 @@ TEST(ThumbnailCacheNames, UrisAreEscapedAndHashedAndTheLimitsChooseTheSmallestFo
 TEST_F(Cached, OnlyAScaledFileOutsideTheCacheGetsAPrivateStandardEntry)
 {
     EXPECT_TRUE(thumbs.MakeThumbnail(put("small.jpg", TestImages::jpeg(150, 100))));  // used whole
-    const auto picture = thumbs.CellPicture(path);
+    const auto picture = thumbs.CellPicture(path, false);
     ASSERT_TRUE(picture && picture->size() == QSize(200, 150));
     const QImage entry(entryPath(path));
     QStringList keys;
@@ -96,8 +101,9 @@ TEST_F(Cached, EntriesThatDoNotDescribeTheFileAreMadeAgain)
         QImage green(width, width * 3 / 4, QImage::Format_RGB32);
         green.fill(Qt::green);
         plant(path, green, uri, age);
-        const auto picture = thumbs.CellPicture(path);
-        EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->pixelColor(20, 75).red() > 200) << width;
+        const auto picture = thumbs.CellPicture(path, false);
+        EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->small().pixelColor(4, 24).red() > 200)
+            << width;
         EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192)) << width;
     }
 }
@@ -111,20 +117,22 @@ TEST_F(Cached, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
     QImage stored(256, 128, QImage::Format_RGB32);
     stored.fill(Qt::yellow);
     QPainter(&stored).fillRect(0, 0, 128, 128, Qt::green);
-    const auto isUpright = [](const std::optional<QImage>& picture) {
-        return picture && picture->size() == QSize(100, 200) && isColour(picture->copy(0, 0, 100, 60), Qt::green)
-               && isColour(picture->copy(0, 140, 100, 60), Qt::yellow);
+    const auto isUpright = [&](const std::optional<Picture>& picture) {
+        const QImage shown = whole(picture);
+        return picture && picture->size() == QSize(100, 200) && shown.size() == QSize(100, 200)
+               && isColour(shown.copy(0, 0, 100, 60), Qt::green) && isColour(shown.copy(0, 140, 100, 60), Qt::yellow)
+               && isColour(picture->small().copy(0, 0, 24, 14), Qt::green);
     };
     // Written by a program that does not turn pictures, then by one that does.
     for (const QImage& entry : {stored, stored.transformed(QTransform().rotate(90))}) {
         plant(turned, entry);
-        EXPECT_TRUE(isUpright(thumbs.CellPicture(turned)));
+        EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     }
     DecodeAhead ahead(2, &cache);
     const UseReadyDecodes use(thumbs, ahead);
     ahead.enqueue({turned, path}, 200, 200);
-    EXPECT_TRUE(isUpright(thumbs.CellPicture(turned)));
-    EXPECT_TRUE(thumbs.CellPicture(path) && QFile::exists(entryPath(path)));  // a miss makes the entry
+    EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
+    EXPECT_TRUE(thumbs.CellPicture(path, false) && QFile::exists(entryPath(path)));  // a miss makes the entry
 }
 
 TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPassedBy)
@@ -146,6 +154,6 @@ TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPas
     // A file where the cache's folder should be: nothing can be written.
     TestImages::write(home.filePath("blocked"), "a file");
     ThumbnailCache blocked(home.filePath("blocked/thumbnails"));
-    const auto picture = Thumbnailer(state, &blocked).CellPicture(path);
+    const auto picture = Thumbnailer(state, &blocked).CellPicture(path, false);
     EXPECT_TRUE(picture && picture->size() == QSize(200, 150));
 }

@@ -16,6 +16,11 @@ struct Scratch {
         TestImages::write(dir.filePath(name), bytes);
         return dir.filePath(name);
     }
+    // What a placed picture shows when the view zooms in: made again.
+    QImage whole(const std::optional<Picture>& picture) const
+    {
+        return picture && picture->source() ? thumbs.Version(*picture->source(), 256, false) : QImage();
+    }
 };
 } // namespace
 
@@ -33,18 +38,23 @@ TEST(Thumbnail, CellPictureIsUprightAndGoesThroughTheThumbFileOnlyWhenScaled)
     Scratch s;
     const QString big = s.put("big.jpg", TestImages::jpeg(1600, 1200));
     const QString small = s.put("small.jpg", TestImages::jpeg(40, 30));
-    const auto scaled = s.thumbs.CellPicture(big);
+    const auto scaled = s.thumbs.CellPicture(big, false);
     ASSERT_TRUE(scaled && scaled->size() == QSize(200, 150) && !s.state.UseFullImage);
-    EXPECT_EQ(*scaled, QImage(Thumbnailer::ThumbFile()).convertToFormat(scaled->format()));
-    const auto turned = s.thumbs.CellPicture(s.put("turned.jpg", TestImages::jpeg(400, 200, 6)));
-    ASSERT_TRUE(turned && turned->size() == QSize(100, 200));
-    EXPECT_TRUE(turned->pixelColor(50, 20).red() > 200 && turned->pixelColor(50, 180).blue() > 200);
-    const auto fits = s.thumbs.CellPicture(small);
-    EXPECT_TRUE(fits && fits->size() == QSize(40, 30) && s.state.UseFullImage);
+    // Only its small version stays in memory; the whole is made again, the same.
+    const QImage shown = s.whole(scaled);
+    EXPECT_TRUE(scaled->whole().isNull() && scaled->small().size() == QSize(48, 48));
+    EXPECT_EQ(shown, QImage(Thumbnailer::ThumbFile()).convertToFormat(shown.format()));
+    const auto turned = s.thumbs.CellPicture(s.put("turned.jpg", TestImages::jpeg(400, 200, 6)), true);
+    ASSERT_TRUE(turned && turned->size() == QSize(100, 200) && turned->isGrey());
+    const QImage upright = s.whole(turned);
+    EXPECT_TRUE(upright.pixelColor(50, 20).red() > 200 && upright.pixelColor(50, 180).blue() > 200);
+    EXPECT_EQ(turned->small().format(), QImage::Format_Grayscale8);
+    const auto fits = s.thumbs.CellPicture(small, false);
+    EXPECT_TRUE(fits && fits->size() == QSize(40, 30) && s.state.UseFullImage && !fits->whole().isNull());
     // A truncated file shows what decodes.
     const QByteArray whole = TestImages::jpeg(800, 600);
-    const auto cut = s.thumbs.CellPicture(s.put("cut.jpg", whole.left(whole.size() * 3 / 5)));
-    EXPECT_TRUE(cut && cut->size() == QSize(200, 150) && cut->pixelColor(20, 20).red() > 200);
+    const auto cut = s.thumbs.CellPicture(s.put("cut.jpg", whole.left(whole.size() * 3 / 5)), false);
+    EXPECT_TRUE(cut && cut->size() == QSize(200, 150) && s.whole(cut).pixelColor(20, 20).red() > 200);
 
     EXPECT_FALSE(s.thumbs.MakeThumbnail(s.put("x.jpg", "not a picture")) || s.state.UseFullImage);
     s.state.StopLoading = true;

@@ -71,7 +71,7 @@ TEST_F(Window, EveryPopupCommandActsOnTheCellTheRightButtonWentDownOn)
     EXPECT_EQ(platform.opened.value(0), QUrl::fromLocalFile(b));
     pointAt();
     w.mnuRightReload->trigger();
-    EXPECT_TRUE(w.cells().CellPicture(3, 4).size() == QSize(40, 30) && w.cells().CellPicture(1, 1).width() == 4);
+    EXPECT_TRUE(w.cells().CellPicture(3, 4).size() == QSize(40, 30) && w.cells().CellPicture(1, 1).size().width() == 4);
     platform.folderAnswers = {dir.filePath("copies"), dir.filePath("moved")};
     pointAt();
     w.mnuRightSaveAs->trigger();

@@ -35,14 +35,14 @@ TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutCaptionOrPreview)
     EXPECT_EQ(w.overlay.pos(), QPoint(7, 7) + w.at(2, 5) - w.at(1, 1));  // held where it was grabbed
     w.mouse(QTest::MouseRelease, 2, 5);
     EXPECT_TRUE(!w.overlay.isVisible() && w.cells.CellData(2, 5) == w.a && !w.cells.holdsImage(1, 1));
-    EXPECT_TRUE(w.cells.CellPicture(2, 5).pixelColor(0, 0) == Qt::red && w.captions == 2 && w.previews == 1);
+    EXPECT_TRUE(w.cells.CellPicture(2, 5).whole().pixelColor(0, 0) == Qt::red && w.captions == 2 && w.previews == 1);
     w.mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
     EXPECT_EQ(w.grid.GetSelection().row2, 1);
     // A swap: the source gets the other image as a load makes it, not the whole
     // photograph; the old picture when its file is refused.
     w.lift(2, 5);
     w.dropOn(1, 3);
-    EXPECT_TRUE(w.cells.CellData(1, 3) == w.a && w.cells.CellPicture(1, 3).pixelColor(0, 0) == Qt::red);
+    EXPECT_TRUE(w.cells.CellData(1, 3) == w.a && w.cells.CellPicture(1, 3).whole().pixelColor(0, 0) == Qt::red);
     EXPECT_TRUE(w.cells.CellData(2, 5) == w.b && w.cells.CellPicture(2, 5).size() == QSize(200, 150));
     TestImages::write(w.b, "no longer a picture");
     w.lift(1, 3);

@@ -16,7 +16,7 @@ std::string images(const TestWall& wall)
     QStringList seen;
     wall.cells.forEachOccupied(wall.cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
         seen.append(QString::number(r) + ',' + QString::number(c) + ':' + wall.cells.CellData(r, c) + '='
-                    + QString::number(cell.picture.width()));
+                    + QString::number(cell.picture.size().width()));
     });
     return seen.join(" | ").toStdString();
 }
