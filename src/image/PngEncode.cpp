@@ -78,7 +78,6 @@ QByteArray EncodePng(const QImage& picture, const PngKeys& keys)
         chunk.compression = PNG_TEXT_COMPRESSION_NONE;
         chunk.key = const_cast<char*>(key.constData());
         chunk.text = const_cast<char*>(value.constData());
-        chunk.text_length = size_t(value.size());
         text.push_back(chunk);
     }
     QByteArray bytes;
