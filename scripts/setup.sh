@@ -5,7 +5,7 @@
 # files. The tests in a real window need an X server (xvfb, xauth for
 # xvfb-run), real input events (xdotool), screenshots (imagemagick), a small
 # window manager (openbox) and xprop (x11-utils) to read its stacking order.
-PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core xdg-utils
+PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libpng-dev libgtest-dev fonts-dejavu-core xdg-utils
                   xvfb xauth xdotool imagemagick openbox x11-utils)
 
 pavisto_install() {

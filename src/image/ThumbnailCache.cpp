@@ -1,16 +1,15 @@
 #include "image/ThumbnailCache.h"
 
 #include "Version.h"
+#include "image/Decode.h"
+#include "image/PngEncode.h"
 #include "shell/FileNames.h"
 
-#include <QBuffer>
-#include <QColorSpace>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,10 +21,8 @@
 
 namespace {
 
-const int EntrySizes[] = {128, 256, 512, 1024};
-// Small entries are written often and read back many times: fast
-// compression costs a little size and saves most of the write.
-constexpr int PngCompression = 1;
+constexpr int EntrySizes[] = {128, 256, 512, 1024};
+constexpr int NormalSize = EntrySizes[0];
 
 QString folderName(int entrySize)
 {
@@ -42,9 +39,9 @@ QString failFolder()
     return QStringLiteral("fail/pavisto-%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision);
 }
 
-QString software()
+QByteArray software()
 {
-    return QStringLiteral("Pavisto %1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision);
+    return QStringLiteral("Pavisto %1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Revision).toLatin1();
 }
 
 // Folders of the cache are private to their user, like the entries in them.
@@ -71,22 +68,18 @@ QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
     return describes(entry, file) ? entry : QImage();
 }
 
-void writeEntry(const QString& folder, const QString& name, QImage picture, const ThumbnailCache::Original& file)
+// `keys` follow the keys that name the file.
+void writeEntry(const QString& folder, const QString& name, const QImage& picture, const ThumbnailCache::Original& file,
+                const PngKeys& keys = {})
 {
     static std::atomic<unsigned> serial{0};
     if (!makePrivateFolders(folder))
         return;
-    picture.setText(QStringLiteral("Thumb::URI"), QString::fromUtf8(file.uri));
-    picture.setText(QStringLiteral("Thumb::MTime"), QString::number(file.mtime));
-    picture.setText(QStringLiteral("Software"), software());
-    // A colour profile makes every later read of the entry slow.
-    picture.setColorSpace(QColorSpace());
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(PngCompression);
-    if (!writer.write(picture))
+    const QByteArray bytes = EncodePng(picture, PngKeys{{"Thumb::URI", file.uri},
+                                                        {"Thumb::MTime", QByteArray::number(file.mtime)},
+                                                        {"Software", software()}}
+                                                    + keys);
+    if (bytes.isEmpty())
         return;
     // Written whole under a name of its own, then renamed into place, so a
     // reader never sees half an entry.
@@ -159,11 +152,22 @@ bool ThumbnailCache::failedBefore(const Original& file) const
 
 void ThumbnailCache::store(const Original& file, int entrySize, const QImage& picture, QSize imageSize) const
 {
-    QImage entry = picture;
-    entry.setText(QStringLiteral("Thumb::Size"), QString::number(file.bytes));
-    entry.setText(QStringLiteral("Thumb::Image::Width"), QString::number(imageSize.width()));
-    entry.setText(QStringLiteral("Thumb::Image::Height"), QString::number(imageSize.height()));
-    writeEntry(m_root + QLatin1Char('/') + folderName(entrySize), EntryName(file.path), entry, file);
+    const PngKeys keys{{"Thumb::Size", QByteArray::number(file.bytes)},
+                       {"Thumb::Image::Width", QByteArray::number(imageSize.width())},
+                       {"Thumb::Image::Height", QByteArray::number(imageSize.height())}};
+    const QString name = EntryName(file.path);
+    writeEntry(m_root + QLatin1Char('/') + folderName(entrySize), name, picture, file, keys);
+    // Other programs write the normal entry beside every larger one, and
+    // readers that need no more than its size decode it in a quarter of the
+    // time. Reading a valid one back costs less than making it again; where
+    // none is, the lookup is a failed open.
+    if (entrySize <= NormalSize || !find(file, NormalSize).isNull())
+        return;
+    // Sized from the image itself, not from the larger picture's rounding.
+    const QSize normal = ThumbnailSize(imageSize, NormalSize, NormalSize).value_or(imageSize);
+    writeEntry(m_root + QLatin1Char('/') + folderName(NormalSize), name,
+               normal == picture.size() ? picture : picture.scaled(normal, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+               file, keys);
 }
 
 void ThumbnailCache::storeFailure(const Original& file) const

@@ -43,6 +43,8 @@ public:
     bool failedBefore(const Original& file) const;
     // Writes the entry: `picture` is the whole image scaled to fit the size
     // folder (never enlarged), upright; `imageSize` is the image's own size.
+    // Beside an entry larger than 128 it writes the normal one from the same
+    // picture, unless a valid one is there already.
     void store(const Original& file, int entrySize, const QImage& picture, QSize imageSize) const;
     void storeFailure(const Original& file) const;
 

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 
 namespace {
@@ -29,14 +30,18 @@ struct Cached : ::testing::Test {
         TestImages::write(photos.filePath(name), bytes);
         return photos.filePath(name);
     }
-    QString entryPath(const QString& file) const { return cache.root() + "/large/" + ThumbnailCache::EntryName(file); }
-    // An entry as another program writes it: any picture, the two keys.
-    void plant(const QString& file, QImage picture, const QString& uri = {}, qint64 age = 0)
+    QString entryPath(const QString& file, const QString& folder = "large") const
     {
-        QDir().mkpath(QFileInfo(entryPath(file)).path());
+        return cache.root() + '/' + folder + '/' + ThumbnailCache::EntryName(file);
+    }
+    // An entry as another program writes it: any picture, the two keys.
+    void plant(const QString& file, QImage picture, const QString& uri = {}, qint64 age = 0,
+               const QString& folder = "large")
+    {
+        QDir().mkpath(QFileInfo(entryPath(file, folder)).path());
         picture.setText("Thumb::URI", uri.isEmpty() ? "file://" + file : uri);
         picture.setText("Thumb::MTime", QString::number(mtime(file) - age));
-        ASSERT_TRUE(picture.save(entryPath(file), "png"));
+        ASSERT_TRUE(picture.save(entryPath(file, folder), "png"));
     }
     static qint64 mtime(const QString& file) { return QFileInfo(file).lastModified().toSecsSinceEpoch(); }
     // The whole thumbnail a placed picture shows when the view zooms in.
@@ -83,14 +88,79 @@ TEST_F(Cached, OnlyAScaledFileOutsideTheCacheGetsAPrivateStandardEntry)
     EXPECT_EQ(keys, (QStringList{"file://" + path, QString::number(mtime(path)), QString::number(QFileInfo(path).size()),
                                  "800", "600", "Pavisto 1.0.0"}));
     EXPECT_EQ(entry.size(), QSize(256, 192));
-    for (const QString& own : {entryPath(path), cache.root(), cache.root() + "/large"})
+    const QImage normal = cache.find(*cache.original(path), 128);  // written beside it
+    EXPECT_EQ(normal.size(), QSize(128, 96));
+    EXPECT_EQ(normal.text("Thumb::Size"), keys[2]);
+    for (const QString& own : {entryPath(path), entryPath(path, "normal"), cache.root(), cache.root() + "/large",
+                               cache.root() + "/normal"})
         EXPECT_EQ(QFile::permissions(own) & 0x00FF, 0);  // nothing for group or others
     TestImages::write(cache.root() + "/inside.jpg", TestImages::jpeg(800, 600));
     EXPECT_TRUE(thumbs.MakeThumbnail(cache.root() + "/inside.jpg"));
     EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              (QStringList{"inside.jpg", "large"}));
-    EXPECT_EQ(QDir(cache.root() + "/large").entryList(QDir::Files | QDir::Hidden),
-              QStringList{ThumbnailCache::EntryName(path)});
+              (QStringList{"inside.jpg", "large", "normal"}));
+    for (const char* folder : {"/large", "/normal"})
+        EXPECT_EQ(QDir(cache.root() + folder).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{ThumbnailCache::EntryName(path)});
+}
+
+TEST_F(Cached, EntriesAreCompressedPngsWithTheirKeysInTextChunksAndReadBackUnchanged)
+{
+    // Photo-like: gradients under a little noise. Grey stays grey and only
+    // a picture with alpha keeps it (PNG colour types 0, 2 and 6).
+    QImage photo(256, 192, QImage::Format_RGB32);
+    std::minstd_rand noise(7);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x / 2 + int(noise() % 4), y + int(noise() % 4), (x + y) / 3));
+    QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(5, 5, qRgba(1, 2, 3, 4));
+    const auto file = cache.original(path);
+    const QList<QByteArray> keys{"Thumb::URI", "file://" + path.toUtf8(), "Thumb::MTime",
+                                 QByteArray::number(mtime(path)), "Software", "Pavisto 1.0.0",
+                                 "Thumb::Size", QByteArray::number(file->bytes), "Thumb::Image::Width", "800",
+                                 "Thumb::Image::Height", "600"};
+    const QList<std::tuple<QImage, int, int>> pictures{// colour type, bytes a pixel
+                                                       {photo, 2, 3},
+                                                       {photo.convertToFormat(QImage::Format_Grayscale8), 0, 1},
+                                                       {clear, 6, 4}};
+    for (const auto& [picture, colourType, pixelBytes] : pictures) {
+        cache.store(*file, 256, picture, QSize(800, 600));
+        for (const char* folder : {"large", "normal"}) {
+            const QByteArray png = TestImages::read(entryPath(path, folder));
+            EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1a\n") && png[24] == 8 && png[25] == colourType) << folder;
+            for (int k = 0; k < keys.size(); k += 2)
+                EXPECT_TRUE(png.contains("tEXt" + keys[k] + '\0' + keys[k + 1])) << folder << keys[k].constData();
+        }
+        QFile::remove(entryPath(path, "normal"));  // else the next picture leaves it as it is
+        EXPECT_EQ(QImage(entryPath(path)).convertToFormat(picture.format()), picture) << colourType;
+        EXPECT_LT(QFileInfo(entryPath(path)).size(), 256 * 192 * pixelBytes / 2) << colourType;
+    }
+}
+
+TEST_F(Cached, TheNormalEntryFitsTheImageInto128NeverEnlargedAndAValidOneIsKept)
+{
+    const auto file = cache.original(path);
+    const QList<std::tuple<int, QSize, QSize, QSize>> cases{// entry size, image, picture, normal entry
+                                                            {256, {4000, 2667}, {256, 171}, {128, 85}},
+                                                            {512, {2000, 3000}, {341, 512}, {85, 128}},
+                                                            {256, {120, 90}, {120, 90}, {120, 90}}};
+    for (const auto& [entrySize, image, size, normal] : cases) {
+        QFile::remove(entryPath(path, "normal"));
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        cache.store(*file, entrySize, picture, image);
+        EXPECT_EQ(cache.find(*file, 128).size(), normal) << image.width();
+        EXPECT_EQ(cache.find(*file, 128).text("Thumb::Image::Width"), QString::number(image.width()));
+    }
+    // A valid normal entry stays; a stale one is made again.
+    for (const qint64 age : {0, 5}) {
+        QImage green(100, 75, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        plant(path, green, {}, age, "normal");
+        QFile::remove(entryPath(path));  // else the large entry serves and nothing is written
+        EXPECT_TRUE(thumbs.MakeThumbnail(path));
+        EXPECT_EQ(QImage(entryPath(path, "normal")).size(), age ? QSize(128, 96) : QSize(100, 75)) << age;
+    }
 }
 
 TEST_F(Cached, EntriesThatDoNotDescribeTheFileAreMadeAgain)
@@ -100,7 +170,9 @@ TEST_F(Cached, EntriesThatDoNotDescribeTheFileAreMadeAgain)
     for (const auto& [width, uri, age] : faults) {
         QImage green(width, width * 3 / 4, QImage::Format_RGB32);
         green.fill(Qt::green);
+        // Both sizes a placed picture may be read from.
         plant(path, green, uri, age);
+        plant(path, green.scaledToWidth(width / 2), uri, age, "normal");
         const auto picture = thumbs.CellPicture(path, false);
         EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->small().pixelColor(4, 24).red() > 200)
             << width;
@@ -145,6 +217,7 @@ TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPas
     };
     rewrite("not a picture", when);
     EXPECT_FALSE(thumbs.MakeThumbnail(path));
+    EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"fail"});
     // A picture now, under the old time: the cache still knows it as broken.
     rewrite(TestImages::jpeg(800, 600), when);
     EXPECT_FALSE(thumbs.MakeThumbnail(path));
