@@ -157,11 +157,14 @@ void ThumbnailCache::store(const Original& file, int entrySize, const QImage& pi
                        {"Thumb::Image::Height", QByteArray::number(imageSize.height())}};
     const QString name = EntryName(file.path);
     writeEntry(m_root + QLatin1Char('/') + folderName(entrySize), name, picture, file, keys);
+    // A file that decodes now is no longer remembered as broken.
+    ::unlink(FileNameBytes(m_root + QLatin1Char('/') + failFolder() + QLatin1Char('/') + name).constData());
     // Other programs write the normal entry beside every larger one, and
     // readers that need no more than its size decode it in a quarter of the
-    // time. Reading a valid one back costs less than making it again; where
-    // none is, the lookup is a failed open.
-    if (entrySize <= NormalSize || !find(file, NormalSize).isNull())
+    // time. It is written afresh with the larger one: a file rewritten within
+    // the same second keeps its time, and an entry kept by that time alone
+    // would show the old picture.
+    if (entrySize <= NormalSize)
         return;
     // Sized from the image itself, not from the larger picture's rounding.
     const QSize normal = ThumbnailSize(imageSize, NormalSize, NormalSize).value_or(imageSize);

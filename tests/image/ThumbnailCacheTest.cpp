@@ -152,15 +152,17 @@ TEST_F(Cached, TheNormalEntryFitsTheImageInto128NeverEnlargedAndAValidOneIsKept)
         EXPECT_EQ(cache.find(*file, 128).size(), normal) << image.width();
         EXPECT_EQ(cache.find(*file, 128).text("Thumb::Image::Width"), QString::number(image.width()));
     }
-    // A valid normal entry stays; a stale one is made again.
-    for (const qint64 age : {0, 5}) {
-        QImage green(100, 75, QImage::Format_RGB32);
-        green.fill(Qt::green);
-        plant(path, green, {}, age, "normal");
-        QFile::remove(entryPath(path));  // else the large entry serves and nothing is written
-        EXPECT_TRUE(thumbs.MakeThumbnail(path));
-        EXPECT_EQ(QImage(entryPath(path, "normal")).size(), age ? QSize(128, 96) : QSize(100, 75)) << age;
-    }
+    // A decode writes the normal entry afresh, even one its time calls
+    // valid (the file may have changed within that second), and forgets
+    // that the file was broken.
+    QImage green(100, 75, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    plant(path, green, {}, 0, "normal");
+    plant(path, QImage(1, 1, QImage::Format_ARGB32), {}, 0, "fail/pavisto-1.0.0");
+    ASSERT_TRUE(cache.failedBefore(*cache.original(path)));
+    EXPECT_TRUE(DecodeThumbnail(path, 200, 200, &cache).decoded);
+    EXPECT_EQ(QImage(entryPath(path, "normal")).size(), QSize(128, 96));
+    EXPECT_FALSE(cache.failedBefore(*cache.original(path)));
 }
 
 TEST_F(Cached, EntriesThatDoNotDescribeTheFileAreMadeAgain)

@@ -1,9 +1,12 @@
+#include "image/ThumbnailCache.h"
 #include "load/SingleCell.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
 #include "support/TestWall.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -44,4 +47,38 @@ TEST(SingleCell, AddCountsOnlyWhereNoExistingFileWasShownAndRefreshKeepsThePathO
     mnuRightAddSingleFile_Click(wall.ctx);
     EXPECT_TRUE(platform.texts().value(0).startsWith(
         "An error has occurred in form: frmMain and procedure: mnuRightAddSingleFile_Click (Pavisto)"));
+}
+
+TEST(SingleCell, RefreshMakesThePictureFromTheFileWhateverTheSharedCacheHolds)
+{
+    QTemporaryDir dir;
+    ThumbnailCache cache(dir.filePath("thumbnails"));
+    TestWall wall(3, 3, &cache);
+    const QString path = dir.filePath("a.jpg");
+    QImage green(800, 600, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    // Rewritten with its time kept, as cp -p, rsync -t and restores do.
+    const auto rewrite = [&](const QByteArray& bytes) {
+        const QDateTime kept = QFileInfo(path).lastModified();
+        TestImages::write(path, bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(kept, QFileDevice::FileModificationTime));
+    };
+    TestImages::write(path, TestImages::jpeg(800, 600));  // red and blue
+    wall.cells.setImage(0, 0, *wall.thumbnails.CellPicture(path, false), path);
+    wall.grid.Select(0, 0);
+    rewrite(TestImages::encode(green));
+    mnuRightReload_Click(wall.ctx);
+    const auto isGreen = [](const QImage& picture) { return picture.pixelColor(4, 24).green() > 200; };
+    EXPECT_TRUE(isGreen(wall.cells.CellPicture(0, 0).small()));
+    // The cache now holds the new picture, for the next load.
+    EXPECT_TRUE(isGreen(wall.thumbnails.CellPicture(path, false)->small()));
+
+    // Once broken, the file is fixed under its old time.
+    rewrite("not a picture");
+    EXPECT_FALSE(wall.thumbnails.MakeThumbnail(path));
+    rewrite(TestImages::jpeg(800, 600));
+    mnuRightReload_Click(wall.ctx);
+    EXPECT_FALSE(wall.cells.CellPicture(0, 0).isNull());
+    EXPECT_TRUE(wall.thumbnails.MakeThumbnail(path));
 }
