@@ -40,9 +40,13 @@ TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutCaptionOrPreview)
     EXPECT_EQ(w.grid.GetSelection().row2, 1);
     // A swap: the source gets the other image as a load makes it, not the whole
     // photograph; the old picture when its file is refused.
+    // Pictures keep the type they were placed with; the one made afresh
+    // takes the grid's.
+    w.cells.setPictureType(CellStore::Monochrome);
     w.lift(2, 5);
     w.dropOn(1, 3);
     EXPECT_TRUE(w.cells.CellData(1, 3) == w.a && w.cells.CellPicture(1, 3).whole().pixelColor(0, 0) == Qt::red);
+    EXPECT_TRUE(!w.cells.CellPicture(1, 3).isGrey() && w.cells.CellPicture(2, 5).isGrey());
     EXPECT_TRUE(w.cells.CellData(2, 5) == w.b && w.cells.CellPicture(2, 5).size() == QSize(200, 150));
     TestImages::write(w.b, "no longer a picture");
     w.lift(1, 3);

@@ -39,10 +39,12 @@ TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
     const std::tuple<int, int, QString> placed[] = {
         {0, 0, "/p/B"}, {1, 2, "/p/x"}, {2, 1, "/p/A"}, {0, 2, "/p/gone-z"}, {1, 1, "/p/gone-y"}, {2, 2, "/p/a"},
         {2, 0, "/p/C"}};
+    wall.cells.setPictureType(CellStore::Colour);
     for (int i = 0; i < 7; ++i) {
         const auto& [r, c, path] = placed[i];
-        wall.cells.setImage(r, c, QImage(i + 1, 1, QImage::Format_Grayscale8), path);
+        wall.cells.setImage(r, c, QImage(i + 1, 1, QImage::Format_RGB32), path);
     }
+    wall.cells.setPictureType(CellStore::Monochrome);  // pictures placed in colour stay so
     wall.cells.setCellText(2, 1, "caption");
     wall.cells.hideImage(2, 2);
     wall.cells.setCellText(0, 1, "words");
@@ -56,6 +58,7 @@ TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
     EXPECT_TRUE(fgTop.Rows() == 0 && fgTop.occupiedCount() == 0);
     mnuSortCreateDate_Click(wall.ctx, fgTop, dates);  // again: nothing changes
     EXPECT_TRUE(images(wall) == sorted && wall.state.ImageCount == 7);
+    wall.cells.forEachOccupied(wall.cells.wholeGrid(), [](int, int, const Cell& cell) { EXPECT_FALSE(cell.picture.isGrey()); });
 }
 
 TEST_F(Sort, ACreationTimeIsTheFilesBirthOrElseItsLastChange)
