@@ -232,3 +232,24 @@ TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPas
     const auto picture = Thumbnailer(state, &blocked).CellPicture(path, false);
     EXPECT_TRUE(picture && picture->size() == QSize(200, 150));
 }
+
+TEST_F(Cached, APlacedPictureIsMadeAgainFromItsEntriesOrItsFileWhenTheyAreGone)
+{
+    const auto picture = thumbs.CellPicture(path, true);
+    ASSERT_TRUE(picture && picture->source() && picture->whole().isNull());
+    const PictureSource& source = *picture->source();
+    const QImage whole = thumbs.Version(source, 256, true);
+    EXPECT_TRUE(whole.size() == QSize(200, 150) && whole.format() == QImage::Format_Grayscale8);
+    // The smaller version comes from the normal entry (planted green here).
+    QImage green(128, 96, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    plant(path, green, {}, 0, "normal");
+    EXPECT_TRUE(isColour(thumbs.Version(source, 128, false), Qt::green));
+    // With the cache gone, the photograph makes both again.
+    QDir(cache.root()).removeRecursively();
+    EXPECT_EQ(thumbs.Version(source, 256, true), whole);
+    const QImage fitted = thumbs.Version(source, 128, false);
+    EXPECT_TRUE(fitted.size() == QSize(128, 96) && fitted.pixelColor(10, 48).red() > 200);
+    QFile::remove(path);
+    EXPECT_TRUE(thumbs.Version(source, 256, true).isNull());
+}

@@ -58,7 +58,8 @@ TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
     EXPECT_TRUE(fgTop.Rows() == 0 && fgTop.occupiedCount() == 0);
     mnuSortCreateDate_Click(wall.ctx, fgTop, dates);  // again: nothing changes
     EXPECT_TRUE(images(wall) == sorted && wall.state.ImageCount == 7);
-    wall.cells.forEachOccupied(wall.cells.wholeGrid(), [](int, int, const Cell& cell) { EXPECT_FALSE(cell.picture.isGrey()); });
+    wall.cells.forEachOccupied(wall.cells.wholeGrid(),
+                               [](int, int, const Cell& cell) { EXPECT_FALSE(cell.picture.isGrey()); });
 }
 
 TEST_F(Sort, ACreationTimeIsTheFilesBirthOrElseItsLastChange)
