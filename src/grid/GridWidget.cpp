@@ -29,6 +29,7 @@ constexpr int CachedCopyOverhead = 256;  // image header and cache node
 // Copies ahead of a scroll are made in slices this long while the program
 // idles, and never more than this share of the cache after one frame.
 constexpr int AheadSliceMs = 4;
+constexpr int ShowChangesMs = 16;  // a frame of a 60 Hz screen
 constexpr int AheadCacheShare = 3;
 
 int buttonOf(Qt::MouseButton button)
@@ -100,6 +101,12 @@ GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(
     m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
     m_scaled.setMaxCost(ScaledCacheBytes);
     connect(&m_versions, &PictureVersions::arrived, viewport(), qOverload<>(&QWidget::update));
+    m_showChanges.setSingleShot(true);
+    m_showChanges.setInterval(ShowChangesMs);
+    connect(&m_showChanges, &QTimer::timeout, this, [this] {
+        viewport()->update(m_changedArea);
+        m_changedArea = {};
+    });
     m_ahead.setSingleShot(true);
     connect(&m_ahead, &QTimer::timeout, this, &GridWidget::makeCopiesAhead);
     updateScrollBars();
@@ -275,19 +282,37 @@ void GridWidget::cellsChanged(const CellRect& changed)
         keep(m_col, Cols());
         keep(m_colSel, Cols());
         updateScrollBars();
-        viewport()->update();
     }
-    updateCells(changed);
+    m_canvasStale |= visibleArea(changed);
+    // A load changes thousands of cells a second: they are shown as they
+    // fill, at the pace of the screen rather than once a cell.
+    if (m_redraw) {
+        m_changedArea |= visibleArea(changed);
+        if (!m_showChanges.isActive())
+            m_showChanges.start();
+    }
+}
+
+CellRect GridWidget::cellsUnder(const QRect& area) const
+{
+    return {std::clamp(indexAt(area.top(), cellHeightPx(), m_topRow), 0, Rows() - 1),
+            std::clamp(indexAt(area.left(), cellWidthPx(), m_leftCol), 0, Cols() - 1),
+            std::clamp(indexAt(area.bottom(), cellHeightPx(), m_topRow), 0, Rows() - 1),
+            std::clamp(indexAt(area.right(), cellWidthPx(), m_leftCol), 0, Cols() - 1)};
+}
+
+QRect GridWidget::visibleArea(const CellRect& cells) const
+{
+    const QRect area(QPoint(int(xOf(cells.col1)) - 1, int(yOf(cells.row1)) - 1),
+                     QPoint(int(xOf(cells.col2 + 1)) + 1, int(yOf(cells.row2 + 1)) + 1));
+    return area.intersected(viewport()->rect());
 }
 
 void GridWidget::updateCells(const CellRect& cells)
 {
     if (!m_redraw)
         return;
-    const QRect area(QPoint(int(xOf(cells.col1)) - 1, int(yOf(cells.row1)) - 1),
-                     QPoint(int(xOf(cells.col2 + 1)) + 1, int(yOf(cells.row2 + 1)) + 1));
-    const QRect visible = area.intersected(viewport()->rect());
-    if (!visible.isEmpty())
+    if (const QRect visible = visibleArea(cells); !visible.isEmpty())
         viewport()->update(visible);
 }
 
@@ -322,27 +347,26 @@ void GridWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const QRect exposed = event->rect();
-    painter.fillRect(exposed, Qt::black);
+    const double w = cellWidthPx();
+    const double h = cellHeightPx();
+    const bool tiny = std::ceil(std::max(w, h)) < SampledBelowPixels;
+    if (!tiny || Rows() <= 0 || Cols() <= 0)
+        painter.fillRect(exposed, Qt::black);  // tiny cells paint every pixel themselves
     if (Rows() <= 0 || Cols() <= 0)
         return;
 
     // Only the cells under the exposed area are drawn: a click repaints a
     // few cells, not the whole wall.
-    const double w = cellWidthPx();
-    const double h = cellHeightPx();
-    const int firstRow = std::clamp(indexAt(exposed.top(), h, m_topRow), 0, Rows() - 1);
-    const int firstCol = std::clamp(indexAt(exposed.left(), w, m_leftCol), 0, Cols() - 1);
-    const int lastRow = std::clamp(indexAt(exposed.bottom(), h, m_topRow), 0, Rows() - 1);
-    const int lastCol = std::clamp(indexAt(exposed.right(), w, m_leftCol), 0, Cols() - 1);
+    const CellRect shown = cellsUnder(exposed);
+    const int firstRow = shown.row1, firstCol = shown.col1, lastRow = shown.row2, lastCol = shown.col2;
 
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setFont(m_textFont);
     // Versions still waiting were asked for by an earlier view.
     if (exposed.contains(viewport()->rect()))
         m_versions.dropWaiting();
-    const CellRect shown{firstRow, firstCol, lastRow, lastCol};
-    if (std::ceil(std::max(w, h)) < SampledBelowPixels) {
-        drawTinyCells(painter, exposed, shown);
+    if (tiny) {
+        showTinyCells(painter, exposed);
     } else {
         m_cells.forEachOccupied(shown, [&](int row, int col, const Cell& cell) {
             const QRect r = cellRect(row, col);
@@ -358,14 +382,16 @@ void GridWidget::paintEvent(QPaintEvent* event)
         });
     }
 
-    const double right = std::min(double(viewport()->width()), xOf(Cols()));
-    const double bottom = std::min(double(viewport()->height()), yOf(Rows()));
-    if (m_gridLines) {
-        painter.setPen(GridLineColor);
+    // Each line on the last pixel before a cell, in whole pixels: the
+    // painter's fast path.
+    const int right = std::min(viewport()->width(), int(xOf(Cols()))) - 1;
+    const int bottom = std::min(viewport()->height(), int(yOf(Rows()))) - 1;
+    if (m_gridLines && !tiny) {
+        painter.setPen(QPen(GridLineColor, 0));
         for (int col = firstCol; col <= lastCol + 1; ++col)
-            painter.drawLine(QPointF(xOf(col) - 0.5, 0), QPointF(xOf(col) - 0.5, bottom));
+            painter.drawLine(int(xOf(col)) - 1, 0, int(xOf(col)) - 1, bottom);
         for (int row = firstRow; row <= lastRow + 1; ++row)
-            painter.drawLine(QPointF(0, yOf(row) - 0.5), QPointF(right, yOf(row) - 0.5));
+            painter.drawLine(0, int(yOf(row)) - 1, right, int(yOf(row)) - 1);
     }
 
     const CellRect sel = GetSelection();
@@ -380,8 +406,10 @@ void GridWidget::paintEvent(QPaintEvent* event)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(cellRect(m_row, m_col).adjusted(0, 0, -1, -1));
     }
+    // Tiny cells draw no copies, so none are made ahead for them.
     m_aheadBytes = 0;
-    m_ahead.start();
+    if (!tiny)
+        m_ahead.start();
 }
 
 void GridWidget::makeCopiesAhead()
@@ -405,57 +433,117 @@ void GridWidget::makeCopiesAhead()
             if (clock.elapsed() >= AheadSliceMs)
                 unfinished = true;
             else
-                cachedCopy(sourceFor(cell.picture, r.size()), r.size());
+                cachedCopy(sourceFor(cell.picture, r.size(), true), r.size());
         });
     }
     if (unfinished)
         m_ahead.start();
 }
 
-void GridWidget::drawTinyCells(QPainter& painter, const QRect& exposed, const CellRect& cells)
+void GridWidget::showTinyCells(QPainter& painter, const QRect& exposed)
 {
-    QImage canvas(exposed.size(), QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    const QRect area(QPoint(0, 0), exposed.size());
+    const CanvasKey key{viewport()->size(), m_topRow, m_leftCol, m_colWidth, m_rowHeight, m_gridLines};
+    if (key != m_canvasKey) {
+        if (m_canvas.size() != viewport()->size())
+            m_canvas = QImage(viewport()->size(), QImage::Format_RGB32);
+        m_canvasKey = key;
+        m_canvasStale = viewport()->rect();
+    }
+    if (!m_canvasStale.isEmpty()) {
+        renderTinyCells(m_canvasStale.intersected(viewport()->rect()));
+        m_canvasStale = {};
+    }
+    painter.drawImage(exposed, m_canvas, exposed);
+}
+
+void GridWidget::renderTinyCells(const QRect& area)
+{
+    QImage& canvas = m_canvas;
+    uchar* const bits = canvas.bits();
+    const qsizetype stride = canvas.bytesPerLine();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + area.left(), area.width(), qRgb(0, 0, 0));
+    const CellRect cells = cellsUnder(area);
+    // Cell edges, each computed once for the paint.
+    std::vector<int> xs, ys;
+    for (int col = cells.col1; col <= cells.col2 + 1; ++col)
+        xs.push_back(int(xOf(col)));
+    for (int row = cells.row1; row <= cells.row2 + 1; ++row)
+        ys.push_back(int(yOf(row)));
+    // Which source pixel each pixel of a cell samples, from the middle of its
+    // area: by cell length and source length, of which a paint sees few.
+    std::vector<std::pair<std::pair<int, int>, std::vector<int>>> samples;
+    const auto sampled = [&](int length, int source) -> const int* {
+        for (const auto& [key, indexes] : samples)
+            if (key == std::pair{length, source})
+                return indexes.data();
+        std::vector<int> indexes(std::size_t(std::max(length, 0)));
+        for (int i = 0; i < length; ++i)
+            indexes[std::size_t(i)] = int((2 * qint64(i) + 1) * source / (2 * length));
+        samples.emplace_back(std::pair{length, source}, std::move(indexes));
+        return samples.back().second.data();
+    };
     std::vector<std::pair<QRect, const Cell*>> texts;
     m_cells.forEachOccupied(cells, [&](int row, int col, const Cell& cell) {
-        const QRect r = cellRect(row, col).translated(-exposed.topLeft());
+        const int left = xs[std::size_t(col - cells.col1)], top = ys[std::size_t(row - cells.row1)];
+        const QRect r(left, top, xs[std::size_t(col - cells.col1 + 1)] - left,
+                      ys[std::size_t(row - cells.row1 + 1)] - top);
+        const QRect shown = r.intersected(area);
         if (cell.backColor != QColor(Qt::black)) {
-            const QRect fill = r.intersected(area);
-            for (int y = fill.top(); y <= fill.bottom(); ++y)
-                std::fill_n(reinterpret_cast<QRgb*>(canvas.scanLine(y)) + fill.left(), fill.width(),
+            for (int y = shown.top(); y <= shown.bottom(); ++y)
+                std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + shown.left(), shown.width(),
                             cell.backColor.rgb());
         }
         if (!cell.text.isEmpty())
-            texts.emplace_back(r.translated(exposed.topLeft()), &cell);
+            texts.emplace_back(r, &cell);
         const QImage& small = cell.picture.small();
-        if (small.isNull() || r.isEmpty())
+        if (small.isNull() || shown.isEmpty())
             return;
-        // Each pixel from the middle of its area in the small version.
         const bool grey = small.format() == QImage::Format_Grayscale8;
         const QImage source = grey || small.depth() == 32 ? small : small.convertToFormat(QImage::Format_RGB32);
-        const QRect shown = r.intersected(area);
+        const int* sx = sampled(r.width(), source.width()) - r.left();
+        const int* sy = sampled(r.height(), source.height()) - r.top();
         for (int y = shown.top(); y <= shown.bottom(); ++y) {
-            const uchar* from = source.constScanLine(int((2 * qint64(y - r.top()) + 1) * source.height() / (2 * r.height())));
-            auto* to = reinterpret_cast<QRgb*>(canvas.scanLine(y));
-            for (int x = shown.left(); x <= shown.right(); ++x) {
-                const int sx = int((2 * qint64(x - r.left()) + 1) * source.width() / (2 * r.width()));
-                to[x] = grey ? qRgb(from[sx], from[sx], from[sx])
-                             : reinterpret_cast<const QRgb*>(from)[sx] | 0xff000000;
+            const uchar* from = source.constScanLine(sy[y]);
+            auto* to = reinterpret_cast<QRgb*>(bits + y * stride);
+            if (grey) {
+                for (int x = shown.left(); x <= shown.right(); ++x)
+                    to[x] = 0xff000000u | (0x010101u * from[sx[x]]);
+            } else {
+                const auto* pixels = reinterpret_cast<const QRgb*>(from);
+                for (int x = shown.left(); x <= shown.right(); ++x)
+                    to[x] = pixels[sx[x]] | 0xff000000u;
             }
         }
     });
-    painter.drawImage(exposed.topLeft(), canvas);
+    if (m_gridLines) {
+        // As the larger cells' lines: on the last pixel before a cell, up to
+        // the wall's last row and column.
+        const QRect lines = area.intersected(QRect(QPoint(0, 0), QPoint(xs.back() - 1, ys.back() - 1)));
+        const QRgb line = GridLineColor.rgb();
+        for (const int x : xs)
+            if (x - 1 >= lines.left() && x - 1 <= lines.right())
+                for (int y = lines.top(); y <= lines.bottom(); ++y)
+                    reinterpret_cast<QRgb*>(bits + y * stride)[x - 1] = line;
+        for (const int y : ys)
+            if (y - 1 >= lines.top() && y - 1 <= lines.bottom())
+                std::fill_n(reinterpret_cast<QRgb*>(bits + (y - 1) * stride) + lines.left(), lines.width(), line);
+    }
+    if (texts.empty())
+        return;
+    QPainter painter(&canvas);
+    painter.setClipRect(area);
+    painter.setFont(m_textFont);
     for (const auto& [r, cell] : texts) {
         painter.setPen(cell->foreColor);
         painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cell->text);
     }
 }
 
-QImage GridWidget::sourceFor(const Picture& picture, QSize size)
+QImage GridWidget::sourceFor(const Picture& picture, QSize size, bool ahead)
 {
     const int side = picture.versionSide(std::max(size.width(), size.height()));
-    return side ? m_versions.best(picture, side) : picture.small();
+    return side ? m_versions.best(picture, side, ahead) : picture.small();
 }
 
 void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const Picture& picture)
@@ -476,6 +564,19 @@ QImage GridWidget::shownAt(const Picture& picture, QSize size)
     if (size.width() > ScaledCopyMaxPixels || size.height() > ScaledCopyMaxPixels)
         return source;
     return cachedCopy(source, size);
+}
+
+int GridWidget::cellsAwaitingVersions() const
+{
+    if (Rows() <= 0 || Cols() <= 0)
+        return 0;
+    int awaiting = 0;
+    m_cells.forEachOccupied(cellsUnder(viewport()->rect()), [&](int row, int col, const Cell& cell) {
+        const QRect r = cellRect(row, col);
+        if (!m_versions.isReady(cell.picture, cell.picture.versionSide(std::max(r.width(), r.height()))))
+            ++awaiting;
+    });
+    return awaiting;
 }
 
 QImage GridWidget::cachedCopy(const QImage& source, QSize size)

@@ -84,6 +84,8 @@ public:
     // A picture as the grid draws it in a cell of `size` pixels, from the
     // best version ready.
     QImage shownAt(const Picture& picture, QSize size);
+    // The cells in view that show a smaller version than they need.
+    int cellsAwaitingVersions() const;
 
 signals:
     void BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
@@ -113,21 +115,26 @@ private:
     int visibleRows() const;
     int visibleCols() const;
     void cellsChanged(const CellRect& changed);
+    // The cells under a rectangle of the viewport (which must hold some).
+    CellRect cellsUnder(const QRect& area) const;
+    QRect visibleArea(const CellRect& cells) const;
     // Repaints the cells of a rectangle that are in view.
     void updateCells(const CellRect& cells);
     void updateScrollBars();
     void moveTo(int row, int col, bool extend);
 
     // The cells of a few pixels, tens of thousands on screen, are sampled
-    // straight from their pictures' small versions into one image.
-    void drawTinyCells(QPainter& painter, const QRect& exposed, const CellRect& cells);
+    // straight from their pictures' small versions into one image of the
+    // view, which is kept: a frame draws again only what changed in it.
+    void showTinyCells(QPainter& painter, const QRect& exposed);
+    void renderTinyCells(const QRect& area);
     // Larger cells draw ready-scaled copies of their pictures: stretching a
     // whole thumbnail into a cell, thousands of times a paint, is what
     // would make the wall slow to scroll.
     void drawPicture(QPainter& painter, const QRect& cell, const Picture& picture);
     // What a cell of `size` draws from: the small version, or the best
     // version ready of what the cell needs.
-    QImage sourceFor(const Picture& picture, QSize size);
+    QImage sourceFor(const Picture& picture, QSize size, bool ahead = false);
     // The copy of a picture at a cell's size, made when missing.
     QImage cachedCopy(const QImage& source, QSize size);
     static QImage scaledCopy(const QImage& source, QSize size);
@@ -154,6 +161,21 @@ private:
     QCache<ScaledKey, QImage> m_scaled;
     PictureVersions m_versions;
     QTimer m_ahead;
+    QTimer m_showChanges;
+    QRect m_changedArea;  // changed cells in view, not yet repainted
+    // What the image of tiny cells shows, and what in it is out of date.
+    struct CanvasKey {
+        QSize size;
+        int topRow = -1;
+        int leftCol = -1;
+        int colWidth = 0;
+        int rowHeight = 0;
+        bool gridLines = false;
+        bool operator==(const CanvasKey&) const = default;
+    };
+    QImage m_canvas;
+    CanvasKey m_canvasKey;
+    QRect m_canvasStale;
     int m_aheadBytes = 0;  // copies made since the last frame
     QFont m_textFont;
     // The current cell, and the other corner of the selection, which moves

@@ -36,7 +36,7 @@ const QImage* PictureVersions::find(const Key& key)
     return &(*found)->image;
 }
 
-QImage PictureVersions::best(const Picture& picture, int side)
+QImage PictureVersions::best(const Picture& picture, int side, bool ahead)
 {
     if (side <= 0 || picture.isNull())
         return picture.small();
@@ -49,7 +49,10 @@ QImage PictureVersions::best(const Picture& picture, int side)
         m_asked.insert(wanted, true);
         {
             std::lock_guard lock(m_mutex);
-            m_waiting.push_back({wanted, *picture.source(), picture.isGrey()});
+            if (ahead)
+                m_waiting.push_front({wanted, *picture.source(), picture.isGrey()});
+            else
+                m_waiting.push_back({wanted, *picture.source(), picture.isGrey()});
         }
         m_changed.notify_one();
     }
@@ -57,6 +60,11 @@ QImage PictureVersions::best(const Picture& picture, int side)
         if (const QImage* ready = find({picture.key(), smaller}))
             return *ready;
     return picture.small();
+}
+
+bool PictureVersions::isReady(const Picture& picture, int side) const
+{
+    return side <= 0 || !picture.source() || m_index.contains({picture.key(), side});
 }
 
 void PictureVersions::dropWaiting()

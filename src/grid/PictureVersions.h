@@ -36,10 +36,14 @@ public:
     void setMaker(Maker maker);
 
     // The version for a box of `side` pixels when it is ready, else the
-    // best one that is; a version not ready is asked for, once.
-    QImage best(const Picture& picture, int side);
+    // best one that is; a version not ready is asked for, once. Versions
+    // asked for ahead of a scroll are made after those of the view.
+    QImage best(const Picture& picture, int side, bool ahead = false);
     // Versions asked for but not begun are dropped: the view moved on.
     void dropWaiting();
+    // Whether the version for a box of `side` pixels is ready (a picture
+    // kept whole always is).
+    bool isReady(const Picture& picture, int side) const;
 
     // Versions being made or waiting, and those kept.
     int busy() const;

@@ -37,7 +37,8 @@ DecodeAhead::~DecodeAhead()
         m_stopping = true;
         m_jobs.clear();
     }
-    m_changed.notify_all();
+    m_work.notify_all();
+    m_done.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
 #ifdef __GLIBC__
@@ -73,7 +74,7 @@ void DecodeAhead::enqueue(const QStringList& paths, int maxWidth, int maxHeight)
             m_jobs.push_back(std::move(job));
         }
     }
-    m_changed.notify_all();
+    m_work.notify_all();
 }
 
 std::optional<DecodedThumbnail> DecodeAhead::take(const QString& path, int maxWidth, int maxHeight)
@@ -90,12 +91,12 @@ std::optional<DecodedThumbnail> DecodeAhead::take(const QString& path, int maxWi
             m_heldBytes -= (*it)->result.bytes();
     }
     m_jobs.erase(m_jobs.begin(), found + 1);
-    m_changed.notify_all();  // the window moved on
+    m_work.notify_all();  // the window moved on
     if (job->state == Job::Waiting) {
         job->state = Job::Claimed;
         return decodeClaimed(lock, *job, maxWidth, maxHeight);
     }
-    m_changed.wait(lock, [&] { return job->state == Job::Done; });
+    m_done.wait(lock, [&] { return job->state == Job::Done; });
     if (job->maxWidth != maxWidth || job->maxHeight != maxHeight)
         return decodeClaimed(lock, *job, maxWidth, maxHeight);  // the limits changed meanwhile
     return std::move(job->result);
@@ -124,19 +125,19 @@ DecodedThumbnail DecodeAhead::decodeClaimed(Lock& lock, const Job& job, int maxW
     const qint64 cost = EstimatedDecodeBytes(job.path, maxWidth, maxHeight);
     lock.lock();
     ++m_waitingForBudget;
-    m_changed.wait(lock, [&] { return m_stopping || m_inFlightBytes == 0 || m_inFlightBytes + cost <= m_budget; });
+    m_work.wait(lock, [&] { return m_stopping || m_inFlightBytes == 0 || m_inFlightBytes + cost <= m_budget; });
     --m_waitingForBudget;
     if (m_stopping)
         return {};
     m_inFlightBytes += cost;
     m_peakRunning = std::max(m_peakRunning, ++m_running);
-    m_changed.notify_all();  // others may start beside it now
+    m_work.notify_all();  // others may start beside it now
     lock.unlock();
     DecodedThumbnail result = DecodeThumbnail(job.path, maxWidth, maxHeight, m_cache);
     lock.lock();
     m_inFlightBytes -= cost;
     --m_running;
-    m_changed.notify_all();
+    m_work.notify_all();
     return result;
 }
 
@@ -145,7 +146,7 @@ void DecodeAhead::work()
     Lock lock(m_mutex);
     for (;;) {
         std::shared_ptr<Job> job;
-        m_changed.wait(lock, [&] { return m_stopping || (job = nextWaiting()); });
+        m_work.wait(lock, [&] { return m_stopping || (job = nextWaiting()); });
         if (m_stopping)
             return;
         job->state = Job::Claimed;
@@ -156,6 +157,6 @@ void DecodeAhead::work()
         job->state = Job::Done;
         if (!job->dropped)
             m_heldBytes += job->result.bytes();
-        m_changed.notify_all();
+        m_done.notify_all();
     }
 }

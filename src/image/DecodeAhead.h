@@ -61,7 +61,10 @@ private:
     DecodedThumbnail decodeClaimed(Lock& lock, const Job& job, int maxWidth, int maxHeight);
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;  // a job, a finished decode, budget, or the end
+    // Workers wait on the first (a job, room in the budgets, the end), the
+    // load on the second (a finished decode): each wakes only who can go on.
+    std::condition_variable m_work;
+    std::condition_variable m_done;
     std::deque<std::shared_ptr<Job>> m_jobs;
     static constexpr std::size_t Window = 64;
     static constexpr qint64 HeldBudget = 64 * 1024 * 1024;

@@ -63,7 +63,12 @@ bool describes(const QImage& entry, const ThumbnailCache::Original& file)
 
 QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
 {
-    QImageReader reader(path, "png");
+    // Opened here: a reader given a name that is not there tries a dozen
+    // other names with image suffixes first.
+    QFile opened;
+    if (!OpenForReading(opened, path))
+        return {};
+    QImageReader reader(&opened, "png");
     QImage entry = reader.read();
     return describes(entry, file) ? entry : QImage();
 }

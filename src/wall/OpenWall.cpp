@@ -61,16 +61,22 @@ public:
     // records, so that the caller yields before it asks again.
     std::optional<WallRecord> next()
     {
-        while (m_records.size() < RecordsAhead && m_images < ImagesAhead && !m_reader.atEnd()) {
-            std::optional<WallRecord> record = m_reader.next();
-            if (!record)
-                break;
-            const bool image = namesImageFile(record->value);
-            m_records.push_back({std::move(*record), image});
-            if (image) {
-                ++m_images;
-                m_ahead.enqueue({m_records.back().record.value}, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight);
+        // Topped up by half a window at a time: the workers are woken once
+        // for many images, not once an image.
+        if (m_records.empty() || (m_images < ImagesAhead / 2 && m_records.size() < RecordsAhead / 2)) {
+            QStringList images;
+            while (m_records.size() < RecordsAhead && m_images < ImagesAhead && !m_reader.atEnd()) {
+                std::optional<WallRecord> record = m_reader.next();
+                if (!record)
+                    break;
+                const bool image = namesImageFile(record->value);
+                m_records.push_back({std::move(*record), image});
+                if (image) {
+                    ++m_images;
+                    images.append(m_records.back().record.value);
+                }
             }
+            m_ahead.enqueue(images, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight);
         }
         if (m_records.empty())
             return std::nullopt;

@@ -118,3 +118,27 @@ TEST(GridWidget, FractionalCellsKeepTheirPixelsWhereverTheViewIsAndAreHitWhereDr
     // Column 3 covers pixels 71 to 94: 4 x 23 2/3 rounds to 95.
     EXPECT_EQ(QList<int>({fg.colAt(23), fg.colAt(24), fg.colAt(94.8), fg.colAt(95)}), QList<int>({0, 1, 3, 4}));
 }
+
+TEST(GridWidget, TheTinyCellsImageShowsEveryChangeScrollAndGridLineSetting)
+{
+    Shown fg;
+    fg.cells.setPictureType(CellStore::Colour);
+    QImage red(20, 20, QImage::Format_RGB32), green(20, 20, QImage::Format_RGB32);
+    red.fill(Qt::red), green.fill(Qt::green);
+    const auto seen = [&](int row, int col) {
+        const QImage shot = fg.viewport()->grab().toImage();
+        return shot.pixelColor(at(row - fg.TopRow(), col - fg.LeftCol()));
+    };
+    fg.cells.setCellPicture(3, 3, red);
+    EXPECT_EQ(seen(3, 3), QColor(Qt::red));
+    fg.cells.setCellPicture(3, 3, green);  // a cell changed since the last frame
+    fg.cells.setCellPicture(4, 4, red);
+    EXPECT_TRUE(seen(3, 3) == Qt::green && seen(4, 4) == Qt::red);
+    fg.cells.clearImage(4, 4);
+    EXPECT_EQ(seen(4, 4), QColor(Qt::black));
+    fg.setTopRow(2);  // scrolled: every cell moves
+    EXPECT_TRUE(seen(3, 3) == Qt::green && fg.viewport()->grab().toImage().pixelColor(at(3, 3)) == Qt::black);
+    const QColor line = fg.viewport()->grab().toImage().pixelColor(Px - 1, 3);
+    fg.GridLines(false);
+    EXPECT_TRUE(line != Qt::black && fg.viewport()->grab().toImage().pixelColor(Px - 1, 3) == Qt::black);
+}
