@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <atomic>
 #include <deque>
+#include <thread>
 
 namespace {
 
@@ -47,6 +49,12 @@ void placeText(CommandContext& ctx, const WallRecord& record)
     ctx.cells.setCellForeColor(record.row, record.col, Qt::white);
 }
 
+// A record, and whether its value named an image file when it was read.
+struct QueuedRecord {
+    WallRecord record;
+    bool image;
+};
+
 // The records of a wall file in file order, with the images among the next
 // ones queued for decoding.
 class RecordQueue {
@@ -59,7 +67,7 @@ public:
     bool atEnd() const { return m_records.empty() && m_reader.atEnd(); }
     // The next record; nullopt after a long stretch of lines that are no
     // records, so that the caller yields before it asks again.
-    std::optional<WallRecord> next()
+    std::optional<QueuedRecord> next()
     {
         // Topped up by half a window at a time: the workers are woken once
         // for many images, not once an image.
@@ -80,33 +88,26 @@ public:
         }
         if (m_records.empty())
             return std::nullopt;
-        Ahead front = std::move(m_records.front());
+        QueuedRecord front = std::move(m_records.front());
         m_records.pop_front();
         m_images -= front.image ? 1 : 0;
-        return std::move(front.record);
+        return front;
     }
-    // The records not taken yet, read to the end of the file.
-    qint64 countRest() { return qint64(m_records.size()) + m_reader.countRest(); }
-
 private:
-    struct Ahead {
-        WallRecord record;
-        bool image;
-    };
     WallReader& m_reader;
     DecodeAhead& m_ahead;
     const MainState& m_state;
-    std::deque<Ahead> m_records;
+    std::deque<QueuedRecord> m_records;
     std::size_t m_images = 0;
 };
 
 // Puts one record's value into its cell: an image through the thumbnail
-// maker, anything else, and a file it cannot decode, as white text. False
-// when a stop request kept the image out.
-bool placeValue(CommandContext& ctx, const WallRecord& record)
+// maker, anything else, and a file it cannot decode (or that has gone since
+// it was read), as white text. False when a stop request kept the image out.
+bool placeValue(CommandContext& ctx, const WallRecord& record, bool image)
 {
     MainState& s = ctx.state;
-    if (!namesImageFile(record.value)) {
+    if (!image) {
         placeText(ctx, record);
         return true;
     }
@@ -128,6 +129,43 @@ bool placeValue(CommandContext& ctx, const WallRecord& record)
     return true;
 }
 
+// Counts the records of a wall file on a thread of its own while the open
+// places them: an open that ends early tells at once how many records it
+// did not place, however large the rest of the file.
+class RecordCount {
+public:
+    explicit RecordCount(const QString& path)
+        : m_thread([this, path] {
+              QFile file;
+              if (!OpenForReading(file, path))
+                  return;
+              SkipErrors([&] { m_total = WallReader(file).countRest(&m_cancelled); });
+          })
+    {
+    }
+    ~RecordCount()
+    {
+        m_cancelled = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    RecordCount(const RecordCount&) = delete;
+    RecordCount& operator=(const RecordCount&) = delete;
+
+    // The file's records; -1 when it could not be read.
+    qint64 total()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_total;
+    }
+
+private:
+    std::atomic<bool> m_cancelled{false};
+    qint64 m_total = -1;
+    std::thread m_thread;
+};
+
 struct Outcome {
     qint64 placed = 0;
     qint64 notPlaced = 0;
@@ -135,7 +173,7 @@ struct Outcome {
 
 // Places the records in file order, yielding before each one, until the
 // end of the file or a stop request.
-Outcome placeRecords(CommandContext& ctx, WallReader& reader)
+Outcome placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted)
 {
     MainState& s = ctx.state;
     DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
@@ -144,11 +182,12 @@ Outcome placeRecords(CommandContext& ctx, WallReader& reader)
     Outcome outcome;
     while (!records.atEnd() && !s.StopLoading) {
         QCoreApplication::processEvents();
-        const std::optional<WallRecord> record = records.next();
-        if (!record)
+        const std::optional<QueuedRecord> next = records.next();
+        if (!next)
             continue;
-        growToHold(ctx.cells, *record);
-        if (!record->value.isEmpty() && !placeValue(ctx, *record)) {
+        const WallRecord& record = next->record;
+        growToHold(ctx.cells, record);
+        if (!record.value.isEmpty() && !placeValue(ctx, record, next->image)) {
             ++outcome.notPlaced;
             break;
         }
@@ -156,7 +195,7 @@ Outcome placeRecords(CommandContext& ctx, WallReader& reader)
     }
     // Counted only when the user is to be told.
     if (s.StopLoading && !s.IsClosing)
-        outcome.notPlaced += records.countRest();
+        outcome.notPlaced = std::max<qint64>(counted.total() - outcome.placed, outcome.notPlaced);
     return outcome;
 }
 
@@ -178,7 +217,8 @@ void readWall(CommandContext& ctx, const QString& path)
     s.StopEnabled = true;
     ctx.window.setMenuStates();
     WallReader reader(file);
-    const Outcome outcome = placeRecords(ctx, reader);
+    RecordCount counted(path);
+    const Outcome outcome = placeRecords(ctx, reader, counted);
     s.SlideshowReady = true;
     if (outcome.notPlaced == 0 || s.IsClosing)
         return;

@@ -152,12 +152,15 @@ std::optional<WallRecord> WallReader::next()
     return std::nullopt;
 }
 
-qint64 WallReader::countRest()
+qint64 WallReader::countRest(const std::atomic<bool>* cancelled)
 {
     qint64 count = 0;
     QByteArrayView line;
     bool whole = false;
-    while (readLine(line, whole))
+    for (qint64 lines = 1; readLine(line, whole); ++lines) {
         count += whole && parsePrefix(line) ? 1 : 0;
+        if (cancelled && lines % 4096 == 0 && *cancelled)
+            return -1;
+    }
     return count;
 }

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <atomic>
 #include <climits>
 #include <optional>
 
@@ -56,8 +57,9 @@ public:
     // events run between stretches. A last line without its line end still
     // counts. Throws when the file cannot be read.
     std::optional<WallRecord> next();
-    // The records from here to the end, read but not kept.
-    qint64 countRest();
+    // The records from here to the end, read but not kept; -1 when
+    // `cancelled` was set meanwhile.
+    qint64 countRest(const std::atomic<bool>* cancelled = nullptr);
 
 private:
     // More of the file behind what is left of the block; false at its end.
