@@ -82,7 +82,8 @@ qint64 wallBytes(const CellStore& cells)
 {
     qint64 bytes = 0;
     cells.forEachOccupied(cells.wholeGrid(), [&](int, int, const Cell& cell) {
-        bytes += cell.picture.sizeInBytes() + qint64(sizeof(Cell)) + 48  // map node
+        bytes += cell.picture.small().sizeInBytes() + cell.picture.whole().sizeInBytes() + qint64(sizeof(Cell))
+                 + 48  // map node
                  + std::get<QString>(cell.data).capacity() * 2;
     });
     return bytes;

@@ -29,7 +29,7 @@ constexpr int CachedCopyOverhead = 256;  // image header and cache node
 // Copies ahead of a scroll are made in slices this long while the program
 // idles, and never more than this share of the cache after one frame.
 constexpr int AheadSliceMs = 4;
-constexpr int ShowChangesMs = 16;  // a frame of a 60 Hz screen
+constexpr int ShowChangesMs = 100;
 constexpr int AheadCacheShare = 3;
 
 int buttonOf(Qt::MouseButton button)
@@ -104,8 +104,11 @@ GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(
     m_showChanges.setSingleShot(true);
     m_showChanges.setInterval(ShowChangesMs);
     connect(&m_showChanges, &QTimer::timeout, this, [this] {
+        if (m_changedArea.isEmpty())
+            return;
         viewport()->update(m_changedArea);
         m_changedArea = {};
+        m_showChanges.start();  // more may follow
     });
     m_ahead.setSingleShot(true);
     connect(&m_ahead, &QTimer::timeout, this, &GridWidget::makeCopiesAhead);
@@ -284,12 +287,16 @@ void GridWidget::cellsChanged(const CellRect& changed)
         updateScrollBars();
     }
     m_canvasStale |= visibleArea(changed);
-    // A load changes thousands of cells a second: they are shown as they
-    // fill, at the pace of the screen rather than once a cell.
+    // A change is shown at once; a load changes thousands of cells a second,
+    // and those are shown as they fill a few times a second, not once a
+    // cell: every frame costs the load its time.
     if (m_redraw) {
-        m_changedArea |= visibleArea(changed);
-        if (!m_showChanges.isActive())
+        if (m_showChanges.isActive()) {
+            m_changedArea |= visibleArea(changed);
+        } else {
+            updateCells(changed);
             m_showChanges.start();
+        }
     }
 }
 

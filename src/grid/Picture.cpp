@@ -31,17 +31,17 @@ QImage inType(const QImage& image, bool grey)
     return image.convertToFormat(QImage::Format_Grayscale8);
 }
 
-// Square like the cells that show it: a copy shrinks in both directions.
-QImage smallVersion(const QImage& version, QSize size)
+} // namespace
+
+QImage Picture::SmallVersion(const QImage& version, QSize size)
 {
-    const QSize small = size.boundedTo({Picture::SmallSide, Picture::SmallSide});
-    if (version.size() == small)
+    // Square like the cells that show it: a copy shrinks in both directions.
+    const QSize small = size.boundedTo({SmallSide, SmallSide});
+    if (version.size() == small || version.isNull())
         return version;
     return AveragedCopy(version, small, version.format() == QImage::Format_Grayscale8 ? QImage::Format_Grayscale8
                                                                                         : QImage::Format_RGB32);
 }
-
-} // namespace
 
 Picture::Picture(const QImage& image, bool grey)
 {
@@ -51,26 +51,26 @@ Picture::Picture(const QImage& image, bool grey)
     data->whole = inType(image, grey);
     data->size = image.size();
     data->grey = grey;
-    data->small = smallVersion(data->whole, data->size);
+    data->small = SmallVersion(data->whole, data->size);
     data->key = nextKey();
     m_data = std::move(data);
 }
 
 Picture Picture::fromSource(const QImage& image, bool grey, PictureSource source)
 {
-    return fromVersion(image, image.size(), grey, std::move(source));
+    return fromSmall(SmallVersion(inType(image, grey), image.size()), image.size(), grey, std::move(source));
 }
 
-Picture Picture::fromVersion(const QImage& version, QSize size, bool grey, PictureSource source)
+Picture Picture::fromSmall(const QImage& small, QSize size, bool grey, PictureSource source)
 {
-    if (version.isNull() || size.isEmpty())
+    if (small.isNull() || size.isEmpty())
         return {};
     auto data = std::make_shared<Data>();
     data->size = size;
     data->grey = grey;
-    data->small = smallVersion(inType(version, grey), size);
+    data->small = inType(small, grey);
     // A picture no larger than its small version is kept whole.
-    if (size == data->small.size() && version.size() == size)
+    if (size == small.size())
         data->whole = data->small;
     else
         data->source = std::move(source);

@@ -30,9 +30,12 @@ public:
     // Made from a file: the small version of `image` (the whole thumbnail)
     // is kept, the rest is made again from `source` when it is asked for.
     static Picture fromSource(const QImage& image, bool grey, PictureSource source);
-    // A picture whose whole thumbnail of `size` was never made: only its
-    // small version, from a version of any size at least that large.
-    static Picture fromVersion(const QImage& version, QSize size, bool grey, PictureSource source);
+    // The same from the small version alone (SmallVersion of any version
+    // of the picture), for a whole thumbnail of `size`.
+    static Picture fromSmall(const QImage& small, QSize size, bool grey, PictureSource source);
+    // The small version of a picture of `size`, averaged from a version of
+    // it at least that large, in its colours: it may be made on any thread.
+    static QImage SmallVersion(const QImage& version, QSize size);
 
     bool isNull() const { return !m_data; }
     // The whole thumbnail's size in pixels.

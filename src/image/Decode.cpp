@@ -167,6 +167,7 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         result.decoded = true;
         result.fits = !thumb;
         result.size = result.image.size();
+        result.small = Picture::SmallVersion(result.image, result.size);
     } catch (const std::bad_alloc&) {
         result = {};
     }
@@ -203,8 +204,8 @@ std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidt
             return std::nullopt;
         DecodedThumbnail found;
         found.decoded = true;
-        found.version = picture.convertToFormat(QImage::Format_RGB32);
         found.size = *thumb;
+        found.small = Picture::SmallVersion(picture.convertToFormat(QImage::Format_RGB32), found.size);
         return found;
     } catch (const std::bad_alloc&) {
         return std::nullopt;

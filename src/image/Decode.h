@@ -22,21 +22,22 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight);
 struct DecodedThumbnail {
     bool decoded = false;
     bool fits = false;  // the image itself, not a scaled copy
-    QImage image;       // the whole thumbnail, when it was made
-    // From the shared cache: a smaller version of the thumbnail, all a
-    // cell needs until the view zooms in; `size` is the whole one's.
-    QImage version;
+    QImage image;  // the whole thumbnail, when it was made
+    // Its small version, all a cell shows until the view zooms in, made
+    // where the decode is (a picture from the shared cache has only this);
+    // `size` is the whole thumbnail's.
+    QImage small;
     QSize size;
 
-    qint64 bytes() const { return image.sizeInBytes() + version.sizeInBytes(); }
+    qint64 bytes() const { return image.sizeInBytes() + small.sizeInBytes(); }
 };
 // With a cache, the entries for the file (or the note that it failed) are
 // written as well.
 DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight,
                                  const ThumbnailCache* cache = nullptr);
-// A cell's picture from a valid cache entry, as its version of the cache's
-// smallest size (which a placed picture keeps, in small), or a refusal the
-// cache remembers; nullopt when the file has to be decoded.
+// A cell's picture from a valid cache entry, as the small version of its
+// entry of the cache's smallest size, or a refusal the cache remembers;
+// nullopt when the file has to be decoded.
 std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
                                                 const ThumbnailCache& cache);
 // The version of a thumbnail made under the limits that fits a box of

@@ -66,8 +66,7 @@ std::optional<Picture> Thumbnailer::made(const QString& path, bool grey)
     // The picture just made, not a read of the scratch file back: a file
     // that could not be replaced would hold another image's thumbnail.
     const PictureSource source{path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight};
-    const Picture picture = m_made.image.isNull() ? Picture::fromVersion(m_made.version, m_made.size, grey, source)
-                                                  : Picture::fromSource(m_made.image, grey, source);
+    const Picture picture = Picture::fromSmall(m_made.small, m_made.size, grey, source);
     m_made = {};
     return picture.isNull() ? std::nullopt : std::optional<Picture>(picture);
 }
