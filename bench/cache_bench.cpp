@@ -60,7 +60,7 @@ Timing load(const QString& folder, const ThumbnailCache* cache, int expected, co
         if (wall.isEmpty())
             LoadImages(fresh.ctx, folder, false, 0, 0);
         else
-            OpenFile(fresh.ctx, wall, {});
+            OpenWallFile(fresh.ctx, wall, {});
     });
     if (fresh.state.ImageCount != expected)
         std::fprintf(stderr, "placed %d of %d images\n", fresh.state.ImageCount, expected);

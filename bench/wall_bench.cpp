@@ -109,10 +109,10 @@ int main(int argc, char** argv)
         sinceStop.start();
     });
     struct Quiet : Prompts {  // the not-placed message is answered at once
-        MsgAnswer message(QWidget*, const QString&, const QString&, MsgIcon, MsgButtons) override { return {}; }
-        std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-        QString folder(QWidget*, const QString&) override { return {}; }
-        QString file(QWidget*, const FileRequest&) override { return {}; }
+        MsgAnswer message(const QString&, const QString&, MsgIcon, MsgButtons) override { return {}; }
+        std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
+        QString folder(const QString&) override { return {}; }
+        QString file(const FileRequest&) override { return {}; }
     } quiet;
     Platform::setPrompts(&quiet);
     w.OpenFile(huge);

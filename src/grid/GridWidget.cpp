@@ -4,11 +4,11 @@
 #include "shell/Twips.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <climits>
 #include <vector>
@@ -31,57 +31,6 @@ constexpr int CachedCopyOverhead = 256;  // image header and cache node
 constexpr int AheadSliceMs = 4;
 constexpr int ShowChangesMs = 100;
 constexpr int AheadCacheShare = 3;
-
-int buttonOf(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton: return GridWidget::LeftButton;
-    case Qt::RightButton: return GridWidget::RightButton;
-    case Qt::MiddleButton: return GridWidget::MiddleButton;
-    default: return 0;
-    }
-}
-
-int shiftOf(Qt::KeyboardModifiers modifiers)
-{
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= GridWidget::ShiftMask;
-    if (modifiers & Qt::ControlModifier)
-        shift |= GridWidget::CtrlMask;
-    if (modifiers & Qt::AltModifier)
-        shift |= GridWidget::AltMask;
-    return shift;
-}
-
-// Qt's keys as Windows virtual-key codes, the one place they are mapped.
-// Letters and digits share their codes; keys without one report 0.
-int keyCodeOf(int key)
-{
-    static const QHash<int, int> codes{
-        {Qt::Key_Backspace, 8},
-        {Qt::Key_Tab, 9},
-        {Qt::Key_Return, 13},
-        {Qt::Key_Enter, 13},
-        {Qt::Key_Escape, GridWidget::EscapeKey},
-        {Qt::Key_Space, 32},
-        {Qt::Key_PageUp, 33},
-        {Qt::Key_PageDown, 34},
-        {Qt::Key_End, 35},
-        {Qt::Key_Home, 36},
-        {Qt::Key_Left, GridWidget::LeftKey},
-        {Qt::Key_Up, GridWidget::UpKey},
-        {Qt::Key_Right, GridWidget::RightKey},
-        {Qt::Key_Down, GridWidget::DownKey},
-        {Qt::Key_Insert, 45},
-        {Qt::Key_Delete, GridWidget::DeleteKey},
-    };
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
-        return key;
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return 112 + (key - Qt::Key_F1);
-    return codes.value(key, 0);
-}
 
 } // namespace
 
@@ -112,6 +61,10 @@ GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(
     });
     m_ahead.setSingleShot(true);
     connect(&m_ahead, &QTimer::timeout, this, &GridWidget::makeCopiesAhead);
+    // The scroll bars would scroll on the wheel themselves, and the scroll
+    // area leaves the wheel over its own frame and corner unhandled.
+    for (QObject* part : std::initializer_list<QObject*>{this, verticalScrollBar(), horizontalScrollBar()})
+        part->installEventFilter(this);
     updateScrollBars();
 }
 
@@ -617,45 +570,70 @@ void GridWidget::trackMouse(const QPointF& pos)
         m_mouseRow = m_mouseCol = -1;
 }
 
-void GridWidget::moveTo(int row, int col, bool extend)
+void GridWidget::moveTo(qint64 row, qint64 col, bool extend)
 {
-    row = std::clamp(row, 0, Rows() - 1);
-    col = std::clamp(col, 0, Cols() - 1);
+    const int r = int(std::clamp<qint64>(row, 0, Rows() - 1));
+    const int c = int(std::clamp<qint64>(col, 0, Cols() - 1));
     const CellRect before = GetSelection();
     if (extend) {
-        m_rowSel = row;
-        m_colSel = col;
+        m_rowSel = r;
+        m_colSel = c;
     } else {
-        m_row = m_rowSel = row;
-        m_col = m_colSel = col;
+        m_row = m_rowSel = r;
+        m_col = m_colSel = c;
     }
-    ShowCell(row, col);
+    ShowCell(r, c);
     updateCells(before);
     updateCells(GetSelection());
+}
+
+void GridWidget::moveCursor(Move move, bool extend)
+{
+    if (Rows() <= 0 || Cols() <= 0)
+        return;
+    const qint64 row = extend ? m_rowSel : m_row;
+    const qint64 col = extend ? m_colSel : m_col;
+    switch (move) {
+    case Move::Up: return moveTo(row - 1, col, extend);
+    case Move::Down: return moveTo(row + 1, col, extend);
+    case Move::Left: return moveTo(row, col - 1, extend);
+    case Move::Right: return moveTo(row, col + 1, extend);
+    case Move::PageUp: return moveTo(row - visibleRows(), col, extend);
+    case Move::PageDown: return moveTo(row + visibleRows(), col, extend);
+    case Move::RowStart: return moveTo(row, 0, extend);
+    case Move::RowEnd: return moveTo(row, Cols() - 1, extend);
+    case Move::WallStart: return moveTo(0, 0, extend);
+    case Move::WallEnd: return moveTo(Rows() - 1, Cols() - 1, extend);
+    }
+}
+
+void GridWidget::runBeforeMouseDown(int button)
+{
+    bool cancel = false;
+    emit BeforeMouseDown(button, 0, cancel);
 }
 
 void GridWidget::mousePressEvent(QMouseEvent* event)
 {
     trackMouse(event->position());
-    const int button = buttonOf(event->button());
-    const int shift = shiftOf(event->modifiers());
-    const double x = PixelsToTwips(event->position().x());
-    const double y = PixelsToTwips(event->position().y());
+    m_pressAt = event->position();
+    const int button = GridButtonOf(event->button());
+    const int shift = GridShiftOf(event->modifiers());
     bool cancel = false;
-    emit BeforeMouseDown(button, shift, x, y, cancel);
+    emit BeforeMouseDown(button, shift, cancel);
     if (cancel)
         return;
-    if (button == LeftButton && m_mouseRow >= 0) {
-        moveTo(m_mouseRow, m_mouseCol, shift & ShiftMask);
+    if (button == GridEvent::LeftButton && m_mouseRow >= 0) {
+        moveTo(m_mouseRow, m_mouseCol, shift & GridEvent::ShiftMask);
         m_selecting = true;
     }
     // The popup acts on what is selected: a right press outside the
     // selection selects the cell under it, one inside keeps the selection.
     const CellRect sel = GetSelection();
-    if (button == RightButton && m_mouseRow >= 0
+    if (button == GridEvent::RightButton && m_mouseRow >= 0
         && (m_mouseRow < sel.row1 || m_mouseRow > sel.row2 || m_mouseCol < sel.col1 || m_mouseCol > sel.col2))
         moveTo(m_mouseRow, m_mouseCol, false);
-    emit MouseDown(button, shift, x, y);
+    emit MouseDown(button, shift);
 }
 
 void GridWidget::mouseMoveEvent(QMouseEvent* event)
@@ -678,43 +656,43 @@ void GridWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     trackMouse(event->position());
     m_selecting = false;
-    emit MouseUp(buttonOf(event->button()), shiftOf(event->modifiers()), PixelsToTwips(event->position().x()),
-                 PixelsToTwips(event->position().y()));
+    handled({GridEvent::ButtonUp, GridButtonOf(event->button()), GridShiftOf(event->modifiers())});
 }
 
 void GridWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
     trackMouse(event->position());
-    emit DblClick();
+    handled({GridEvent::DoubleClick, 0, GridShiftOf(event->modifiers())});
 }
 
 void GridWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (Rows() <= 0 || Cols() <= 0)
-        return QAbstractScrollArea::keyPressEvent(event);
-    const bool extend = event->modifiers() & Qt::ShiftModifier;
-    const int row = extend ? m_rowSel : m_row;
-    const int col = extend ? m_colSel : m_col;
-    switch (event->key()) {
-    case Qt::Key_Up: moveTo(row - 1, col, extend); break;
-    case Qt::Key_Down: moveTo(row + 1, col, extend); break;
-    case Qt::Key_Left: moveTo(row, col - 1, extend); break;
-    case Qt::Key_Right: moveTo(row, col + 1, extend); break;
-    case Qt::Key_PageUp: moveTo(row - visibleRows(), col, extend); break;
-    case Qt::Key_PageDown: moveTo(row + visibleRows(), col, extend); break;
-    case Qt::Key_Home: moveTo(event->modifiers() & Qt::ControlModifier ? 0 : row, 0, extend); break;
-    case Qt::Key_End:
-        moveTo(event->modifiers() & Qt::ControlModifier ? Rows() - 1 : row, Cols() - 1, extend);
-        break;
-    default: QAbstractScrollArea::keyPressEvent(event);
-    }
+    if (!handled({GridEvent::KeyDown, GridKeyOf(event->key()), GridShiftOf(event->modifiers())}))
+        QAbstractScrollArea::keyPressEvent(event);
 }
 
 void GridWidget::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
-    emit KeyUp(keyCodeOf(event->key()), shiftOf(event->modifiers()));
+    handled({GridEvent::KeyUp, GridKeyOf(event->key()), GridShiftOf(event->modifiers())});
+}
+
+void GridWidget::wheelEvent(QWheelEvent* event)
+{
+    const int notches = m_wheel.add(*event);
+    const int shift = GridShiftOf(event->modifiers());
+    for (int i = 0; i < std::abs(notches); ++i)
+        handled({GridEvent::Wheel, notches > 0 ? GridEvent::Away : GridEvent::Towards, shift});
+    event->accept();
+}
+
+bool GridWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Wheel)
+        return QAbstractScrollArea::eventFilter(watched, event);
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
 }
 
 RedrawSuspended::RedrawSuspended(GridWidget& grid) : m_grid(grid)

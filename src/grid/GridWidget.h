@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/CellStore.h"
+#include "grid/GridEvents.h"
 #include "grid/PictureVersions.h"
 
 #include <QAbstractScrollArea>
@@ -8,29 +9,26 @@
 #include <QFont>
 #include <QTimer>
 
+#include <functional>
+
 class QPainter;
 
 // The wall on screen: paints a cell store that it does not own and turns
-// mouse and keys into the grid's events. Cells are square and uniform;
-// lengths that callers set or read are twips. Scrolling counts whole cells,
-// so any size scrolls.
+// mouse, keys and wheel into the grid's events, which the window's input
+// table gives their commands. Cells are square and uniform; lengths that
+// callers set or read are twips. Scrolling counts whole cells, so any size
+// scrolls.
 class GridWidget : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr int StartCellTwips = 105;
 
-    // Mouse buttons and shift states as the grid's events report them.
-    enum Button { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
-    enum ShiftState { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
-    // Key codes as KeyUp reports them: Windows virtual-key codes.
-    enum KeyCode {
-        EscapeKey = 27,
-        LeftKey = 37,
-        UpKey = 38,
-        RightKey = 39,
-        DownKey = 40,
-        DeleteKey = 46,
-    };
+    // Where a key moves the current cell (with the selection's far corner
+    // when it extends the selection).
+    enum class Move { Up, Down, Left, Right, PageUp, PageDown, RowStart, RowEnd, WallStart, WallEnd };
+    // Answers whether it took the event; a key it leaves goes on to the
+    // scroll area.
+    using InputHandler = std::function<bool(const GridEvent& event)>;
 
     // The store must outlive the widget.
     explicit GridWidget(CellStore& cells, QWidget* parent = nullptr);
@@ -64,6 +62,14 @@ public:
     void GridLines(bool on);
     bool hasGridLines() const { return m_gridLines; }
 
+    void setInputHandler(InputHandler handler) { m_input = std::move(handler); }
+    void moveCursor(Move move, bool extend);
+    // The press handling of a button going down, run as if it had: a load
+    // from the middle of the wall leaves the grid so.
+    void runBeforeMouseDown(int button);
+    // Where the last button went down, in the viewport's pixels.
+    QPointF pressPosition() const { return m_pressAt; }
+
     void Select(int row, int col);
     // (row1, col1) becomes the current cell, (row2, col2) the far corner.
     void Select(int row1, int col1, int row2, int col2);
@@ -88,11 +94,10 @@ public:
     int cellsAwaitingVersions() const;
 
 signals:
-    void BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
-    void MouseDown(int button, int shift, double x, double y);
-    void MouseUp(int button, int shift, double x, double y);
-    void DblClick();
-    void KeyUp(int key, int shift);
+    // Around the grid's own handling of a press: before it moves the current
+    // cell, and after.
+    void BeforeMouseDown(int button, int shift, bool& cancel);
+    void MouseDown(int button, int shift);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -104,6 +109,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // The wheel over the grid, its viewport and its scroll bars never
+    // scrolls: it is the grid's events.
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     double cellWidthPx() const;
@@ -121,7 +130,8 @@ private:
     // Repaints the cells of a rectangle that are in view.
     void updateCells(const CellRect& cells);
     void updateScrollBars();
-    void moveTo(int row, int col, bool extend);
+    void moveTo(qint64 row, qint64 col, bool extend);
+    bool handled(const GridEvent& event) const { return m_input && m_input(event); }
 
     // The cells of a few pixels, tens of thousands on screen, are sampled
     // straight from their pictures' small versions into one image of the
@@ -195,6 +205,9 @@ private:
     bool m_redraw = true;
     bool m_gridLines = true;
     bool m_selecting = false;
+    InputHandler m_input;
+    WheelNotches m_wheel;
+    QPointF m_pressAt;
 };
 
 // Holds the grid's painting off during a bulk change and turns it back on

@@ -1,6 +1,7 @@
 #include "load/FolderScan.h"
 
 #include "grid/CellStore.h"
+#include "grid/WallImages.h"
 #include "image/DecodeAhead.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
@@ -170,9 +171,7 @@ bool FolderScan::placeImage(const QString& filePath, const QString& folder)
         return false;
     MainState& s = m_ctx.state;
     NextCellPosition& next = s.NextCell;
-    if (!m_ctx.cells.holdsImage(next.Row, next.Col))
-        ++s.ImageCount;
-    m_ctx.cells.setImage(next.Row, next.Col, *picture, filePath);
+    PlaceImage(m_ctx.cells, s, next.Row, next.Col, *picture, filePath);
     ++m_found;
     if (++next.Row >= s.GridRows) {
         next.Row = next.FirstRow;

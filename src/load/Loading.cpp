@@ -6,7 +6,6 @@
 #include "image/ThumbnailMaker.h"
 #include "load/FolderScan.h"
 #include "shell/CommandContext.h"
-#include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
@@ -31,7 +30,7 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
     MainState& s = ctx.state;
     GridWidget& grid = ctx.grid;
     try {
-        const QString folder = BrowseForFolder(MainFormRef, FolderPrompt);
+        const QString folder = BrowseForFolder(FolderPrompt);
         s.StopSlideshow = true;
         s.LowMemory = false;
         s.ResetArmed = false;
@@ -49,7 +48,7 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
                 // A load from here leaves the grid as a left press on it
                 // would: a lifted image is put down.
                 if (fromHere)
-                    ctx.window.gridBeforeMouseDown(GridWidget::LeftButton, 0, 0, 0);
+                    ctx.grid.runBeforeMouseDown(GridEvent::LeftButton);
                 else
                     ctx.window.PreviewCurrentCell();
                 ctx.window.UpdateCaption();

@@ -2,9 +2,9 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
+#include "grid/WallImages.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
-#include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
@@ -12,7 +12,7 @@ void mnuRightAddSingleFile_Click(CommandContext& ctx)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightAddSingleFile_Click"), [&] {
         const QString path = Platform::prompts().file(
-            MainFormRef, {QStringLiteral("Choose File"),
+            {QStringLiteral("Choose File"),
                           QtFileFilter(QStringLiteral("JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*")),
                           QStringLiteral("jpg"), false, {}});
         // A cancelled dialog, a missing file and one that does not decode
@@ -22,9 +22,7 @@ void mnuRightAddSingleFile_Click(CommandContext& ctx)
             return;
         const int r = ctx.grid.Row();
         const int c = ctx.grid.Col();
-        if (!FileExists(ctx.cells.CellData(r, c)))
-            ++ctx.state.ImageCount;
-        ctx.cells.setImage(r, c, *picture, path);
+        PlaceImage(ctx.cells, ctx.state, r, c, *picture, path);
         ctx.window.UpdateCaption();
     });
 }

@@ -25,13 +25,6 @@ public:
     virtual void bringToFront() = 0;
     // Ends the program once the running command has returned.
     virtual void endProgram() = 0;
-    // The cell popup menu at the mouse pointer.
-    virtual void showPopupMenu() = 0;
-    // The popup's Delete command on the selection.
-    virtual void deleteSelection() = 0;
-    // The grid's handling of a button going down, run as if the grid had
-    // sent it (button and shift as the grid reports them, x and y in twips).
-    virtual void gridBeforeMouseDown(int button, int shift, double x, double y) = 0;
 };
 
 // Everything a command works on: the shared state, the wall's cells, the

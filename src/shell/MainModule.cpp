@@ -8,7 +8,6 @@
 
 QString AppTitle = QStringLiteral("Pavisto");
 QString TempPath;
-QWidget* MainFormRef = nullptr;
 
 namespace {
 const QString SupportAddress = QStringLiteral("support@pavisto.org");

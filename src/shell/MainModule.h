@@ -4,12 +4,9 @@
 
 #include <QString>
 
-class QWidget;
-
 // Process-wide values, set once at start-up before any window exists.
 extern QString AppTitle;   // "Pavisto major.minor.revision"
 extern QString TempPath;   // private scratch folder, ends in "/"
-extern QWidget* MainFormRef;
 
 QString BuildAppTitle();
 QString CriticalErrorText(const AppError& error);

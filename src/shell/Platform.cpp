@@ -18,10 +18,9 @@ constexpr qint64 ProgressDelayMs = 1000;
 
 class QtPrompts final : public Prompts {
 public:
-    MsgAnswer message(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
-                      MsgButtons buttons) override
+    MsgAnswer message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
     {
-        QMessageBox box(owner);
+        QMessageBox box(Platform::dialogOwner());
         box.setWindowTitle(title);
         box.setText(text);
         box.setIcon(toQt(icon));
@@ -41,24 +40,24 @@ public:
         }
     }
 
-    std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
-                                 const QString& value) override
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& value) override
     {
         bool ok = false;
-        const QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, value, &ok);
+        const QString text =
+            QInputDialog::getText(Platform::dialogOwner(), title, prompt, QLineEdit::Normal, value, &ok);
         if (!ok)
             return std::nullopt;
         return text;
     }
 
-    QString folder(QWidget* owner, const QString& prompt) override
+    QString folder(const QString& prompt) override
     {
-        return QFileDialog::getExistingDirectory(owner, prompt);
+        return QFileDialog::getExistingDirectory(Platform::dialogOwner(), prompt);
     }
 
-    QString file(QWidget* owner, const FileRequest& request) override
+    QString file(const FileRequest& request) override
     {
-        QFileDialog dialog(owner, request.title);
+        QFileDialog dialog(Platform::dialogOwner(), request.title);
         dialog.setNameFilter(request.filter);
         dialog.setDefaultSuffix(request.defaultExt);
         dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -104,10 +103,10 @@ public:
 // modal to its window, so the wall does not change under a long copy.
 class DialogProgress final : public Progress {
 public:
-    void begin(QWidget* owner, const QString& label, int total) override
+    void begin(const QString& label, int total) override
     {
         end();
-        m_owner = owner;
+        m_owner = Platform::dialogOwner();
         m_label = label;
         m_total = total;
         m_clock.start();
@@ -147,6 +146,7 @@ DesktopLauncher realLauncher;
 ProcMemory realMemory;
 DialogProgress realProgress;
 Prompts* currentPrompts = &realPrompts;
+QPointer<QWidget> owner;
 Launcher* currentLauncher = &realLauncher;
 MemoryStatus* currentMemory = &realMemory;
 Progress* currentProgress = &realProgress;
@@ -154,6 +154,9 @@ Progress* currentProgress = &realProgress;
 } // namespace
 
 namespace Platform {
+
+void setDialogOwner(QWidget* window) { owner = window; }
+QWidget* dialogOwner() { return owner; }
 
 Prompts& prompts() { return *currentPrompts; }
 Launcher& launcher() { return *currentLauncher; }

@@ -25,14 +25,12 @@ struct FileRequest {
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    virtual MsgAnswer message(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
-                              MsgButtons buttons) = 0;
+    virtual MsgAnswer message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) = 0;
     // std::nullopt when the user cancels.
-    virtual std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
-                                         const QString& value) = 0;
+    virtual std::optional<QString> input(const QString& prompt, const QString& title, const QString& value) = 0;
     // "" when cancelled.
-    virtual QString folder(QWidget* owner, const QString& prompt) = 0;
-    virtual QString file(QWidget* owner, const FileRequest& request) = 0;
+    virtual QString folder(const QString& prompt) = 0;
+    virtual QString file(const FileRequest& request) = 0;
 };
 
 class Launcher {
@@ -46,7 +44,7 @@ public:
 class Progress {
 public:
     virtual ~Progress() = default;
-    virtual void begin(QWidget* owner, const QString& label, int total) = 0;
+    virtual void begin(const QString& label, int total) = 0;
     // `done` of the total are finished; true when the user asked to cancel.
     virtual bool advance(int done) = 0;
     virtual void end() = 0;
@@ -60,6 +58,10 @@ public:
 };
 
 namespace Platform {
+// The window that owns every dialog, set by the main window.
+void setDialogOwner(QWidget* owner);
+QWidget* dialogOwner();
+
 Prompts& prompts();
 Launcher& launcher();
 MemoryStatus& memory();

@@ -64,7 +64,7 @@ void ReportError(const QString& formName, const QString& procName, const AppErro
 
 MsgAnswer MsgBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title)
 {
-    return Platform::prompts().message(MainFormRef, text, title.isEmpty() ? AppTitle : title, icon, buttons);
+    return Platform::prompts().message(text, title.isEmpty() ? AppTitle : title, icon, buttons);
 }
 
 void ReportFolderNotAccessible(const QString& folder)
@@ -150,9 +150,9 @@ QString WriteNewFile(const QString& path, const QByteArray& text)
     return path;
 }
 
-QString BrowseForFolder(QWidget* ownerWindow, const QString& title)
+QString BrowseForFolder(const QString& title)
 {
-    return Platform::prompts().folder(ownerWindow, title);
+    return Platform::prompts().folder(title);
 }
 
 QString QtFileFilter(const QString& filter)

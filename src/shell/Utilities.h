@@ -34,7 +34,7 @@ bool RunReported(const QString& formName, const QString& procName, Body&& body)
     }
 }
 
-// A message box owned by the main window, titled with the program's title
+// A message box owned by the main window (the dialogs' owner), titled with the program's title
 // unless another is given.
 MsgAnswer MsgBox(const QString& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
                  const QString& title = {});
@@ -55,7 +55,8 @@ QString GetTempFolder();
 // `text` in the locale's encoding; a CR LF follows it.
 QString WriteNewFile(const QString& path, const QByteArray& text);
 
-QString BrowseForFolder(QWidget* ownerWindow, const QString& title);
+// The folder picker, owned by the main window.
+QString BrowseForFolder(const QString& title);
 // "Desc|pattern|Desc|pattern" as Qt's file dialogs take it.
 QString QtFileFilter(const QString& filter);
 bool ShellOpenFile(const QString& file);

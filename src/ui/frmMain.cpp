@@ -12,7 +12,6 @@
 #include "wall/CopyMove.h"
 #include "view/GridInput.h"
 #include "view/Slideshow.h"
-#include "view/WheelZoom.h"
 #include "view/Zoom.h"
 #include "wall/FileOperations.h"
 #include "wall/OpenWall.h"
@@ -29,9 +28,10 @@ namespace {
 
 // Hidden: not shown at start. RefusedWhileLoading: the command does nothing
 // while a load runs (a second load would share the first one's fill
-// position and flags), and its item is disabled meanwhile. The states that
-// change as the program runs are set by setMenuStates.
-enum MenuFlag { Hidden = 1, RefusedWhileLoading = 2 };
+// position and flags), and its item is disabled meanwhile. OnlyWhileLoading:
+// the command does nothing while none runs. The states that change as the
+// program runs are set by setMenuStates.
+enum CommandFlag { Hidden = 1, RefusedWhileLoading = 2, OnlyWhileLoading = 4 };
 
 // The menus in menu-bar order. A top-level entry without a parent is either
 // a menu (when items follow naming it) or a command on the bar itself.
@@ -95,6 +95,64 @@ const MenuEntry MenuTable[] = {
      [](frmMain& w) { mnuRightDelete_Click(w.commands()); }},
 };
 
+// The grid's keys, buttons and wheel, beside the menus: the event, its key,
+// button or turn (AnyCode for any other), the Shift, Ctrl and Alt that must
+// be held (of those in the mask), the flags above and the command. The
+// first entry that matches takes the event.
+constexpr int AnyCode = -1;
+constexpr int Ctrl = GridEvent::CtrlMask;
+
+struct InputEntry {
+    GridEvent::Kind kind;
+    int code;
+    int mask;
+    int modifiers;
+    int flags;
+    void (*run)(frmMain& w, const GridEvent& event);
+};
+
+void move(frmMain& w, GridWidget::Move where, const GridEvent& event)
+{
+    w.fg().moveCursor(where, event.shift & GridEvent::ShiftMask);
+}
+
+// An arrow key's release shows where the cursor went.
+void showCurrentCell(frmMain& w, const GridEvent&)
+{
+    w.PreviewCurrentCell();
+    w.UpdateCaption();
+}
+
+using E = GridEvent;
+using Move = GridWidget::Move;
+const InputEntry InputTable[] = {
+    // Pressed keys move the cursor (Shift extends the selection), also while a load runs.
+    {E::KeyDown, E::UpKey, 0, 0, 0, [](frmMain& w, const E& e) { move(w, Move::Up, e); }},
+    {E::KeyDown, E::DownKey, 0, 0, 0, [](frmMain& w, const E& e) { move(w, Move::Down, e); }},
+    {E::KeyDown, E::LeftKey, 0, 0, 0, [](frmMain& w, const E& e) { move(w, Move::Left, e); }},
+    {E::KeyDown, E::RightKey, 0, 0, 0, [](frmMain& w, const E& e) { move(w, Move::Right, e); }},
+    {E::KeyDown, E::PageUpKey, 0, 0, 0, [](frmMain& w, const E& e) { move(w, Move::PageUp, e); }},
+    {E::KeyDown, E::PageDownKey, 0, 0, 0, [](frmMain& w, const E& e) { move(w, Move::PageDown, e); }},
+    {E::KeyDown, E::HomeKey, Ctrl, 0, 0, [](frmMain& w, const E& e) { move(w, Move::RowStart, e); }},
+    {E::KeyDown, E::HomeKey, Ctrl, Ctrl, 0, [](frmMain& w, const E& e) { move(w, Move::WallStart, e); }},
+    {E::KeyDown, E::EndKey, Ctrl, 0, 0, [](frmMain& w, const E& e) { move(w, Move::RowEnd, e); }},
+    {E::KeyDown, E::EndKey, Ctrl, Ctrl, 0, [](frmMain& w, const E& e) { move(w, Move::WallEnd, e); }},
+    // Released keys.
+    {E::KeyUp, E::DeleteKey, 0, 0, RefusedWhileLoading,
+     [](frmMain& w, const E&) { mnuRightDelete_Click(w.commands()); }},
+    {E::KeyUp, E::EscapeKey, 0, 0, OnlyWhileLoading, [](frmMain& w, const E&) { mnuStop_Click(w.commands()); }},
+    {E::KeyUp, E::DownKey, 0, 0, RefusedWhileLoading, showCurrentCell},
+    {E::KeyUp, E::UpKey, 0, 0, RefusedWhileLoading, showCurrentCell},
+    {E::KeyUp, E::RightKey, 0, 0, RefusedWhileLoading, showCurrentCell},
+    {E::KeyUp, E::LeftKey, 0, 0, RefusedWhileLoading, showCurrentCell},
+    // Released buttons, the double-click and the wheel.
+    {E::ButtonUp, E::RightButton, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.showCellMenu(); }},
+    {E::ButtonUp, AnyCode, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.PreviewCurrentCell(); }},
+    {E::DoubleClick, AnyCode, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { fg_DblClick(w.commands()); }},
+    {E::Wheel, E::Away, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.ZoomIn(); }},
+    {E::Wheel, E::Towards, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.ZoomOut(); }},
+};
+
 bool hasItems(const char* menuName)
 {
     for (const MenuEntry& entry : MenuTable)
@@ -116,7 +174,6 @@ frmMain::frmMain(QWidget* parent)
     setCentralWidget(m_fg);
     buildMenus();
     connectGridEvents();
-    new WheelZoom(m_commands);
     // Zoomed in, the grid shows larger versions of its pictures, made again
     // as the cells were made.
     m_fg->versions().setMaker([this](const PictureSource& source, int side, bool grey) {
@@ -131,8 +188,8 @@ frmMain::~frmMain()
 {
     // The grid shows cells that are members of this window: it goes first.
     delete m_fg;
-    if (MainFormRef == this)
-        MainFormRef = nullptr;
+    if (Platform::dialogOwner() == this)
+        Platform::setDialogOwner(nullptr);
 }
 
 void frmMain::buildMenus()
@@ -165,20 +222,49 @@ void frmMain::buildMenus()
     m_rightMenu = menus.value(QStringLiteral("mnuRight"));
 }
 
-// The grid's events, one line each.
+// The grid's presses go to the drag's handling; every other event of the
+// grid to its command in the input table.
 void frmMain::connectGridEvents()
 {
     connect(m_fg, &GridWidget::BeforeMouseDown, m_gridInput, &GridInput::fg_BeforeMouseDown);
     connect(m_fg, &GridWidget::MouseDown, m_gridInput, &GridInput::fg_MouseDown);
-    connect(m_fg, &GridWidget::MouseUp, m_gridInput, &GridInput::fg_MouseUp);
-    connect(m_fg, &GridWidget::DblClick, m_gridInput, &GridInput::fg_DblClick);
-    connect(m_fg, &GridWidget::KeyUp, m_gridInput, &GridInput::fg_KeyUp);
+    m_fg->setInputHandler([this](const GridEvent& event) { return gridEvent(event); });
+}
+
+bool frmMain::gridEvent(const GridEvent& event)
+{
+    for (const InputEntry& entry : InputTable) {
+        if (entry.kind != event.kind || (entry.code != AnyCode && entry.code != event.code)
+            || (event.shift & entry.mask) != entry.modifiers)
+            continue;
+        if (((entry.flags & RefusedWhileLoading) && m_state.IsLoading)
+            || ((entry.flags & OnlyWhileLoading) && !m_state.IsLoading))
+            return true;
+        // Released keys report their failures as the grid's key handler.
+        if (event.kind == GridEvent::KeyUp)
+            RunReported(QStringLiteral("frmMain"), QStringLiteral("fg_KeyUp"), [&] { entry.run(*this, event); });
+        else
+            SkipErrors([&] { entry.run(*this, event); });
+        return true;
+    }
+    return false;
+}
+
+void frmMain::showCellMenu()
+{
+    if (m_fg->Row() < 0 || m_fg->Col() < 0)
+        return;
+    m_fg->ShowCell(m_fg->Row(), m_fg->Col());
+    // The right press may have moved the current cell: the caption names
+    // what the popup will act on.
+    UpdateCaption();
+    m_rightMenu->popup(QCursor::pos());
 }
 
 void frmMain::Form_Load()
 {
     m_state.IsLoading = true;
-    MainFormRef = this;
+    Platform::setDialogOwner(this);
     RunReported(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), [this] {
         m_fg->Redraw(false);
         m_cells.setCols(m_state.GridCols);
@@ -248,22 +334,6 @@ void frmMain::endProgram()
     QCoreApplication::quit();
 }
 
-void frmMain::showPopupMenu()
-{
-    m_rightMenu->popup(QCursor::pos());
-}
-
-void frmMain::deleteSelection()
-{
-    mnuRightDelete->trigger();
-}
-
-void frmMain::gridBeforeMouseDown(int button, int shift, double x, double y)
-{
-    bool cancel = false;
-    m_gridInput->fg_BeforeMouseDown(button, shift, x, y, cancel);
-}
-
 QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const QString& sDefaultExt, bool bSave,
                             const QString& sFile)
 {
@@ -271,14 +341,14 @@ QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const
     RunReported(QStringLiteral("frmMain"), QStringLiteral("SelectFile"), [&] {
         const QString filter =
             sFilter.isEmpty() ? QStringLiteral("Wall Files (*.wall)|*.wall|All Files (*.*)|*.*") : sFilter;
-        chosen = Platform::prompts().file(this, {sTitle, QtFileFilter(filter), sDefaultExt, bSave, sFile});
+        chosen = Platform::prompts().file({sTitle, QtFileFilter(filter), sDefaultExt, bSave, sFile});
     });
     return chosen;
 }
 
 void frmMain::DeleteFile(int r, int c)
 {
-    ::DeleteFile(m_commands, r, c);
+    DeleteFileNow(m_commands, r, c);
 }
 
 AskWallFile frmMain::wallFileDialog()
@@ -288,22 +358,22 @@ AskWallFile frmMain::wallFileDialog()
 
 void frmMain::OpenFile(const QString& strPath)
 {
-    ::OpenFile(m_commands, strPath, wallFileDialog());
+    OpenWallFile(m_commands, strPath, wallFileDialog());
 }
 
 void frmMain::mnuSave_Click()
 {
-    ::mnuSave_Click(m_commands, wallFileDialog());
+    SaveWall(m_commands, wallFileDialog());
 }
 
 void frmMain::ZoomIn(bool bForce)
 {
-    ::ZoomIn(m_commands, bForce);
+    ZoomInStep(m_commands, bForce);
 }
 
 void frmMain::ZoomOut()
 {
-    ::ZoomOut(m_commands);
+    ZoomOutStep(m_commands);
 }
 
 void frmMain::closeOtherWindows()

@@ -12,6 +12,7 @@
 #include <QPointer>
 
 class GridInput;
+struct GridEvent;
 class GridWidget;
 class QAction;
 class QMenu;
@@ -88,9 +89,9 @@ public:
     bool isShown() const override;
     void bringToFront() override;
     void endProgram() override;
-    void showPopupMenu() override;
-    void deleteSelection() override;
-    void gridBeforeMouseDown(int button, int shift, double x, double y) override;
+
+    // The cell popup menu at the mouse pointer, over the current cell.
+    void showCellMenu();
 
     void mnuExit_Click();
     void mnuAbout_Click();
@@ -102,6 +103,7 @@ protected:
 private:
     void buildMenus();
     void connectGridEvents();
+    bool gridEvent(const GridEvent& event);
     void Form_Load();
     void closeOtherWindows();
     AskWallFile wallFileDialog();

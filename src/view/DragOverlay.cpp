@@ -1,6 +1,7 @@
 #include "view/DragOverlay.h"
 
 #include "grid/GridWidget.h"
+#include "grid/WallImages.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
 #include "shell/Twips.h"
@@ -32,9 +33,9 @@ bool DragOverlay::prepare()
     return true;
 }
 
-void DragOverlay::lift(const QPointF& pressPos)
+void DragOverlay::lift()
 {
-    m_grab = pressPos - pos();
+    m_grab = m_ctx.grid.pressPosition() - pos();
     show();
     raise();
 }
@@ -86,12 +87,12 @@ void DragOverlay::dropOn(int row, int col)
     const Picture lifted = cells.CellPicture(m_dragRow, m_dragCol);
     const QString other = cells.CellData(row, col);
     if (other.isEmpty()) {
-        cells.clearImage(m_dragRow, m_dragCol);
+        TakeImageOut(cells, m_ctx.state, m_dragRow, m_dragCol);
     } else {
         // The thumbnail a load would make; the old one when the file is refused.
         const Picture swapped =
             m_ctx.thumbnails.CellPicture(other, cells.isMonochrome()).value_or(cells.CellPicture(row, col));
-        cells.setImage(m_dragRow, m_dragCol, swapped, other);
+        PlaceImage(cells, m_ctx.state, m_dragRow, m_dragCol, swapped, other);
     }
-    cells.setImage(row, col, lifted, m_tag);
+    PlaceImage(cells, m_ctx.state, row, col, lifted, m_tag);
 }

@@ -18,9 +18,9 @@ public:
     // Lays the overlay, still hidden, over the current cell and remembers
     // that cell; false when the cell has no file on disk to carry.
     bool prepare();
-    // Shows the prepared overlay above the grid, held at a point of the
-    // viewport by the press that lifted it.
-    void lift(const QPointF& pressPos);
+    // Shows the prepared overlay above the grid, held where the press that
+    // lifted it went down.
+    void lift();
     // Hidden and emptied; the wall is left as it is.
     void putDown();
 

@@ -3,7 +3,6 @@
 #include "grid/GridWidget.h"
 #include "shell/CommandContext.h"
 #include "shell/MainState.h"
-#include "shell/Twips.h"
 #include "shell/Utilities.h"
 #include "view/DragOverlay.h"
 #include "view/Zoom.h"
@@ -29,22 +28,22 @@ bool openFile(const QString& path)
 
 GridInput::GridInput(CommandContext& ctx) : QObject(&ctx.grid), m_ctx(ctx), m_overlay(new DragOverlay(ctx)) {}
 
-void GridInput::fg_BeforeMouseDown(int button, int, double, double, bool&)
+void GridInput::fg_BeforeMouseDown(int button, int, bool&)
 {
     const GridWidget& grid = m_ctx.grid;
     m_clickedCurrentCell = false;
     m_overlay->putDown();
-    if (button == GridWidget::LeftButton && grid.MouseRow() == grid.Row() && grid.MouseCol() == grid.Col())
+    if (button == GridEvent::LeftButton && grid.MouseRow() == grid.Row() && grid.MouseCol() == grid.Col())
         m_clickedCurrentCell = true;
 }
 
-void GridInput::fg_MouseDown(int button, int, double x, double y)
+void GridInput::fg_MouseDown(int button, int)
 {
-    if (button != GridWidget::LeftButton)
+    if (button != GridEvent::LeftButton)
         return;
     SkipErrors([&] {
         if (m_overlay->prepare() && m_clickedCurrentCell)
-            m_overlay->lift({TwipsToPixels(x), TwipsToPixels(y)});
+            m_overlay->lift();
     });
     // Every press that moves the current cell shows it in the caption, an
     // empty cell's as well as an image's.
@@ -52,58 +51,16 @@ void GridInput::fg_MouseDown(int button, int, double x, double y)
     m_clickedCurrentCell = false;
 }
 
-void GridInput::fg_MouseUp(int button, int, double, double)
-{
-    if (m_ctx.state.IsLoading)
-        return;
-    GridWidget& grid = m_ctx.grid;
-    if (button != GridWidget::RightButton) {
-        m_ctx.window.PreviewCurrentCell();
-    } else if (grid.Row() >= 0 && grid.Col() >= 0) {
-        grid.ShowCell(grid.Row(), grid.Col());
-        // The right press may have moved the current cell: the caption names
-        // what the popup will act on.
-        m_ctx.window.UpdateCaption();
-        m_ctx.window.showPopupMenu();
-    }
-}
-
-void GridInput::fg_DblClick()
+void fg_DblClick(CommandContext& ctx)
 {
     RunReported(FormName, QStringLiteral("fg_DblClick"), [&] {
-        if (m_ctx.state.IsLoading)
-            return;
         ShowDefaultPointer();
-        const GridWidget& grid = m_ctx.grid;
+        const GridWidget& grid = ctx.grid;
         // A cell whose image a search hides is not empty: it is left alone.
-        if (!m_ctx.cells.holdsImage(grid.Row(), grid.Col()))
-            ResetZoomView(m_ctx);
+        if (!ctx.cells.holdsImage(grid.Row(), grid.Col()))
+            ResetZoomView(ctx);
         else
-            openFile(m_ctx.cells.CellData(grid.Row(), grid.Col()));
-    });
-}
-
-void GridInput::fg_KeyUp(int key, int)
-{
-    RunReported(FormName, QStringLiteral("fg_KeyUp"), [&] {
-        MainState& s = m_ctx.state;
-        if (s.IsLoading && key != GridWidget::EscapeKey)
-            return;
-        switch (key) {
-        case GridWidget::DeleteKey: m_ctx.window.deleteSelection(); break;
-        case GridWidget::EscapeKey:
-            if (s.IsLoading)
-                s.StopLoading = true;
-            break;
-        case GridWidget::DownKey:
-        case GridWidget::UpKey:
-        case GridWidget::RightKey:
-        case GridWidget::LeftKey:
-            m_ctx.window.PreviewCurrentCell();
-            m_ctx.window.UpdateCaption();
-            break;
-        default: break;
-        }
+            openFile(ctx.cells.CellData(grid.Row(), grid.Col()));
     });
 }
 

@@ -5,9 +5,9 @@
 class DragOverlay;
 struct CommandContext;
 
-// The grid's mouse and keyboard handlers. The grid moves its current cell
-// and selection itself; these run around that: before a press, after it,
-// on the release, on a double-click and when a key comes up.
+// The grid's handling of a press, around the grid's own: a press puts a
+// lifted image down; a second press on the image that is already current
+// lifts it.
 class GridInput : public QObject {
     Q_OBJECT
 public:
@@ -16,16 +16,10 @@ public:
 
     // Puts a lifted image down and notes whether the left button went down
     // on the cell that is already current.
-    void fg_BeforeMouseDown(int button, int shift, double x, double y, bool& cancel);
+    void fg_BeforeMouseDown(int button, int shift, bool& cancel);
     // Left button: prepares the overlay over the current cell; a press on
     // the cell that was already current lifts its image.
-    void fg_MouseDown(int button, int shift, double x, double y);
-    // Right button: the cell popup menu; others: the preview. Nothing while
-    // a load runs.
-    void fg_MouseUp(int button, int shift, double x, double y);
-    // Opens the current cell's image, or resets the zoom on an empty cell.
-    void fg_DblClick();
-    void fg_KeyUp(int key, int shift);
+    void fg_MouseDown(int button, int shift);
 
     DragOverlay& Picture1() { return *m_overlay; }
 
@@ -34,6 +28,10 @@ private:
     DragOverlay* m_overlay;  // owned by the grid's viewport
     bool m_clickedCurrentCell = false;
 };
+
+// A double-click: opens the current cell's image, or resets the zoom on an
+// empty cell.
+void fg_DblClick(CommandContext& ctx);
 
 // "Open": every image of the selection in the desktop's default
 // application, row by row from the top left.

@@ -23,7 +23,7 @@ void scrollTo(GridWidget& grid, int row, int col)
 
 } // namespace
 
-void ZoomIn(CommandContext& ctx, bool)
+void ZoomInStep(CommandContext& ctx, bool)
 {
     if (ctx.state.IsLoading)
         return;
@@ -40,7 +40,7 @@ void ZoomIn(CommandContext& ctx, bool)
     ctx.window.UpdateCaption();
 }
 
-void ZoomOut(CommandContext& ctx)
+void ZoomOutStep(CommandContext& ctx)
 {
     if (ctx.state.IsLoading)
         return;
@@ -71,9 +71,9 @@ void mnuRightZoomToImage_Click(CommandContext& ctx)
         s.StopSlideshow = true;
         // Counted steps: a refused step could never reach the level.
         for (int steps = ImageZoomLevel - s.ZoomLevel; steps > 0; --steps)
-            ZoomIn(ctx, true);
+            ZoomInStep(ctx, true);
         for (int steps = s.ZoomLevel - ImageZoomLevel; steps > 0; --steps)
-            ZoomOut(ctx);
+            ZoomOutStep(ctx);
     });
 }
 

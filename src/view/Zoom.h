@@ -12,10 +12,10 @@ constexpr int ImageZoomLevel = 50;
 
 // One step larger; the current cell becomes the top-left one. Nothing while
 // a load runs. bForce changes nothing and is kept for callers that pass it.
-void ZoomIn(CommandContext& ctx, bool bForce = false);
+void ZoomInStep(CommandContext& ctx, bool bForce = false);
 // One step smaller, not below the smallest size. From level 3 up the current
 // cell stays at the top left; below that the view returns to cell (0, 0).
-void ZoomOut(CommandContext& ctx);
+void ZoomOutStep(CommandContext& ctx);
 // "Zoom to Image": steps to the image level, the current cell large at the
 // top left.
 void mnuRightZoomToImage_Click(CommandContext& ctx);

@@ -14,7 +14,7 @@ void mnuRightAddText_Click(CommandContext& ctx)
         QString text = ctx.cells.CellText(row, col);
         for (;;) {
             const std::optional<QString> answer = Platform::prompts().input(
-                MainFormRef, QStringLiteral("Enter text or remove all text to remove it from the cell."), AppTitle,
+                QStringLiteral("Enter text or remove all text to remove it from the cell."), AppTitle,
                 QString(text).remove(QLatin1Char(',')));
             // Cancel leaves the cell as it was.
             if (!answer)

@@ -4,7 +4,6 @@
 #include "grid/GridWidget.h"
 #include "shell/CommandContext.h"
 #include "shell/FileNames.h"
-#include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 #include "wall/FileOperations.h"
@@ -106,7 +105,7 @@ QStringList selectedPaths(const CommandContext& ctx)
 // Begins a progress run and ends it however the command ends.
 class ProgressRun {
 public:
-    ProgressRun(const QString& label, int total) { Platform::progress().begin(MainFormRef, label, total); }
+    ProgressRun(const QString& label, int total) { Platform::progress().begin(label, total); }
     ~ProgressRun() { Platform::progress().end(); }
     ProgressRun(const ProgressRun&) = delete;
     ProgressRun& operator=(const ProgressRun&) = delete;
@@ -118,7 +117,7 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
     RunReported(QStringLiteral("frmMain"), transfer.procName, [&] {
         if (transfer.move)
             ctx.state.StopSlideshow = true;
-        QString folder = BrowseForFolder(MainFormRef, transfer.folderPrompt);
+        QString folder = BrowseForFolder(transfer.folderPrompt);
         if (folder.isEmpty())
             return;  // the dialog was cancelled
         if (!FolderExists(folder) || !writableFolder(folder)) {

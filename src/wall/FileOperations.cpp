@@ -1,6 +1,7 @@
 #include "wall/FileOperations.h"
 
 #include "grid/CellStore.h"
+#include "grid/WallImages.h"
 #include "shell/CommandContext.h"
 #include "shell/FileNames.h"
 #include "shell/MainState.h"
@@ -14,12 +15,11 @@ void DeleteCellFile(CommandContext& ctx, int r, int c)
     if (FileExists(path)) {
         if (!RemovePath(path))
             throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
-        --ctx.state.ImageCount;
     }
-    ctx.cells.clearImage(r, c);
+    TakeImageOut(ctx.cells, ctx.state, r, c);
 }
 
-void DeleteFile(CommandContext& ctx, int r, int c)
+void DeleteFileNow(CommandContext& ctx, int r, int c)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("DeleteFile"), [&] {
         ctx.state.StopSlideshow = true;
@@ -33,7 +33,7 @@ void DeleteShownFile(CommandContext& ctx, const QString& shownPath, int r, int c
     QString inCell;
     SkipErrors([&] { inCell = ctx.cells.CellData(r, c); });
     if (!shownPath.isEmpty() && inCell == shownPath)
-        DeleteFile(ctx, r, c);
+        DeleteFileNow(ctx, r, c);
     else
         ctx.window.PreviewCurrentCell();
 }

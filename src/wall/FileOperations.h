@@ -10,7 +10,7 @@ void DeleteCellFile(CommandContext& ctx, int r, int c);
 
 // Deletes the file of one cell at once, without asking, takes the image out
 // of the cell and hands the current cell to the preview again.
-void DeleteFile(CommandContext& ctx, int r, int c);
+void DeleteFileNow(CommandContext& ctx, int r, int c);
 
 // The preview's "Delete": only the file the preview showed goes. When cell
 // (r, c) no longer holds it (the wall was rearranged meanwhile) nothing is

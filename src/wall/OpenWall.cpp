@@ -2,6 +2,7 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
+#include "grid/WallImages.h"
 #include "image/DecodeAhead.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
@@ -119,9 +120,7 @@ bool placeValue(CommandContext& ctx, const WallRecord& record, bool image)
         return true;
     }
     // A second image for a cell replaces the first: the wall holds no more.
-    if (!ctx.cells.holdsImage(record.row, record.col))
-        ++s.ImageCount;
-    ctx.cells.setImage(record.row, record.col, *picture, record.value);
+    PlaceImage(ctx.cells, s, record.row, record.col, *picture, record.value);
     ctx.window.setTitle(QStringLiteral("Loading files. ") + FormatCount(s.ImageCount)
                         + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s));
     QCoreApplication::processEvents();
@@ -250,7 +249,7 @@ void endSteps(CommandContext& ctx)
 
 } // namespace
 
-void OpenFile(CommandContext& ctx, const QString& strPath, const AskWallFile& ask)
+void OpenWallFile(CommandContext& ctx, const QString& strPath, const AskWallFile& ask)
 {
     ctx.state.StopSlideshow = true;
     try {

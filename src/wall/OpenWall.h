@@ -7,4 +7,4 @@ struct CommandContext;
 // Rebuilds the wall from a .wall file; an empty path asks for one. Values
 // that name an image file get a fresh thumbnail; any other value comes back
 // as white text.
-void OpenFile(CommandContext& ctx, const QString& strPath, const AskWallFile& ask);
+void OpenWallFile(CommandContext& ctx, const QString& strPath, const AskWallFile& ask);

@@ -95,7 +95,7 @@ WallRecords WallRecordText(CellStore& cells)
     return records;
 }
 
-void mnuSave_Click(CommandContext& ctx, const AskWallFile& ask)
+void SaveWall(CommandContext& ctx, const AskWallFile& ask)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuSave_Click"), [&] {
         ctx.state.StopSlideshow = true;

@@ -21,4 +21,4 @@ struct WallRecords {
 WallRecords WallRecordText(CellStore& cells);
 
 // "Save Wall": asks for a .wall file and writes the wall into it.
-void mnuSave_Click(CommandContext& ctx, const AskWallFile& ask);
+void SaveWall(CommandContext& ctx, const AskWallFile& ask);

@@ -3,7 +3,6 @@
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
 #include "shell/CommandContext.h"
-#include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
@@ -85,7 +84,7 @@ void SearchGrid(CommandContext& ctx, const QString& text)
 void mnuFindFile_Click(CommandContext& ctx)
 {
     const std::optional<QString> answer =
-        Platform::prompts().input(MainFormRef, SearchPrompt, QStringLiteral("Filename Search"), QString());
+        Platform::prompts().input(SearchPrompt, QStringLiteral("Filename Search"), QString());
     SearchGrid(ctx, answer.value_or(QString()));
 }
 

@@ -2,6 +2,7 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
+#include "grid/WallImages.h"
 #include "shell/CommandContext.h"
 #include "shell/FileNames.h"
 #include "shell/MainState.h"
@@ -56,7 +57,7 @@ void orderWorkTable(CellStore& fgTop)
 void placeSorted(CellStore& cells, const CellStore& fgTop, MainState& state)
 {
     const int wrap = std::max(state.GridRows, 1);
-    state.ImageCount = 0;
+    state.ImageCount = 0;  // the wall was emptied into the work table
     int row = 0;
     int col = 0;
     for (int i = 0; i < fgTop.Rows(); ++i) {
@@ -64,8 +65,7 @@ void placeSorted(CellStore& cells, const CellStore& fgTop, MainState& state)
             cells.setRows(row + 1);
         if (col >= cells.Cols())
             cells.setCols(col + 1);
-        cells.setImage(row, col, fgTop.CellPicture(i, FromRowCol), fgTop.CellText(i, PathCol));
-        ++state.ImageCount;
+        PlaceImage(cells, state, row, col, fgTop.CellPicture(i, FromRowCol), fgTop.CellText(i, PathCol));
         if (++row >= wrap) {
             row = 0;
             ++col;

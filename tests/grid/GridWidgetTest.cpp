@@ -2,7 +2,10 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,7 +37,7 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCells)
     EXPECT_EQ(fg.state(), (QList<int>{5, 6, 2, 3, 5, 6}));
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(2, 3));
     QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, at(5, 1));
-    QTest::keyClick(&fg, Qt::Key_Down, Qt::ShiftModifier);
+    fg.moveCursor(GridWidget::Move::Down, true);
     EXPECT_EQ(fg.state(), (QList<int>{2, 3, 2, 1, 6, 3}));
     QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
     QTest::mouseMove(vp, at(4, 6));
@@ -47,14 +50,10 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCells)
     EXPECT_EQ(fg.state(), (QList<int>{5, 6, 5, 6, 5, 6}));
     fg.Select(1, 1);
 
-    QList<int> released;
-    QObject::connect(&fg, &GridWidget::KeyUp, [&](int key, int) { released.append(key); });
-    // Released keys arrive as Windows virtual-key codes; 0 for a key without one.
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Up,
-                        Qt::Key_Left, Qt::Key_Q, Qt::Key_F2, Qt::Key_Menu})
-        QTest::keyClick(&fg, key);
-    EXPECT_EQ(released, (QList<int>{40, 39, 39, 27, 46, 38, 37, 'Q', 113, 0}));
-    QObject::connect(&fg, &GridWidget::BeforeMouseDown, [](int, int, double, double, bool& no) { no = true; });
+    for (GridWidget::Move move : {GridWidget::Move::Down, GridWidget::Move::Right, GridWidget::Move::Right,
+                                  GridWidget::Move::Up, GridWidget::Move::Left})
+        fg.moveCursor(move, false);
+    QObject::connect(&fg, &GridWidget::BeforeMouseDown, [](int, int, bool& no) { no = true; });
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(6, 6));
     EXPECT_EQ(fg.state(), (QList<int>{1, 2, 1, 2, 1, 2}));
 
@@ -141,4 +140,43 @@ TEST(GridWidget, TheTinyCellsImageShowsEveryChangeScrollAndGridLineSetting)
     const QColor line = fg.viewport()->grab().toImage().pixelColor(Px - 1, 3);
     fg.GridLines(false);
     EXPECT_TRUE(line != Qt::black && fg.viewport()->grab().toImage().pixelColor(Px - 1, 3) == Qt::black);
+}
+
+TEST(GridWidget, ItsEventsComeToTheHandlerInTheGridsOwnTermsAndTheWheelNeverScrolls)
+{
+    Shown fg;
+    QWidget* vp = fg.viewport();
+    QStringList seen;
+    bool take = true;
+    fg.setInputHandler([&](const GridEvent& event) {
+        seen << QString("%1:%2:%3").arg(int(event.kind)).arg(event.code).arg(event.shift);
+        return take;
+    });
+    // Keys as Windows virtual-key codes, 0 for a key without one; pressed
+    // (0) and released (1).
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Q, Qt::Key_F2, Qt::Key_Menu})
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::ControlModifier | Qt::ShiftModifier);
+            QApplication::sendEvent(&fg, &event);
+        }
+    EXPECT_EQ(seen.join(' '), "0:40:3 1:40:3 0:35:3 1:35:3 0:81:3 1:81:3 0:113:3 1:113:3 0:0:3 1:0:3");
+    seen.clear();
+    QTest::mouseClick(vp, Qt::RightButton, Qt::AltModifier, at(1, 1));
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, at(1, 1));
+    EXPECT_EQ(seen.first(), "2:2:4");
+    EXPECT_TRUE(seen.contains("3:0:0"));
+    seen.clear();
+    fg.verticalScrollBar()->setValue(10);
+    QWheelEvent away({5, 5}, {5, 5}, {}, {0, 240}, {}, {}, Qt::NoScrollPhase, false);
+    QWheelEvent sideways({5, 5}, {5, 5}, {}, {120, 0}, {}, {}, Qt::NoScrollPhase, false);
+    for (QWidget* over : {vp, static_cast<QWidget*>(fg.verticalScrollBar()), static_cast<QWidget*>(fg.horizontalScrollBar())}) {
+        QApplication::sendEvent(over, &away);
+        QApplication::sendEvent(over, &sideways);
+    }
+    EXPECT_EQ(seen.join(' '), QStringList(6, "4:1:0").join(' '));  // two notches each, sideways none
+    EXPECT_TRUE(fg.TopRow() == 10 && fg.LeftCol() == 0);
+    // A pressed key the handler leaves goes on to the scroll area.
+    take = false;
+    QTest::keyClick(&fg, Qt::Key_PageDown);
+    EXPECT_GT(fg.TopRow(), 10);
 }

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(SingleCell, AddCountsOnlyWhereNoExistingFileWasShownAndRefreshKeepsThePathOfAFileThatWent)
+TEST(SingleCell, AddCountsOnlyACellWithoutAnImageAndRefreshKeepsThePathOfAFileThatWent)
 {
     FakePlatform platform;
     QTemporaryDir dir;
@@ -39,8 +39,9 @@ TEST(SingleCell, AddCountsOnlyWhereNoExistingFileWasShownAndRefreshKeepsThePathO
     QFile::remove(jpeg);
     mnuRightReload_Click(wall.ctx);
     EXPECT_TRUE(wall.cells.CellPicture(1, 2).isNull() && wall.cells.CellData(1, 2) == jpeg && wall.captions == 2);
-    mnuRightAddSingleFile_Click(wall.ctx);  // a cell whose file has gone counts again
-    EXPECT_TRUE(wall.cells.CellData(1, 2) == bitmap && wall.state.ImageCount == 2 && platform.messages.isEmpty());
+    // A cell whose file has gone still holds its image: it is replaced, not counted again.
+    mnuRightAddSingleFile_Click(wall.ctx);
+    EXPECT_TRUE(wall.cells.CellData(1, 2) == bitmap && wall.state.ImageCount == 1 && platform.messages.isEmpty());
 
     wall.cells.setRows(0);  // no current cell: the standard report
     platform.fileAnswers = {bitmap};

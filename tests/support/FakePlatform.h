@@ -49,24 +49,24 @@ public:
     int cancelAtStep = -1;
     int progressEnds = 0;
 
-    MsgAnswer message(QWidget*, const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
+    MsgAnswer message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
     {
         messages.append({text, title, icon, buttons});
         if (!messageAnswers.isEmpty())
             return messageAnswers.takeFirst();
         return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
-    std::optional<QString> input(QWidget*, const QString& prompt, const QString& title, const QString& value) override
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& value) override
     {
         inputs.append({prompt, title, value});
         return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
     }
-    QString folder(QWidget*, const QString& prompt) override
+    QString folder(const QString& prompt) override
     {
         folderPrompts.append(prompt);
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
-    QString file(QWidget*, const FileRequest& request) override
+    QString file(const FileRequest& request) override
     {
         fileRequests.append(request);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
@@ -80,7 +80,7 @@ public:
     }
     bool openUrl(const QUrl& url) override { return opened.append(url), true; }
     qint64 availablePhysical() override { return freeMemory; }
-    void begin(QWidget*, const QString& label, int total) override
+    void begin(const QString& label, int total) override
     {
         progressRuns.append(label + '/' + QString::number(total));
     }

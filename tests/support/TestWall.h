@@ -45,9 +45,6 @@ struct TestWall : MainWindowPort {
     int previewHides = 0;
     bool shown = true;
     bool ended = false;
-    int popups = 0;
-    int deletes = 0;
-    int beforePresses = 0;
 
     explicit TestWall(int rows = 100, int cols = 100, const ThumbnailCache* cache = nullptr)
         : cells(rows, cols), thumbnails(state, cache)
@@ -64,7 +61,4 @@ struct TestWall : MainWindowPort {
     bool isShown() const override { return shown; }
     void bringToFront() override {}
     void endProgram() override { ended = true; }
-    void showPopupMenu() override { ++popups; }
-    void deleteSelection() override { ++deletes; }
-    void gridBeforeMouseDown(int, int, double, double) override { ++beforePresses; }
 };

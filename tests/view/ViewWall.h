@@ -9,15 +9,14 @@
 #include "support/TestWall.h"
 #include "view/DragOverlay.h"
 #include "view/GridInput.h"
-#include "view/WheelZoom.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-// A shown colour wall of 100 x 100 cells whose grid events reach their
-// handlers as the main window connects them, with the wheel taken for zoom,
-// scripted dialogs and launches, and image files in a folder of its own.
+// A shown colour wall of 100 x 100 cells whose presses reach the drag's
+// handling as the main window connects them, with scripted dialogs and
+// launches, and image files in a folder of its own.
 struct ViewWall : TestWall {
     FakePlatform platform;
     QTemporaryDir dir;
@@ -29,10 +28,6 @@ struct ViewWall : TestWall {
     {
         QObject::connect(&grid, &GridWidget::BeforeMouseDown, input, &GridInput::fg_BeforeMouseDown);
         QObject::connect(&grid, &GridWidget::MouseDown, input, &GridInput::fg_MouseDown);
-        QObject::connect(&grid, &GridWidget::MouseUp, input, &GridInput::fg_MouseUp);
-        QObject::connect(&grid, &GridWidget::DblClick, input, &GridInput::fg_DblClick);
-        QObject::connect(&grid, &GridWidget::KeyUp, input, &GridInput::fg_KeyUp);
-        new WheelZoom(ctx);
         cells.setPictureType(CellStore::Colour);
         grid.resize(400, 300);
         grid.show();

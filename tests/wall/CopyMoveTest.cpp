@@ -139,7 +139,7 @@ TEST_F(Files, DeleteAfterYesDeletesTheSelectedFilesAndEmptiesTheirCellsKeepingTe
 
     mnuRightDelete_Click(wall.ctx);
     EXPECT_EQ(entries(src), "b.jpg=B sub");
-    EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.CellText(0, 0) == "keep" && wall.cells.occupiedCount() == 1);
+    EXPECT_TRUE(wall.state.ImageCount == 0 && wall.cells.CellText(0, 0) == "keep" && wall.cells.occupiedCount() == 1);
     EXPECT_TRUE(wall.captions == 1 && wall.previews == 1);
 
     // A file the file system keeps ends the command with the report.

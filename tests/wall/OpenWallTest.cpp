@@ -11,7 +11,7 @@ namespace {
 
 struct OpenFixture : WallFixture {
     QString jpeg(const QString& name) { return write(name, TestImages::jpeg(40, 30)); }
-    void open(const QString& path, const QString& answer = {}) { OpenFile(wall.ctx, path, dialog(answer)); }
+    void open(const QString& path, const QString& answer = {}) { OpenWallFile(wall.ctx, path, dialog(answer)); }
     bool isText(int r, int c, const QString& text) const
     {
         return wall.cells.CellText(r, c) == text && wall.cells.CellForeColor(r, c) == QColor(Qt::white)
@@ -49,7 +49,7 @@ TEST_F(OpenFixture, AWallComesBackCellForCellEveryTimeAndValuesThatNameNoDecodab
         EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.occupiedCount() == 7u) << run;
         for (int c = 0; c < texts.size(); ++c)
             EXPECT_TRUE(isText(2, c, texts[c])) << c;
-        mnuSave_Click(wall.ctx, dialog(path));
+        SaveWall(wall.ctx, dialog(path));
     }
     QDir::setCurrent(here);
     EXPECT_EQ(TestImages::read(path), records + "\r\n");
@@ -99,13 +99,13 @@ TEST_F(OpenFixture, AnOpenEndedEarlySaysWhatWasNotPlacedAndASmallerSaveOverItsFi
 
     const QByteArray whole = TestImages::read(path);
     platform.messageAnswers = {MsgAnswer::No};
-    mnuSave_Click(wall.ctx, dialog(path));
+    SaveWall(wall.ctx, dialog(path));
     EXPECT_EQ(lastMessage(), "This wall was opened only in part from " + path
                                  + ", which holds 200000 records. Saving writes 3 records over them.\n\nSave anyway?");
     EXPECT_EQ(TestImages::read(path), whole);
-    mnuSave_Click(wall.ctx, dialog(dir.filePath("elsewhere.wall")));  // another file: no question
+    SaveWall(wall.ctx, dialog(dir.filePath("elsewhere.wall")));  // another file: no question
     EXPECT_TRUE(lastMessage().startsWith("File saved."));
-    mnuSave_Click(wall.ctx, dialog(path));  // Yes
+    SaveWall(wall.ctx, dialog(path));  // Yes
     EXPECT_EQ(TestImages::read(path), "0,0,text 0\r\n1,0,text 1\r\n2,0,text 2\r\n\r\n");
 
     // Low memory ends an open as it ends a load.

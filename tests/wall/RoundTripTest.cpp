@@ -79,7 +79,7 @@ TEST_F(WallFixture, RandomWallsComeBackRecordForRecordAndTheSecondSaveIsTheFirst
         const RawFolder root;
         QDir().mkpath(root.filePath("moved"));
         TestWall first{10, 10};
-        OpenFile(first.ctx, write("random.wall", randomWall(root.path(), seed)), dialog({}));
+        OpenWallFile(first.ctx, write("random.wall", randomWall(root.path(), seed)), dialog({}));
         // Some images hidden by a search, some moved away.
         SearchGrid(first.ctx, "img");
         first.grid.Select(0, 0, 11, 11);
@@ -87,11 +87,11 @@ TEST_F(WallFixture, RandomWallsComeBackRecordForRecordAndTheSecondSaveIsTheFirst
         mnuRightMove_Click(first.ctx);
         ASSERT_NE(lastMessage(), "0 files moved.") << seed;
         const QString saved = dir.filePath(QString("saved%1.wall").arg(seed));
-        mnuSave_Click(first.ctx, dialog(saved));
+        SaveWall(first.ctx, dialog(saved));
         const QByteArray bytes = TestImages::read(saved);
 
         TestWall second{10, 10};
-        OpenFile(second.ctx, saved, dialog({}));
+        OpenWallFile(second.ctx, saved, dialog({}));
         const std::map<Position, QString> records = recordsOf(bytes);
         ASSERT_GT(records.size(), 20u) << seed;
         for (const auto& [at, value] : records) {
@@ -99,7 +99,7 @@ TEST_F(WallFixture, RandomWallsComeBackRecordForRecordAndTheSecondSaveIsTheFirst
             EXPECT_TRUE(second.cells.CellData(r, c) == value || second.cells.CellText(r, c) == value)
                 << seed << ": " << r << ',' << c << ' ' << qPrintable(value);
         }
-        mnuSave_Click(second.ctx, dialog(dir.filePath("again.wall")));
+        SaveWall(second.ctx, dialog(dir.filePath("again.wall")));
         EXPECT_EQ(TestImages::read(dir.filePath("again.wall")), bytes) << seed;
         EXPECT_EQ(first.cells.occupiedCount(), records.size()) << seed;
     }

@@ -5,7 +5,7 @@ namespace {
 
 struct SaveFixture : WallFixture {
     const QString path = dir.filePath("W.WALL");
-    void save(const QString& answer) { mnuSave_Click(wall.ctx, dialog(answer)); }
+    void save(const QString& answer) { SaveWall(wall.ctx, dialog(answer)); }
 };
 
 } // namespace
