@@ -1,5 +1,7 @@
 #include "BenchCorpus.h"
 
+#include "load/Loading.h"
+#include "shell/LoadingRun.h"
 #include "shell/MainModule.h"
 #include "support/TestImages.h"
 
@@ -111,6 +113,12 @@ void readIntoCache(const QStringList& files)
         while (!file.read(1 << 20).isEmpty()) {
         }
     }
+}
+
+void LoadFolder(CommandContext& ctx, const QString& folder)
+{
+    LoadingRun run(ctx);
+    LoadImages(ctx, run, folder, false, 0, 0);
 }
 
 double seconds(const std::function<void()>& work)

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+struct CommandContext;
+
 // Photo-like JPEGs for the benchmarks, made once into a folder and reused.
 namespace BenchCorpus {
 
@@ -37,6 +39,8 @@ Corpus prepare(int argc, char** argv);
 QStringList make(const QString& folder, int count);
 // Reads every file once so that disk reads do not count.
 void readIntoCache(const QStringList& files);
+// A fresh folder load, as Add Images runs it once the folder is chosen.
+void LoadFolder(CommandContext& ctx, const QString& folder);
 // Wall-clock seconds of one call.
 double seconds(const std::function<void()>& work);
 // A line of /proc/self/status in kilobytes: "VmRSS", "VmHWM".

@@ -16,7 +16,6 @@
 #include "BenchCorpus.h"
 #include "image/PngEncode.h"
 #include "image/ThumbnailCache.h"
-#include "load/Loading.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "support/TestWall.h"
@@ -58,7 +57,7 @@ Timing load(const QString& folder, const ThumbnailCache* cache, int expected, co
     const double cpu = cpuSeconds();
     const double time = BenchCorpus::seconds([&] {
         if (wall.isEmpty())
-            LoadImages(fresh.ctx, folder, false, 0, 0);
+            BenchCorpus::LoadFolder(fresh.ctx, folder);
         else
             OpenWallFile(fresh.ctx, wall, {});
     });

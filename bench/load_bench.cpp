@@ -13,7 +13,6 @@
 #include "BenchCorpus.h"
 #include "grid/CellStore.h"
 #include "image/Decode.h"
-#include "load/Loading.h"
 #include "shell/MainModule.h"
 #include "ui/frmMain.h"
 
@@ -57,7 +56,7 @@ double decodeFloor(const QStringList& files)
 double wholeLoad(const BenchCorpus::Program& program, frmMain& w, const QString& folder, int expected)
 {
     program.forgetThumbnails();  // what a first load of these files costs
-    const double time = seconds([&] { LoadImages(w.commands(), folder, false, 0, 0); });
+    const double time = seconds([&] { BenchCorpus::LoadFolder(w.commands(), folder); });
     if (w.state().ImageCount != expected)
         std::fprintf(stderr, "load placed %d of %d images\n", w.state().ImageCount, expected);
     return time;

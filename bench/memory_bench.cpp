@@ -13,7 +13,6 @@
 
 #include "BenchCorpus.h"
 #include "grid/CellStore.h"
-#include "load/Loading.h"
 #include "shell/MainModule.h"
 #include "support/TestImages.h"
 #include "ui/frmMain.h"
@@ -49,7 +48,7 @@ int growth(const QString& corpus, int photos, int folders)
     w.show();
     settle();
     const qint64 before = BenchCorpus::statusKB("VmRSS");
-    const double time = BenchCorpus::seconds([&] { LoadImages(w.commands(), tree.path(), false, 0, 0); });
+    const double time = BenchCorpus::seconds([&] { BenchCorpus::LoadFolder(w.commands(), tree.path()); });
     settle();
     const qint64 after = BenchCorpus::statusKB("VmRSS");
     const int placed = w.state().ImageCount;
@@ -76,7 +75,7 @@ int crafted(const QString& corpus)
     w.show();
     settle();
     const qint64 before = BenchCorpus::statusKB("VmHWM");
-    LoadImages(w.commands(), folder.path(), false, 0, 0);
+    BenchCorpus::LoadFolder(w.commands(), folder.path());
     settle();
     std::printf("%d images placed of %d files\n", w.state().ImageCount, int(QDir(folder.path()).count()) - 2);
     std::printf("peak resident before the load %lld KB, after it %lld KB\n", before, BenchCorpus::statusKB("VmHWM"));

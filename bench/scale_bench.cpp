@@ -21,7 +21,6 @@
 #include "grid/GridWidget.h"
 #include "image/Decode.h"
 #include "image/ThumbnailCache.h"
-#include "load/Loading.h"
 #include "shell/FileNames.h"
 #include "shell/Utilities.h"
 #include "ui/frmMain.h"
@@ -188,7 +187,7 @@ int measure(const QString& tree, const QString& what, bool grey)
         if (what == "open")
             w.OpenFile(tree + "/tree.wall");
         else
-            LoadImages(w.commands(), tree + "/links", false, 0, 0);
+            BenchCorpus::LoadFolder(w.commands(), tree + "/links");
     });
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();

@@ -15,7 +15,6 @@
 
 #include "BenchCorpus.h"
 #include "grid/CellStore.h"
-#include "load/Loading.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "ui/frmMain.h"
@@ -71,13 +70,13 @@ int main(int argc, char** argv)
     w.show();
 
     // Folder load against Open Wall of the same images, the cache warm.
-    LoadImages(w.commands(), folder, false, 0, 0);
+    BenchCorpus::LoadFolder(w.commands(), folder);
     const int images = s.ImageCount;
     const QString photoWall = out.filePath("photos.wall");
     WriteNewFile(photoWall, WallRecordText(w.cells()).text);
     double load = 1e300, open = 1e300;
     for (int run = 0; run < 5; ++run) {  // taken in turns, the best of each
-        load = std::min(load, seconds([&] { LoadImages(w.commands(), folder, false, 0, 0); }));
+        load = std::min(load, seconds([&] { BenchCorpus::LoadFolder(w.commands(), folder); }));
         open = std::min(open, seconds([&] { w.OpenFile(photoWall); }));
     }
     if (s.ImageCount != images)

@@ -2,12 +2,8 @@
 
 #include "shell/AppError.h"
 
-#include <QDateTime>
-#include <QStringList>
 
 #include <algorithm>
-#include <numeric>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -34,23 +30,6 @@ void settleHidden(Cell& cell)
     cell.hiddenPath.clear();
     cell.userText.clear();
     cell.userForeColor = Qt::black;
-}
-
-// One cell's value as a sort key.
-struct SortValue {
-    QString text;
-    std::optional<qint64> seconds;  // on a date column; none when it holds no date
-};
-
-int compareValues(const SortValue& a, const SortValue& b, CellStore::ColumnSort order, bool dateColumn)
-{
-    using ColumnSort = CellStore::ColumnSort;
-    if (order == ColumnSort::GenericAscending && dateColumn) {
-        if (a.seconds.has_value() != b.seconds.has_value())
-            return a.seconds ? -1 : 1;
-        return a.seconds == b.seconds ? 0 : (*a.seconds < *b.seconds ? -1 : 1);
-    }
-    return a.text.compare(b.text);
 }
 
 } // namespace
@@ -371,67 +350,15 @@ void CellStore::Clear()
     notify(wholeGrid());
 }
 
-void CellStore::AddItem(const QString& line)
+void CellStore::reorderRows(const CellRect& rows, const std::vector<int>& newRowOf)
 {
-    const int row = m_rows;
-    setRows(row + 1);
-    const QStringList fields = line.split(QLatin1Char('\t'));
-    for (int col = 0; col < fields.size() && col < m_cols; ++col)
-        setCellText(row, col, fields[col]);
-}
-
-void CellStore::Sort(const CellRect& rows)
-{
-    checkCell(rows.row1, rows.col1);
-    checkCell(rows.row2, rows.col2);
-    struct KeyColumn {
-        int col;
-        ColumnSort order;
-        bool date;
-    };
-    std::vector<KeyColumn> keyColumns;
-    for (const auto& [col, order] : m_colSorts) {
-        if (col >= rows.col1 && col <= rows.col2 && order != ColumnSort::None) {
-            const auto type = m_colTypes.find(col);
-            keyColumns.push_back({col, order, type != m_colTypes.end() && type->second == ColumnType::Date});
-        }
-    }
-
-    // Keys are read once per row, dates parsed once, before any comparison.
-    const int count = rows.row2 - rows.row1 + 1;
-    std::vector<std::vector<SortValue>> keys(count);
-    for (int i = 0; i < count; ++i) {
-        for (const KeyColumn& column : keyColumns) {
-            SortValue value{CellText(rows.row1 + i, column.col), std::nullopt};
-            if (column.date) {
-                const QDateTime time = QDateTime::fromString(value.text, Qt::ISODate);
-                if (time.isValid())
-                    value.seconds = time.toSecsSinceEpoch();
-            }
-            keys[i].push_back(std::move(value));
-        }
-    }
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        for (std::size_t k = 0; k < keyColumns.size(); ++k) {
-            const int result = compareValues(keys[a][k], keys[b][k], keyColumns[k].order, keyColumns[k].date);
-            if (result != 0)
-                return result < 0;
-        }
-        return false;
-    });
-
-    std::vector<int> newRowOf(count);
-    for (int i = 0; i < count; ++i)
-        newRowOf[order[i]] = rows.row1 + i;
     // Every cell of the rows is taken out first, so no new key meets an old one.
     std::vector<decltype(m_cells)::node_type> moving;
     auto it = m_cells.lower_bound(key(rows.row1, 0));
     while (it != m_cells.end() && rowOf(it->first) <= rows.row2)
         moving.push_back(m_cells.extract(it++));
     for (auto& node : moving) {
-        node.key() = key(newRowOf[rowOf(node.key()) - rows.row1], colOf(node.key()));
+        node.key() = key(newRowOf[std::size_t(rowOf(node.key()) - rows.row1)], colOf(node.key()));
         m_cells.insert(std::move(node));
     }
     notify({rows.row1, 0, rows.row2, m_cols - 1});

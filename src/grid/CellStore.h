@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <variant>
+#include <vector>
 
 // A rectangle of cells, first row and column not greater than the last.
 struct CellRect {
@@ -119,20 +120,6 @@ public:
     // stay.
     void Clear();
 
-    // The work table of the date sort. AddItem appends a row whose fields,
-    // separated by TAB, fill its columns from 0 (fields beyond the last
-    // column are dropped).
-    enum class ColumnType { Text, Date };  // a date column holds ISO 8601 text
-    enum class ColumnSort { None, GenericAscending, StringAscendingCaseSensitive };
-    void AddItem(const QString& line);
-    void setColDataType(int col, ColumnType type) { m_colTypes[col] = type; }
-    void setColSort(int col, ColumnSort order) { m_colSorts[col] = order; }
-    // Orders the rows of the rectangle by the sort settings of its columns,
-    // taken from left to right; rows that tie keep their order. Whole rows
-    // move, every cell value with them. Generic ascending puts a date column
-    // in time order with rows without a date last; texts sort by code unit.
-    void Sort(const CellRect& rows);
-
     // Cells whose image is one of the old paths take its new path, hidden
     // images too: the files were renamed or moved.
     void replacePaths(const QHash<QString, QString>& renamed);
@@ -145,6 +132,11 @@ public:
     // Called after every change with the cells it touched, so a view can
     // repaint them.
     void setChangeListener(std::function<void(const CellRect&)> listener) { m_changed = std::move(listener); }
+
+protected:
+    // Moves whole rows: row rows.row1 + i goes to newRowOf[i], every cell
+    // value with it; the rows of the rectangle are a permutation.
+    void reorderRows(const CellRect& rows, const std::vector<int>& newRowOf);
 
 private:
     using Key = std::uint64_t;
@@ -167,8 +159,6 @@ private:
     int m_cols = 0;
     int m_pictureType = Monochrome;
     std::map<Key, Cell> m_cells;
-    std::map<int, ColumnType> m_colTypes;
-    std::map<int, ColumnSort> m_colSorts;
     std::function<void(const CellRect&)> m_changed;
 };
 

@@ -1,6 +1,6 @@
 #include "grid/GridWidget.h"
 
-#include "grid/PictureScaling.h"
+#include "grid/CellCopies.h"
 #include "shell/Twips.h"
 
 #include <QElapsedTimer>
@@ -21,11 +21,9 @@ const QColor SelectionTint(64, 128, 255, 90);
 // Cells up to this size draw cached copies of their pictures; larger ones
 // are few on screen and draw their pictures scaled.
 constexpr int ScaledCopyMaxPixels = 512;
-constexpr int ScaledCacheBytes = 48 * 1024 * 1024;
 // Below this size cells sample their pictures' small versions straight
-// onto the screen; from it up they draw averaged copies.
-constexpr int SampledBelowPixels = 12;
-constexpr int CachedCopyOverhead = 256;  // image header and cache node
+// onto the screen; from it up they draw copies.
+constexpr int SampledBelowPixels = CellCopies::SampledBelowPixels;
 // Copies ahead of a scroll are made in slices this long while the program
 // idles, and never more than this share of the cache after one frame.
 constexpr int AheadSliceMs = 4;
@@ -48,7 +46,6 @@ GridWidget::GridWidget(CellStore& cells, QWidget* parent) : QAbstractScrollArea(
     m_textFont.setPointSizeF(8.25);
     m_textFont.setStyleHint(QFont::SansSerif);
     m_cells.setChangeListener([this](const CellRect& changed) { cellsChanged(changed); });
-    m_scaled.setMaxCost(ScaledCacheBytes);
     connect(&m_versions, &PictureVersions::arrived, viewport(), qOverload<>(&QWidget::update));
     m_showChanges.setSingleShot(true);
     m_showChanges.setInterval(ShowChangesMs);
@@ -367,7 +364,7 @@ void GridWidget::paintEvent(QPaintEvent* event)
         painter.drawRect(cellRect(m_row, m_col).adjusted(0, 0, -1, -1));
     }
     // Tiny cells draw no copies, so none are made ahead for them.
-    m_aheadBytes = 0;
+    m_copies.startCounting();
     if (!tiny)
         m_ahead.start();
 }
@@ -385,7 +382,7 @@ void GridWidget::makeCopiesAhead()
         area.row2 = std::min(area.row2, Rows() - 1);
         area.col2 = std::min(area.col2, Cols() - 1);
         m_cells.forEachOccupied(area, [&](int row, int col, const Cell& cell) {
-            if (unfinished || cell.picture.isNull() || m_aheadBytes > ScaledCacheBytes / AheadCacheShare)
+            if (unfinished || cell.picture.isNull() || m_copies.bytesMade() > m_copies.budget() / AheadCacheShare)
                 return;
             const QRect r = cellRect(row, col);
             if (r.width() > ScaledCopyMaxPixels || r.height() > ScaledCopyMaxPixels)
@@ -393,7 +390,7 @@ void GridWidget::makeCopiesAhead()
             if (clock.elapsed() >= AheadSliceMs)
                 unfinished = true;
             else
-                cachedCopy(sourceFor(cell.picture, r.size(), true), r.size());
+                m_copies.copy(sourceFor(cell.picture, r.size(), true), r.size());
         });
     }
     if (unfinished)
@@ -513,7 +510,7 @@ void GridWidget::drawPicture(QPainter& painter, const QRect& cell, const Picture
         painter.drawImage(cell, source);  // stretched to fill the cell
         return;
     }
-    painter.drawImage(cell.topLeft(), cachedCopy(source, cell.size()));
+    painter.drawImage(cell.topLeft(), m_copies.copy(source, cell.size()));
 }
 
 QImage GridWidget::shownAt(const Picture& picture, QSize size)
@@ -523,7 +520,7 @@ QImage GridWidget::shownAt(const Picture& picture, QSize size)
     const QImage source = sourceFor(picture, size);
     if (size.width() > ScaledCopyMaxPixels || size.height() > ScaledCopyMaxPixels)
         return source;
-    return cachedCopy(source, size);
+    return m_copies.copy(source, size);
 }
 
 int GridWidget::cellsAwaitingVersions() const
@@ -537,28 +534,6 @@ int GridWidget::cellsAwaitingVersions() const
             ++awaiting;
     });
     return awaiting;
-}
-
-QImage GridWidget::cachedCopy(const QImage& source, QSize size)
-{
-    const ScaledKey key{source.cacheKey(), size.width(), size.height()};
-    if (const QImage* copy = m_scaled.object(key))
-        return *copy;
-    const QImage made = scaledCopy(source, size);
-    const int cost = int(made.sizeInBytes()) + CachedCopyOverhead;
-    m_aheadBytes += cost;
-    // The cache may refuse the copy; this one is drawn all the same.
-    m_scaled.insert(key, new QImage(made), cost);
-    return made;
-}
-
-QImage GridWidget::scaledCopy(const QImage& source, QSize size)
-{
-    if (std::max(size.width(), size.height()) < SampledBelowPixels)
-        return SampledCopy(source, size);
-    if (size.width() <= source.width() && size.height() <= source.height())
-        return AveragedCopy(source, size);
-    return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
 }
 
 void GridWidget::trackMouse(const QPointF& pos)

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "grid/CellCopies.h"
 #include "grid/CellStore.h"
 #include "grid/GridEvents.h"
 #include "grid/PictureVersions.h"
 
 #include <QAbstractScrollArea>
-#include <QCache>
 #include <QFont>
 #include <QTimer>
 
@@ -145,30 +145,16 @@ private:
     // What a cell of `size` draws from: the small version, or the best
     // version ready of what the cell needs.
     QImage sourceFor(const Picture& picture, QSize size, bool ahead = false);
-    // The copy of a picture at a cell's size, made when missing.
-    QImage cachedCopy(const QImage& source, QSize size);
-    static QImage scaledCopy(const QImage& source, QSize size);
     // While the program idles after a frame, the copies of the screen below
     // and of the screen to the right are made, so that a scroll by a screen
     // finds them ready.
     void makeCopiesAhead();
 
-    struct ScaledKey {
-        qint64 picture;  // QImage::cacheKey of the source
-        int width;
-        int height;
-        bool operator==(const ScaledKey&) const = default;
-        friend size_t qHash(const ScaledKey& key, size_t seed)
-        {
-            return qHashMulti(seed, key.picture, key.width, key.height);
-        }
-    };
-
     int Rows() const { return m_cells.Rows(); }
     int Cols() const { return m_cells.Cols(); }
 
     CellStore& m_cells;
-    QCache<ScaledKey, QImage> m_scaled;
+    CellCopies m_copies;
     PictureVersions m_versions;
     QTimer m_ahead;
     QTimer m_showChanges;
@@ -186,7 +172,6 @@ private:
     QImage m_canvas;
     CanvasKey m_canvasKey;
     QRect m_canvasStale;
-    int m_aheadBytes = 0;  // copies made since the last frame
     QFont m_textFont;
     // The current cell, and the other corner of the selection, which moves
     // when the selection is extended.

@@ -181,7 +181,7 @@ bool FolderScan::placeImage(const QString& filePath, const QString& folder)
         return true;
 
     m_ctx.window.setTitle(QStringLiteral("Searching for files. ") + FormatCount(m_found)
-                          + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s)
+                          + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(FreeMemory(s))
                           + QStringLiteral("   ") + folder);
     QCoreApplication::processEvents();
     return StopOnLowMemory(s);

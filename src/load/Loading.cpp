@@ -6,6 +6,7 @@
 #include "image/ThumbnailMaker.h"
 #include "load/FolderScan.h"
 #include "shell/CommandContext.h"
+#include "shell/LoadingRun.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
@@ -36,10 +37,9 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
         s.ResetArmed = false;
         if (!folder.isEmpty()) {
             ctx.window.resetPreview();
-            s.IsLoading = true;
-            ctx.window.setMenuStates();
-            LoadImages(ctx, folder, fromHere, fromHere ? grid.Row() : 0, fromHere ? grid.Col() : 0);
-            s.IsLoading = false;
+            LoadingRun run(ctx);
+            LoadImages(ctx, run, folder, fromHere, fromHere ? grid.Row() : 0, fromHere ? grid.Col() : 0);
+            run.end();
             if (ctx.window.isShown()) {
                 s.SlideshowReady = true;
                 ctx.window.setMenuStates();
@@ -54,11 +54,8 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
                 ctx.window.UpdateCaption();
             }
         }
-        if (s.IsClosing)
-            ctx.window.endProgram();
     } catch (...) {
         ReportError(QStringLiteral("frmMain"), procName, AppError::current());
-        s.IsLoading = false;
         if (ctx.window.isShown()) {
             grid.Select(0, 0);
             ctx.window.UpdateCaption();
@@ -69,7 +66,8 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
 
 } // namespace
 
-void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol)
+void LoadImages(CommandContext& ctx, LoadingRun& run, const QString& folder, bool fromHere, int startRow,
+                int startCol)
 {
     MainState& s = ctx.state;
     GridWidget& grid = ctx.grid;
@@ -83,7 +81,7 @@ void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int s
             ReportFolderNotAccessible(folder);
             return;
         }
-        ShowBusyPointer();
+        run.showBusy();
         grid.Redraw(false);
         if (!fromHere)
             EmptyGrid(ctx.cells, s.GridRows, s.GridCols);
@@ -92,8 +90,7 @@ void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int s
         grid.Select(0, 0);
         ctx.window.setTitle(QStringLiteral("Loading Images. This Program May Appear Frozen. Please be Patient..."));
         QCoreApplication::processEvents();
-        s.StopEnabled = true;
-        ctx.window.setMenuStates();
+        run.offerStop();
         grid.Redraw(false);
         scan(ctx, folder, fromHere, startRow, startCol);
         if (ctx.window.isShown()) {
@@ -101,17 +98,10 @@ void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int s
             grid.Redraw(true);
             grid.setVisible(true);
             ctx.window.UpdateCaption();
-            s.StopEnabled = false;
-            ctx.window.setMenuStates();
         }
-        s.StopLoading = false;
-        ShowDefaultPointer();
     } catch (...) {
         ReportError(QStringLiteral("frmMain"), QStringLiteral("LoadImages"), AppError::current());
         ctx.window.UpdateCaption();
-        s.StopEnabled = false;
-        ctx.window.setMenuStates();
-        s.StopLoading = false;
     }
 }
 

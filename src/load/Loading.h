@@ -2,11 +2,14 @@
 
 #include <QString>
 
+class LoadingRun;
 struct CommandContext;
 
-// Fills the wall from a folder tree: a fresh load empties the grid first, a
-// load from here starts at (startRow, startCol) and keeps what is there.
-void LoadImages(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol);
+// Fills the wall from a folder tree during a loading run: a fresh load
+// empties the grid first, a load from here starts at (startRow, startCol)
+// and keeps what is there.
+void LoadImages(CommandContext& ctx, LoadingRun& run, const QString& folder, bool fromHere, int startRow,
+                int startCol);
 
 void mnuAddFiles_Click(CommandContext& ctx);
 void mnuAddImagesFromHere_Click(CommandContext& ctx);

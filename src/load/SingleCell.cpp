@@ -5,6 +5,7 @@
 #include "grid/WallImages.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
+#include "shell/LoadingRun.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 
@@ -12,11 +13,12 @@ void mnuRightAddSingleFile_Click(CommandContext& ctx)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightAddSingleFile_Click"), [&] {
         const QString path = Platform::prompts().file(
-            {QStringLiteral("Choose File"),
-                          QtFileFilter(QStringLiteral("JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*")),
-                          QStringLiteral("jpg"), false, {}});
+            {QStringLiteral("Choose File"), QtFileFilter(QStringLiteral("JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*")),
+             QStringLiteral("jpg"), false, {}});
         // A cancelled dialog, a missing file and one that does not decode
         // all end here, silently.
+        LoadingRun run(ctx, LoadingRun::SingleImage);
+        run.showBusy();
         const std::optional<Picture> picture = ctx.thumbnails.CellPicture(path, ctx.cells.isMonochrome());
         if (!picture)
             return;
@@ -31,6 +33,8 @@ void mnuRightReload_Click(CommandContext& ctx)
 {
     ctx.state.StopSlideshow = true;
     SkipErrors([&] {
+        LoadingRun run(ctx, LoadingRun::SingleImage);
+        run.showBusy();
         const int r = ctx.grid.Row();
         const int c = ctx.grid.Col();
         // Made from the file itself: the shared cache knows a file's changes

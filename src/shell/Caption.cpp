@@ -39,11 +39,16 @@ QString FormatByteSize(qint64 count)
     return QString::number(count) + QStringLiteral(" Bytes");
 }
 
-QString AvailableMemoryText(MainState& state)
+qint64 FreeMemory(MainState& state)
 {
     const qint64 available = Platform::memory().availablePhysical();
     if (available < LowMemoryThreshold)
         state.LowMemory = true;
+    return available;
+}
+
+QString AvailableMemoryText(qint64 available)
+{
     return QStringLiteral("Available memory: ") + FormatByteSize(available);
 }
 
@@ -62,5 +67,5 @@ QString CaptionText(MainState& state, int row, int col, const QString& cellPath)
     return QStringLiteral("Pavisto ") + QString::number(row + 1) + QLatin1Char('-') + QString::number(col + 1)
            + QStringLiteral("  ") + cellPath + QStringLiteral("  [Zoom Level ") + QString::number(state.ZoomLevel)
            + QStringLiteral("]   ") + FormatCount(state.ImageCount) + QStringLiteral(" Images [")
-           + FormatCount(state.CellCount) + QStringLiteral(" cells]   ") + AvailableMemoryText(state);
+           + FormatCount(state.CellCount) + QStringLiteral(" cells]   ") + AvailableMemoryText(FreeMemory(state));
 }

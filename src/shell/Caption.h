@@ -11,8 +11,10 @@ extern const QString OutOfMemoryText;
 QString FormatCount(qint64 value);
 // Bytes as "1.00 GB", "1024.00 MB", "1.00 KB" or "1023 Bytes".
 QString FormatByteSize(qint64 count);
-// "Available memory: …"; raises LowMemory when memory runs short.
-QString AvailableMemoryText(MainState& state);
+// The free physical memory in bytes; raises LowMemory when it runs short.
+qint64 FreeMemory(MainState& state);
+// "Available memory: …" for that many bytes.
+QString AvailableMemoryText(qint64 available);
 // The main window's status caption for the current cell.
 QString CaptionText(MainState& state, int row, int col, const QString& cellPath);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/CellStore.h"
+#include "grid/SortTable.h"
 #include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
@@ -32,7 +33,7 @@ public:
     GridWidget& fg() { return *m_fg; }
     CommandContext& commands() { return m_commands; }
     // The date sort's work table, never shown.
-    CellStore& fgTop() { return m_fgTop; }
+    SortTable& fgTop() { return m_fgTop; }
 
     // Menu items, each a QAction named like its field.
     QAction* mnuFile = nullptr;
@@ -110,7 +111,7 @@ private:
 
     MainState m_state;
     CellStore m_cells;
-    CellStore m_fgTop;
+    SortTable m_fgTop;
     ThumbnailCache m_thumbnailCache;
     Thumbnailer m_thumbnails{m_state, &m_thumbnailCache};
     GridWidget* m_fg;

@@ -8,6 +8,7 @@
 #include "shell/Caption.h"
 #include "shell/CommandContext.h"
 #include "shell/FileNames.h"
+#include "shell/LoadingRun.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
 #include "wall/WallFormat.h"
@@ -122,7 +123,7 @@ bool placeValue(CommandContext& ctx, const WallRecord& record, bool image)
     // A second image for a cell replaces the first: the wall holds no more.
     PlaceImage(ctx.cells, s, record.row, record.col, *picture, record.value);
     ctx.window.setTitle(QStringLiteral("Loading files. ") + FormatCount(s.ImageCount)
-                        + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(s));
+                        + QStringLiteral(" Images found. Please wait...   ") + AvailableMemoryText(FreeMemory(s)));
     QCoreApplication::processEvents();
     StopOnLowMemory(s);
     return true;
@@ -198,13 +199,12 @@ Outcome placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& count
     return outcome;
 }
 
-void readWall(CommandContext& ctx, const QString& path)
+void readWall(CommandContext& ctx, LoadingRun& run, const QString& path)
 {
     MainState& s = ctx.state;
-    s.IsLoading = true;
     s.LowMemory = false;
     s.PartialWallPath.clear();
-    ShowBusyPointer();
+    run.showBusy();
     EmptyGrid(ctx.cells, ctx.cells.Rows(), ctx.cells.Cols());
     // The preview's cell is gone with the old wall.
     ctx.window.hidePreview();
@@ -213,8 +213,7 @@ void readWall(CommandContext& ctx, const QString& path)
     QFile file;
     if (!OpenForReading(file, path))
         throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
-    s.StopEnabled = true;
-    ctx.window.setMenuStates();
+    run.offerStop();
     WallReader reader(file);
     RecordCount counted(path);
     const Outcome outcome = placeRecords(ctx, reader, counted);
@@ -229,38 +228,28 @@ void readWall(CommandContext& ctx, const QString& path)
            MsgIcon::Exclamation);
 }
 
-// How every Open Wall ends, whether it read a file, was cancelled or failed.
-void endSteps(CommandContext& ctx)
-{
-    MainState& s = ctx.state;
-    // Selected first, so that the caption names the cell that is current.
-    ctx.grid.Select(0, 0);
-    ctx.window.UpdateCaption();
-    s.StopEnabled = false;
-    s.StopLoading = false;
-    s.IsLoading = false;
-    ctx.window.setMenuStates();
-    if (ctx.window.isShown())
-        ctx.window.PreviewCurrentCell();
-    ShowDefaultPointer();
-    if (s.IsClosing)
-        ctx.window.endProgram();
-}
-
 } // namespace
 
 void OpenWallFile(CommandContext& ctx, const QString& strPath, const AskWallFile& ask)
 {
     ctx.state.StopSlideshow = true;
+    std::optional<LoadingRun> run;
     try {
         const QString path = strPath.isEmpty() ? ask(QStringLiteral("Open File"), false) : strPath;
         if (!path.isEmpty()) {
             if (!WallExtensionAccepted(path) || !FileExists(path))
                 return;
-            readWall(ctx, path);
+            readWall(ctx, run.emplace(ctx), path);
         }
     } catch (...) {
         ReportError(QStringLiteral("frmMain"), QStringLiteral("mnuOpenWall_Click"), AppError::current());
     }
-    endSteps(ctx);
+    // How every Open Wall ends, whether it read a file, was cancelled or
+    // failed; selected first, so that the caption names the current cell.
+    ctx.grid.Select(0, 0);
+    ctx.window.UpdateCaption();
+    if (run)
+        run->end();
+    if (ctx.window.isShown())
+        ctx.window.PreviewCurrentCell();
 }

@@ -1,6 +1,6 @@
 #include "wall/Sort.h"
 
-#include "grid/CellStore.h"
+#include "grid/SortTable.h"
 #include "grid/GridWidget.h"
 #include "grid/WallImages.h"
 #include "shell/CommandContext.h"
@@ -21,13 +21,13 @@ namespace {
 // Work-table columns.
 enum { FromRowCol, FromColCol, DateCol, PathCol, WorkCols };
 
-void fillWorkTable(const CellStore& cells, CellStore& fgTop, const CreationTimeReader& creationTime)
+void fillWorkTable(const CellStore& cells, SortTable& fgTop, const CreationTimeReader& creationTime)
 {
     fgTop.Clear();
     fgTop.setCols(WorkCols);
     fgTop.setRows(0);
     fgTop.setPictureType(cells.PictureType());
-    fgTop.setColDataType(DateCol, CellStore::ColumnType::Date);
+    fgTop.setColDataType(DateCol, SortTable::ColumnType::Date);
     cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
         const QString path = cell.path();
         if (path.isEmpty())
@@ -41,9 +41,9 @@ void fillWorkTable(const CellStore& cells, CellStore& fgTop, const CreationTimeR
     });
 }
 
-void orderWorkTable(CellStore& fgTop)
+void orderWorkTable(SortTable& fgTop)
 {
-    using ColumnSort = CellStore::ColumnSort;
+    using ColumnSort = SortTable::ColumnSort;
     fgTop.setColSort(FromRowCol, ColumnSort::None);
     fgTop.setColSort(FromColCol, ColumnSort::None);
     fgTop.setColSort(DateCol, ColumnSort::GenericAscending);
@@ -54,7 +54,7 @@ void orderWorkTable(CellStore& fgTop)
 
 // Column by column from (0, 0), a new column after GridRows images; the
 // grid grows where the images need more room than it has.
-void placeSorted(CellStore& cells, const CellStore& fgTop, MainState& state)
+void placeSorted(CellStore& cells, const SortTable& fgTop, MainState& state)
 {
     const int wrap = std::max(state.GridRows, 1);
     state.ImageCount = 0;  // the wall was emptied into the work table
@@ -83,7 +83,7 @@ std::optional<qint64> FileCreationTime(const QString& path)
     return (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
 }
 
-void mnuSortCreateDate_Click(CommandContext& ctx, CellStore& fgTop, const CreationTimeReader& creationTime)
+void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop, const CreationTimeReader& creationTime)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuSortCreateDate_Click"), [&] {
         ctx.state.StopSlideshow = true;

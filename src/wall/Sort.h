@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-class CellStore;
+class SortTable;
 struct CommandContext;
 
 // When a file was made, in whole seconds since the epoch: its birth time
@@ -19,5 +19,5 @@ using CreationTimeReader = std::function<std::optional<qint64>(const QString&)>;
 // by path where dates tie; text cells are emptied. Images whose files are
 // gone follow the dated ones, by path. Columns are added when the images
 // need more than the grid has. The ordering is done in the work table.
-void mnuSortCreateDate_Click(CommandContext& ctx, CellStore& fgTop,
+void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop,
                              const CreationTimeReader& creationTime = FileCreationTime);

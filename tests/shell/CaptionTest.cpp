@@ -17,7 +17,7 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagT
     EXPECT_FALSE(state.LowMemory);
     for (const qint64 free : {262143999LL, 4000000000LL}) {
         platform.freeMemory = free;
-        AvailableMemoryText(state);
+        FreeMemory(state);
         EXPECT_TRUE(state.LowMemory) << free;
     }
 

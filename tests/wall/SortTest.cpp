@@ -1,3 +1,4 @@
+#include "grid/SortTable.h"
 #include "WallFixture.h"
 #include "wall/Sort.h"
 
@@ -27,7 +28,7 @@ TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
 {
     wall.cells.setCols(3);
     wall.state.GridRows = 2;  // fewer than the grid has, as a wall file can leave it
-    CellStore fgTop;
+    SortTable fgTop;
     // Creation times in seconds after 10:00:00; a path without one is a file
     // that has gone.
     const qint64 base = QDateTime::fromString("2024-05-01T10:00:00Z", Qt::ISODate).toSecsSinceEpoch();
