@@ -7,7 +7,7 @@
 
 #include <QCoreApplication>
 
-void mnuSlideshow_Click(CommandContext& ctx, double stepMs)
+void mnuSlideshow_Click(CommandContext& ctx, const SlideshowPause& pause)
 {
     MainState& s = ctx.state;
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuSlideshow_Click"), [&] {
@@ -35,7 +35,7 @@ void mnuSlideshow_Click(CommandContext& ctx, double stepMs)
             ctx.window.PreviewCurrentCell();
             ctx.window.UpdateCaption();
             // A closed window cuts the pause short: the program is ending.
-            Pause(stepMs, s.IsClosing);
+            pause(SlideshowStepMs, s.IsClosing);
             if (s.StopSlideshow || s.IsClosing)
                 break;
         }

@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -146,4 +147,58 @@ TEST_F(Window, ANameThatIsNotUtf8IsAFileLikeAnyOther)
               (QStringList{"File saved.\nNote: only the image paths are saved so the file will only work on this "
                            "computer.",
                            "1 files copied.", "1 files moved."}));
+}
+
+TEST_F(Window, ImageCountIsTheWallsImageCellsAfterEveryCommandThatPlacesOrRemovesImages)
+{
+    const auto images = [&] {
+        int count = 0;
+        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) {
+            count += cell.imagePath().isEmpty() ? 0 : 1;
+        });
+        return count;
+    };
+    const auto counts = [&](const char* after) {
+        EXPECT_EQ(w.state().ImageCount, images()) << after;
+        return images();
+    };
+    for (const char* name : {"f/a.jpg", "f/b.jpg", "f/c.jpg"})
+        TestImages::write(dir.filePath(name), TestImages::jpeg(40, 30));
+    platform.folderAnswers = {dir.filePath("f")};
+    w.mnuAddFiles->trigger();
+    EXPECT_EQ(counts("a load"), 3);
+    // From the second cell down: two images replaced, one added.
+    w.fg().Select(1, 0);
+    platform.folderAnswers = {dir.filePath("f")};
+    w.mnuAddImagesFromHere->trigger();
+    EXPECT_EQ(counts("a load from here"), 4);
+    // Onto an image whose file has gone, and onto an empty cell.
+    QFile::remove(dir.filePath("f/c.jpg"));
+    platform.fileAnswers = {dir.filePath("f/a.jpg"), dir.filePath("f/b.jpg")};
+    w.fg().Select(3, 0);
+    w.mnuRightAddSingleFile->trigger();
+    w.fg().Select(5, 5);
+    w.mnuRightAddSingleFile->trigger();
+    EXPECT_EQ(counts("single files"), 5);
+    platform.inputAnswers = {QString("a.jpg")};
+    w.mnuFindFile->trigger();
+    counts("a search");
+    w.mnuSortCreateDate->trigger();
+    counts("a sort");
+    // A deleted selection with a file that has gone, and the preview's delete.
+    w.fg().Select(0, 0, 1, 1);
+    w.mnuRightDelete->trigger();
+    EXPECT_EQ(counts("a delete"), 3);
+    w.fg().Select(0, 2);
+    w.PreviewCurrentCell();
+    w.previewIfOpen()->findChild<QPushButton*>("cmd(1)")->click();
+    counts("the preview's delete");
+    platform.fileAnswers = {dir.filePath("w.wall"), dir.filePath("w.wall")};
+    w.mnuSave->trigger();
+    w.mnuOpenWall->trigger();
+    counts("Open Wall");
+    w.state().GridRows = w.state().GridCols = 1;
+    w.mnuOptions->trigger();
+    w.findChild<QPushButton*>("cmdOK")->click();  // and Yes to the smaller grid
+    EXPECT_EQ(counts("a smaller grid"), 0);
 }

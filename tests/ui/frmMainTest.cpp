@@ -96,15 +96,17 @@ TEST(MainWindow, ThePreviewDeletesOnlyTheFileItShowsAboutIsOneModelessWindowAndE
     const QString a = dir.filePath("a.jpg"), b = dir.filePath("b.jpg");
     TestImages::write(a, TestImages::jpeg(40, 30));
     TestImages::write(b, TestImages::jpeg(40, 30));
-    w.cells().setImage(0, 0, QImage(8, 8, QImage::Format_RGB32), a);
+    // A cell whose row and column differ: the preview keeps which is which.
+    w.cells().setImage(1, 3, QImage(8, 8, QImage::Format_RGB32), a);
     w.state().ImageCount = 1;
+    w.fg().Select(1, 3);
     w.PreviewCurrentCell();
     QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
-    w.cells().setImage(0, 0, QImage(8, 8, QImage::Format_RGB32), b);  // the wall changed under the preview
+    w.cells().setImage(1, 3, QImage(8, 8, QImage::Format_RGB32), b);  // the wall changed under the preview
     erase->click();
     EXPECT_TRUE(QFile::exists(a) && QFile::exists(b) && w.previewIfOpen()->windowTitle() == b);  // shown afresh
     erase->click();
-    EXPECT_TRUE(QFile::exists(a) && !QFile::exists(b) && !w.cells().holdsImage(0, 0));
+    EXPECT_TRUE(QFile::exists(a) && !QFile::exists(b) && !w.cells().holdsImage(1, 3));
     EXPECT_TRUE(w.state().ImageCount == 0 && !w.previewIfOpen()->isVisible() && platform.messages.isEmpty());
 
     w.mnuAbout->trigger();
