@@ -27,7 +27,7 @@ QImage CellCopies::copy(const QImage& source, QSize size)
     const Key key{source.cacheKey(), size.width(), size.height()};
     if (const QImage* kept = m_copies.object(key))
         return *kept;
-    const QImage made = scaled(source, size);
+    QImage made = scaled(source, size);
     const int cost = int(made.sizeInBytes()) + CopyOverhead;
     m_made += cost;
     // The cache may refuse the copy; it is returned all the same.

@@ -83,14 +83,20 @@ double GridWidget::cellHeightPx() const
 // Cell edges lie on whole pixels counted from the wall's first cell, not
 // from the first one shown: a cell keeps its size in pixels wherever the
 // view is scrolled, and so its cached copy.
+// Edges of cells far off the view are held at a distance that any pixel
+// arithmetic in int still takes: a wall may be two billion cells wide.
+constexpr double FarOffView = 1 << 28;
+
 double GridWidget::xOf(int col) const
 {
-    return std::round(col * cellWidthPx()) - std::round(m_leftCol * cellWidthPx());
+    return std::clamp(std::round(col * cellWidthPx()) - std::round(m_leftCol * cellWidthPx()), -FarOffView,
+                      FarOffView);
 }
 
 double GridWidget::yOf(int row) const
 {
-    return std::round(row * cellHeightPx()) - std::round(m_topRow * cellHeightPx());
+    return std::clamp(std::round(row * cellHeightPx()) - std::round(m_topRow * cellHeightPx()), -FarOffView,
+                      FarOffView);
 }
 
 QRect GridWidget::cellRect(int row, int col) const
@@ -436,15 +442,15 @@ void GridWidget::renderTinyCells(const QRect& area)
                 return indexes.data();
         std::vector<int> indexes(std::size_t(std::max(length, 0)));
         for (int i = 0; i < length; ++i)
-            indexes[std::size_t(i)] = int((2 * qint64(i) + 1) * source / (2 * length));
+            indexes[std::size_t(i)] = int((2 * qint64(i) + 1) * source / (2 * qint64(length)));
         samples.emplace_back(std::pair{length, source}, std::move(indexes));
         return samples.back().second.data();
     };
     std::vector<std::pair<QRect, const Cell*>> texts;
     m_cells.forEachOccupied(cells, [&](int row, int col, const Cell& cell) {
-        const int left = xs[std::size_t(col - cells.col1)], top = ys[std::size_t(row - cells.row1)];
-        const QRect r(left, top, xs[std::size_t(col - cells.col1 + 1)] - left,
-                      ys[std::size_t(row - cells.row1 + 1)] - top);
+        const auto across = std::size_t(col - cells.col1), down = std::size_t(row - cells.row1);
+        const int left = xs[across], top = ys[down];
+        const QRect r(left, top, xs[across + 1] - left, ys[down + 1] - top);
         const QRect shown = r.intersected(area);
         if (cell.backColor != QColor(Qt::black)) {
             for (int y = shown.top(); y <= shown.bottom(); ++y)
@@ -517,7 +523,7 @@ QImage GridWidget::shownAt(const Picture& picture, QSize size)
 {
     if (picture.isNull() || size.isEmpty())
         return {};
-    const QImage source = sourceFor(picture, size);
+    QImage source = sourceFor(picture, size);
     if (size.width() > ScaledCopyMaxPixels || size.height() > ScaledCopyMaxPixels)
         return source;
     return m_copies.copy(source, size);

@@ -45,9 +45,9 @@ QImage SampledCopy(const QImage& picture, QSize size)
     QImage copy(size, QImage::Format_RGB32);
     std::vector<int> xs(std::size_t(size.width()));
     for (int x = 0; x < size.width(); ++x)
-        xs[std::size_t(x)] = int((2 * qint64(x) + 1) * source.width() / (2 * size.width()));
+        xs[std::size_t(x)] = int((2 * qint64(x) + 1) * source.width() / (2 * qint64(size.width())));
     for (int y = 0; y < size.height(); ++y) {
-        const uchar* from = source.constScanLine(int((2 * qint64(y) + 1) * source.height() / (2 * size.height())));
+        const uchar* from = source.constScanLine(int((2 * qint64(y) + 1) * source.height() / (2 * qint64(size.height()))));
         auto* to = reinterpret_cast<QRgb*>(copy.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
             const int sx = xs[std::size_t(x)];
@@ -74,7 +74,7 @@ QImage AveragedCopy(const QImage& picture, QSize size, QImage::Format format)
             const uchar* line = source.constScanLine(sy);
             for (int x = 0; x < width; ++x) {
                 const Span cols = xs[std::size_t(x)];
-                quint32* sum = &sums[std::size_t(x * channels)];
+                quint32* sum = &sums[std::size_t(x) * std::size_t(channels)];
                 if (grey) {
                     for (int sx = cols.begin; sx < cols.end; ++sx)
                         sum[0] += line[sx];
@@ -92,7 +92,7 @@ QImage AveragedCopy(const QImage& picture, QSize size, QImage::Format format)
         for (int x = 0; x < width; ++x) {
             const Span cols = xs[std::size_t(x)];
             const quint32 count = quint32((cols.end - cols.begin) * (rows.end - rows.begin));
-            const quint32* sum = &sums[std::size_t(x * channels)];
+            const quint32* sum = &sums[std::size_t(x) * std::size_t(channels)];
             const auto mean = [&](int channel) { return int((sum[channel] + count / 2) / count); };
             if (copy.format() == QImage::Format_Grayscale8)
                 out[x] = uchar(mean(0));

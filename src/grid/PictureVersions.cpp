@@ -1,9 +1,12 @@
 #include "grid/PictureVersions.h"
 
-#include <QMetaObject>
 #include <QThread>
 
-PictureVersions::PictureVersions(QObject* parent, qint64 budget) : QObject(parent), m_budget(budget) {}
+PictureVersions::PictureVersions(QObject* parent, qint64 budget) : QObject(parent), m_budget(budget)
+{
+    // Workers hand their versions over to the thread that shows them.
+    connect(this, &PictureVersions::made, this, &PictureVersions::take, Qt::QueuedConnection);
+}
 
 PictureVersions::~PictureVersions()
 {
@@ -95,6 +98,20 @@ void PictureVersions::keep(const Key& key, const QImage& image)
     }
 }
 
+void PictureVersions::take(quint64 picture, int side, const QImage& image)
+{
+    {
+        std::lock_guard done(m_mutex);
+        --m_making;
+    }
+    if (image.isNull())
+        return;  // stays asked: a source that fails is not asked again
+    const Key key{picture, side};
+    m_asked.remove(key);
+    keep(key, image);
+    emit arrived();
+}
+
 void PictureVersions::work()
 {
     std::unique_lock lock(m_mutex);
@@ -107,21 +124,8 @@ void PictureVersions::work()
         m_waiting.pop_back();
         ++m_making;
         lock.unlock();
-        const QImage made = m_maker(job.source, job.key.side, job.grey);
-        QMetaObject::invokeMethod(
-            this,
-            [this, key = job.key, made] {
-                {
-                    std::lock_guard done(m_mutex);
-                    --m_making;
-                }
-                if (made.isNull())
-                    return;  // stays asked: a source that fails is not asked again
-                m_asked.remove(key);
-                keep(key, made);
-                emit arrived();
-            },
-            Qt::QueuedConnection);
+        const QImage image = m_maker(job.source, job.key.side, job.grey);
+        emit made(job.key.picture, job.key.side, image, QPrivateSignal());
         lock.lock();
     }
 }

@@ -27,7 +27,7 @@ public:
     // Called on worker threads.
     using Maker = std::function<QImage(const PictureSource& source, int side, bool grey)>;
 
-    static constexpr qint64 DefaultBudget = 96 * 1024 * 1024;
+    static constexpr qint64 DefaultBudget = qint64{96} * 1024 * 1024;
 
     explicit PictureVersions(QObject* parent = nullptr, qint64 budget = DefaultBudget);
     ~PictureVersions() override;
@@ -52,6 +52,8 @@ public:
 signals:
     // Versions came in: the view shows them at its next paint.
     void arrived();
+    // A worker made a version (null when it could not).
+    void made(quint64 picture, int side, const QImage& image, QPrivateSignal);
 
 private:
     struct Key {
@@ -72,6 +74,7 @@ private:
 
     const QImage* find(const Key& key);
     void keep(const Key& key, const QImage& image);
+    void take(quint64 picture, int side, const QImage& image);
     void work();
 
     const qint64 m_budget;

@@ -23,8 +23,8 @@ namespace {
 }();
 
 // Large enough for a full decode of the largest image we accept.
-constexpr int AllocationLimitMB = int(MaxSourcePixels * 4 / (1024 * 1024)) + 64;
-constexpr qint64 BytesPerBlock = 64 * 2;  // one coefficient block
+constexpr int AllocationLimitMB = int(MaxSourcePixels * 4 / (qint64{1024} * 1024)) + 64;
+constexpr qint64 BytesPerBlock = qint64{64} * 2;  // one coefficient block
 constexpr qint64 DecoderOverhead = 1 << 20;
 constexpr int MaxHeaderSegments = 512;
 constexpr int SmallestEntrySize = 128;  // the cache's "normal" size

@@ -24,7 +24,7 @@
 // behind a decode.
 class DecodeAhead final : public ReadyDecodes {
 public:
-    static constexpr qint64 DefaultBudget = 256 * 1024 * 1024;
+    static constexpr qint64 DefaultBudget = qint64{256} * 1024 * 1024;
 
     explicit DecodeAhead(int threads, const ThumbnailCache* cache = nullptr, qint64 budget = DefaultBudget);
     ~DecodeAhead() override;
@@ -67,7 +67,7 @@ private:
     std::condition_variable m_done;
     std::deque<std::shared_ptr<Job>> m_jobs;
     static constexpr std::size_t Window = 64;
-    static constexpr qint64 HeldBudget = 64 * 1024 * 1024;
+    static constexpr qint64 HeldBudget = qint64{64} * 1024 * 1024;
     const ThumbnailCache* const m_cache;
     const qint64 m_budget;
     qint64 m_heldBytes = 0;

@@ -109,7 +109,7 @@ QString ThumbnailCache::DefaultRoot()
     return QDir::cleanPath(base + QStringLiteral("/thumbnails"));
 }
 
-ThumbnailCache::ThumbnailCache(QString root) : m_root(QDir::cleanPath(root)) {}
+ThumbnailCache::ThumbnailCache(const QString& root) : m_root(QDir::cleanPath(root)) {}
 
 int ThumbnailCache::EntrySize(int maxWidth, int maxHeight)
 {

@@ -14,7 +14,7 @@ class ThumbnailCache {
 public:
     // $XDG_CACHE_HOME/thumbnails, or ~/.cache/thumbnails.
     static QString DefaultRoot();
-    explicit ThumbnailCache(QString root = DefaultRoot());
+    explicit ThumbnailCache(const QString& root = DefaultRoot());
 
     const QString& root() const { return m_root; }
 

@@ -27,7 +27,7 @@ QString CriticalErrorText(const AppError& error)
 QString ShippedFilePath(const QString& name, const QString& programFolder)
 {
     const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
-    const QString beside = folder + QLatin1Char('/') + name;
+    QString beside = folder + QLatin1Char('/') + name;
     const QString installed = folder + QStringLiteral("/../share/pavisto/") + name;
     if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
         return QDir::cleanPath(installed);

@@ -22,7 +22,7 @@ class frmAbout;
 // The main window: owns the wall's cells, the grid that shows them and the
 // settings every command shares, builds the menus from one table and wires
 // each item to its command. Commands are given the window's small port.
-class frmMain : public QMainWindow, public MainWindowPort {
+class frmMain final : public QMainWindow, public MainWindowPort {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);

@@ -47,7 +47,7 @@ QString withoutCommas(const QString& path, QHash<QString, QString>& renamed)
     if (!path.mid(slash + 1).contains(QLatin1Char(',')) || path.left(std::max<qsizetype>(slash, 0)).contains(',')
         || !FileExists(path))
         return path;
-    const QString target = path.left(slash + 1) + path.mid(slash + 1).remove(QLatin1Char(','));
+    QString target = path.left(slash + 1) + path.mid(slash + 1).remove(QLatin1Char(','));
     if (!RenameNoReplace(path, target))
         return path;
     renamed.insert(path, target);

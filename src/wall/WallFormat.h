@@ -23,7 +23,7 @@ constexpr int MaxWallIndex = INT_MAX - 1;
 // A line longer than this is passed over, read in pieces: no line of a
 // saved wall comes near it (paths end at 4,096 bytes, input-box texts at
 // 32,767 characters), so a file that is not text costs no more memory.
-constexpr qsizetype MaxWallLineBytes = 128 * 1024;
+constexpr qsizetype MaxWallLineBytes = qsizetype{128} * 1024;
 
 struct WallRecord {
     int row = 0;
