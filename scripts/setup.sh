@@ -1,12 +1,14 @@
 # Shared by run.sh and test.sh: install what is missing on Debian 12, then
-# configure and build in ./build (an incremental build when it exists).
+# configure and build in ./build (an incremental build when it exists);
+# test.sh also builds the unit tests with the sanitizers in ./build-sanitize.
 
 # xdg-utils gives xdg-open, which the program uses to open the help page and
 # files. The tests in a real window need an X server (xvfb, xauth for
 # xvfb-run), real input events (xdotool), screenshots (imagemagick), a small
 # window manager (openbox) and xprop (x11-utils) to read its stacking order.
+# clang-tidy checks the sources.
 PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libpng-dev libgtest-dev fonts-dejavu-core xdg-utils
-                  xvfb xauth xdotool imagemagick openbox x11-utils)
+                  xvfb xauth xdotool imagemagick openbox x11-utils clang-tidy)
 
 pavisto_install() {
   local missing=() package
@@ -28,11 +30,15 @@ pavisto_install() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# pavisto_build [FOLDER [CMAKE OPTION...]]: the options apply when the folder
+# is first configured.
 pavisto_build() {
+  local folder="${1:-build}"
+  [ $# -gt 0 ] && shift
   # Configure unless one already succeeded: a failed configure leaves
   # CMakeCache.txt behind but no build.ninja.
-  if [ ! -f build/build.ninja ]; then
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  if [ ! -f "$folder/build.ninja" ]; then
+    cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   fi
-  cmake --build build
+  cmake --build "$folder"
 }
