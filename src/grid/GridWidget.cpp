@@ -1,6 +1,7 @@
 #include "grid/GridWidget.h"
 
 #include "grid/CellCopies.h"
+#include "grid/PictureScaling.h"
 #include "shell/Twips.h"
 
 #include <QElapsedTimer>
@@ -82,21 +83,23 @@ double GridWidget::cellHeightPx() const
 
 // Cell edges lie on whole pixels counted from the wall's first cell, not
 // from the first one shown: a cell keeps its size in pixels wherever the
-// view is scrolled, and so its cached copy.
-// Edges of cells far off the view are held at a distance that any pixel
-// arithmetic in int still takes: a wall may be two billion cells wide.
-constexpr double FarOffView = 1 << 28;
+// view is scrolled, and so its cached copy. Edges far off the view are held
+// at a distance that pixel arithmetic in int still takes: a wall may be two
+// billion cells wide.
+static double EdgeOf(int index, int first, double size)
+{
+    constexpr double FarOffView = 1 << 28;
+    return std::clamp(std::round(index * size) - std::round(first * size), -FarOffView, FarOffView);
+}
 
 double GridWidget::xOf(int col) const
 {
-    return std::clamp(std::round(col * cellWidthPx()) - std::round(m_leftCol * cellWidthPx()), -FarOffView,
-                      FarOffView);
+    return EdgeOf(col, m_leftCol, cellWidthPx());
 }
 
 double GridWidget::yOf(int row) const
 {
-    return std::clamp(std::round(row * cellHeightPx()) - std::round(m_topRow * cellHeightPx()), -FarOffView,
-                      FarOffView);
+    return EdgeOf(row, m_topRow, cellHeightPx());
 }
 
 QRect GridWidget::cellRect(int row, int col) const
@@ -442,7 +445,7 @@ void GridWidget::renderTinyCells(const QRect& area)
                 return indexes.data();
         std::vector<int> indexes(std::size_t(std::max(length, 0)));
         for (int i = 0; i < length; ++i)
-            indexes[std::size_t(i)] = int((2 * qint64(i) + 1) * source / (2 * qint64(length)));
+            indexes[std::size_t(i)] = SampleIndex(i, source, length);
         samples.emplace_back(std::pair{length, source}, std::move(indexes));
         return samples.back().second.data();
     };

@@ -45,9 +45,9 @@ QImage SampledCopy(const QImage& picture, QSize size)
     QImage copy(size, QImage::Format_RGB32);
     std::vector<int> xs(std::size_t(size.width()));
     for (int x = 0; x < size.width(); ++x)
-        xs[std::size_t(x)] = int((2 * qint64(x) + 1) * source.width() / (2 * qint64(size.width())));
+        xs[std::size_t(x)] = SampleIndex(x, source.width(), size.width());
     for (int y = 0; y < size.height(); ++y) {
-        const uchar* from = source.constScanLine(int((2 * qint64(y) + 1) * source.height() / (2 * qint64(size.height()))));
+        const uchar* from = source.constScanLine(SampleIndex(y, source.height(), size.height()));
         auto* to = reinterpret_cast<QRgb*>(copy.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
             const int sx = xs[std::size_t(x)];
