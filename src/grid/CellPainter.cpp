@@ -59,8 +59,6 @@ void CellPainter::drawCells(QPainter& painter, const CellStore& cells, const Gri
     painter.setFont(CellFont());
     cells.forEachOccupied(shown, [&](int row, int col, const Cell& cell) {
         const QRect r = CellArea(rows, cols, row, col);
-        if (cell.backColor != QColor(Qt::black))
-            painter.fillRect(r, cell.backColor);
         if (!cell.picture.isNull()) {
             const QImage source = sourceFor(cell.picture, r.size());
             if (scaledWhole(r.size()))

@@ -53,11 +53,6 @@ void TinyCellCanvas::render(const QRect& area, const CellStore& cells, const Gri
         const int left = xs[across], top = ys[down];
         const QRect r(left, top, xs[across + 1] - left, ys[down + 1] - top);
         const QRect shown = r.intersected(area);
-        if (cell.backColor != QColor(Qt::black)) {
-            for (int y = shown.top(); y <= shown.bottom(); ++y)
-                std::fill_n(reinterpret_cast<QRgb*>(bits + y * stride) + shown.left(), shown.width(),
-                            cell.backColor.rgb());
-        }
         if (!cell.text.isEmpty())
             texts.emplace_back(r, &cell);
         const QImage& small = cell.picture.small();
