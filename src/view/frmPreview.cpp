@@ -5,7 +5,7 @@
 #include "shell/Twips.h"
 #include "shell/Utilities.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QStyleHints>
 #include <QMouseEvent>
@@ -144,9 +144,10 @@ void frmPreview::Display(const QString& sPath, int r, int c)
         m_picture1->setPicture(picture);
     }
     show();
-    // The grid keeps the keyboard while the preview floats above it; while
-    // the user works in another program, no window of ours takes it.
-    if (QApplication::activeWindow())
+    // The grid keeps the keyboard while the preview floats above it: taken
+    // back from the preview after a press on it, but never from another
+    // window, whose keys the user is typing.
+    if (isActiveWindow())
         m_owner.activateWindow();
 }
 
