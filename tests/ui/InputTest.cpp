@@ -41,56 +41,63 @@ TEST_F(Input, TheCaptionThePreviewAndTheHighlightNameTheSameCellAfterEveryComman
         mouse(QTest::MouseMove, toRow, toCol);
         mouse(QTest::MouseRelease, toRow, toCol);
     };
+    w.resize(400, 300);
+    const int page = vp->height() / 7;
+    // Each command, and the cell it leaves current.
     const struct {
         const char* name;
         std::function<void()> run;
+        int row, col;
     } commands[] = {
-        {"a click", [&] { click(1, 1); }},
-        {"a click on another cell of the row", [&] { click(1, 3); }},
-        {"Left", [&] { key(Qt::Key_Left); }},
-        {"Down", [&] { key(Qt::Key_Down); }},
-        {"Page Down", [&] { key(Qt::Key_PageDown); }},
-        {"Page Up", [&] { key(Qt::Key_PageUp); }},
-        {"End", [&] { key(Qt::Key_End); }},
-        {"Home", [&] { key(Qt::Key_Home); }},
-        {"Ctrl+End", [&] { key(Qt::Key_End, Qt::ControlModifier); }},
-        {"Ctrl+Home", [&] { key(Qt::Key_Home, Qt::ControlModifier); }},
-        {"Right", [&] { key(Qt::Key_Right); }},
-        {"Up", [&] { key(Qt::Key_Up); }},
-        {"a right press on another cell", [&] { click(3, 3, Qt::RightButton); }},
-        {"a drag that swaps", [&] { drag(3, 3, 0, 0); }},
-        {"a drag that moves", [&] { drag(0, 0, 6, 6); }},
-        {"Move", [&] { platform.folderAnswers = {dir.filePath("moved")}, w.mnuRightMove->trigger(); }},
-        {"Refresh Image", [&] { w.mnuRightReload->trigger(); }},
-        {"a click on an empty cell", [&] { click(8, 8); }},
-        {"Add Single File", [&] { platform.fileAnswers = {dir.filePath("single.jpg")}, w.mnuRightAddSingleFile->trigger(); }},
-        {"Delete", [&] { w.mnuRightDelete->trigger(); }},
-        {"a middle click", [&] { click(2, 1, Qt::MiddleButton); }},
-        {"the Delete key", [&] { key(Qt::Key_Delete); }},
+        {"a click", [&] { click(1, 1); }, 1, 1},
+        {"a click on another cell of the row", [&] { click(1, 3); }, 1, 3},
+        {"Left", [&] { key(Qt::Key_Left); }, 1, 2},
+        {"Down", [&] { key(Qt::Key_Down); }, 2, 2},
+        {"Page Down", [&] { key(Qt::Key_PageDown); }, 2 + page, 2},
+        {"Page Up", [&] { key(Qt::Key_PageUp); }, 2, 2},
+        {"End", [&] { key(Qt::Key_End); }, 2, 99},
+        {"Home", [&] { key(Qt::Key_Home); }, 2, 0},
+        {"Ctrl+End", [&] { key(Qt::Key_End, Qt::ControlModifier); }, 99, 99},
+        {"Ctrl+Home", [&] { key(Qt::Key_Home, Qt::ControlModifier); }, 0, 0},
+        {"Shift+Page Down: a larger selection", [&] { key(Qt::Key_PageDown, Qt::ShiftModifier); }, 0, 0},
+        {"Right", [&] { key(Qt::Key_Right); }, 0, 1},
+        {"Up at the top edge", [&] { key(Qt::Key_Up); }, 0, 1},
+        {"a right press on another cell", [&] { click(3, 3, Qt::RightButton); }, 3, 3},
+        {"a drag that swaps", [&] { drag(3, 3, 0, 0); }, 0, 0},
+        {"a drag that moves", [&] { drag(0, 0, 6, 6); }, 6, 6},
+        {"Move", [&] { platform.folderAnswers = {dir.filePath("moved")}, w.mnuRightMove->trigger(); }, 6, 6},
+        {"Refresh Image", [&] { w.mnuRightReload->trigger(); }, 6, 6},
+        {"a click on an empty cell", [&] { click(8, 8); }, 8, 8},
+        {"Add Single File",
+         [&] { platform.fileAnswers = {dir.filePath("single.jpg")}, w.mnuRightAddSingleFile->trigger(); }, 8, 8},
+        {"Delete", [&] { w.mnuRightDelete->trigger(); }, 8, 8},
+        {"a middle click", [&] { click(2, 1, Qt::MiddleButton); }, 8, 8},
+        {"the Delete key on a selection", [&] { click(1, 1, Qt::LeftButton, Qt::ShiftModifier), key(Qt::Key_Delete); }, 8, 8},
         {"the preview's Delete", [&] {
-             click(1, 2);
+             click(3, 0);
              w.previewIfOpen()->findChild<QPushButton*>("cmd(1)")->click();
-         }},
-        {"Search Grid", [&] { platform.inputAnswers = {QString("r2")}, w.mnuFindFile->trigger(); }},
-        {"Show All", [&] { w.mnuShowAll->trigger(); }},
-        {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }},
-        {"Reset Zoom", [&] { w.mnuRightReset->trigger(); }},
+         }, 3, 0},
+        {"Search Grid", [&] { platform.inputAnswers = {QString("r0")}, w.mnuFindFile->trigger(); }, 3, 0},
+        {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 0},
+        {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 0},
+        {"Reset Zoom", [&] { w.mnuRightReset->trigger(); }, 0, 0},
         {"Add Images From Here", [&] {
              grid.Select(5, 0);
              platform.folderAnswers = {dir.filePath("more")}, w.mnuAddImagesFromHere->trigger();
-         }},
+         }, 0, 0},
         {"a slideshow's step", [&] {
              put(99, 0, "last.jpg");
              grid.Select(98, 0);
              inYield(1, [&] { agree("in a slideshow's step"), w.mnuSlideshow->trigger(); });
              w.mnuSlideshow->trigger();
-         }},
+         }, 99, 0},
     };
     for (const auto& command : commands) {
         command.run();
+        EXPECT_TRUE(grid.Row() == command.row && grid.Col() == command.col) << command.name;
         agree(command.name);
     }
-    EXPECT_TRUE(grid.Row() == 99 && previewed() == dir.filePath("last.jpg"));
+    EXPECT_EQ(previewed(), dir.filePath("last.jpg"));
     EXPECT_TRUE(platform.messages.size() == 3 && !overlay().isVisible());  // two deletes, a move
 }
 
@@ -104,7 +111,7 @@ TEST_F(Input, ALoadHoldsClicksKeysAndDragsBackAndClicksBesideTheCellsRunNothing)
     click(8, 8);
     EXPECT_TRUE(!w.rightMenu()->isVisible() && platform.opened.isEmpty() && !overlay().isVisible());
     EXPECT_TRUE(cursor() == (QList<int>{1, 1, 1, 1, 1, 1}) && previewed() == a && w.state().ZoomLevel == 0);
-    QTest::keyClick(&grid, Qt::Key_Escape);  // nothing to stop: no stale stop request for the next load
+    key(Qt::Key_Escape);  // nothing to stop: no stale stop request for the next load
     EXPECT_FALSE(w.state().StopLoading);
 
     // While a load runs the cursor still moves, but only Escape has a
@@ -127,33 +134,12 @@ TEST_F(Input, ALoadHoldsClicksKeysAndDragsBackAndClicksBesideTheCellsRunNothing)
     EXPECT_FALSE(w.rightMenu()->isVisible());
 }
 
-TEST_F(Input, ThePreviewsDeleteDeletesOnlyTheFileItShowsAndADoubleClickOnlyOnce)
+TEST_F(Input, ThePreviewTakesNoKeyboardFromAnotherWindowAndADoubleClickOnItsDeleteDeletesOnce)
 {
-    const QString a = put(1, 3, "a.jpg"), b = put(2, 2, "b.jpg"), c = put(3, 1, "c.jpg");
+    const QString a = put(0, 0, "a.jpg"), b = put(1, 0, "b.jpg"), c = put(2, 0, "c.jpg");
     w.state().ImageCount = 3;
-    // As the user did it: A clicked, B right-clicked, the popup closed.
-    click(1, 3);
-    click(2, 2, Qt::RightButton);
-    ASSERT_EQ(previewed(), b);
-    QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
-    erase->click();
-    grid.Select(3, 1);  // the second click of a double-click finds C shown
-    w.PreviewCurrentCell();
-    erase->click();
-    EXPECT_TRUE(QFile::exists(a) && !QFile::exists(b) && QFile::exists(c) && platform.messages.isEmpty());
-    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
-    QGuiApplication::styleHints()->setMouseDoubleClickInterval(20);
-    QTest::qWait(40);
-    erase->click();
-    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
-    EXPECT_TRUE(!QFile::exists(c) && !w.cells().holdsImage(3, 1) && w.state().ImageCount == 1);
-}
-
-TEST_F(Input, ThePreviewShownWhileTheUserWorksInAnotherWindowActivatesNone)
-{
-    const QString a = put(0, 0, "a.jpg"), b = put(1, 0, "b.jpg");
     click(0, 0);
-    QWidget other;  // another program's window
+    QWidget other;  // the window of the program the user works in
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
@@ -167,44 +153,19 @@ TEST_F(Input, ThePreviewShownWhileTheUserWorksInAnotherWindowActivatesNone)
     grid.Select(0, 0);
     w.PreviewCurrentCell();
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }) && previewed() == a);
-}
 
-TEST_F(Input, KeysMoveTheCursorToEveryEdgeOfTheWallAndTheViewFollowsCellByCell)
-{
-    w.cells().setRows(500), w.cells().setCols(40);
-    key(Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(cursor(), (QList<int>{499, 39, 499, 39, 499, 39}));
-    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Right, Qt::Key_PageDown, Qt::Key_End})  // at the edges: no further
-        key(k);
-    EXPECT_EQ(cursor(), (QList<int>{499, 39, 499, 39, 499, 39}));
-    key(Qt::Key_Home);
-    key(Qt::Key_PageUp);
-    EXPECT_TRUE(cursor()[0] < 499 && cursor()[1] == 0);
-    key(Qt::Key_Home, Qt::ControlModifier);
-    for (Qt::Key k : {Qt::Key_Up, Qt::Key_Left, Qt::Key_PageUp, Qt::Key_Home})
-        key(k);
-    EXPECT_EQ(cursor(), (QList<int>{0, 0, 0, 0, 0, 0}));
-    key(Qt::Key_PageDown, Qt::ShiftModifier);  // Shift extends the selection
-    key(Qt::Key_End, Qt::ShiftModifier);
-    const int page = vp->height() * 15 / grid.RowHeight();
-    EXPECT_EQ(cursor(), (QList<int>{0, 0, 0, 0, page, 39}));
-    for (int i = 0; i < 10; ++i)
-        key(Qt::Key_PageDown, Qt::ShiftModifier);
-    EXPECT_EQ(cursor()[4], 499);
-
-    // Ten-pixel cells in a view of a few rows: one past the last row shown
-    // scrolls by one row, one before the first shown scrolls back by one.
-    grid.setColWidth(150), grid.setRowHeight(150);
-    key(Qt::Key_Home, Qt::ControlModifier);
-    const int shown = vp->height() / 10;
-    for (int i = 0; i < shown - 1; ++i)
-        key(Qt::Key_Down);
-    EXPECT_EQ(grid.TopRow(), 0);
-    key(Qt::Key_Down);
-    EXPECT_EQ(grid.TopRow(), 1);
-    for (int i = 0; i < shown; ++i)
-        key(Qt::Key_Up);
-    EXPECT_EQ(grid.TopRow(), 0);
+    QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
+    erase->click();
+    grid.Select(1, 0);  // the second click of a double-click finds B shown
+    w.PreviewCurrentCell();
+    erase->click();
+    EXPECT_TRUE(!QFile::exists(a) && QFile::exists(b) && platform.messages.isEmpty());
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(20);
+    QTest::qWait(40);
+    erase->click();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+    EXPECT_TRUE(!QFile::exists(b) && QFile::exists(c) && w.state().ImageCount == 1 && previewed().isEmpty());
 }
 
 TEST_F(Input, EveryNotchOfTurnAndEveryZoomKeyOrCommandIsOneStepAndNothingScrolls)
