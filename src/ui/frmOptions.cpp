@@ -217,7 +217,8 @@ void frmOptions::cmdOK_Click()
         m_ctx.cells.setRows(s.GridRows);
         s.ImageCount -= dropped.images;
     }
-    m_ctx.window.UpdateCaption();
+    // A smaller grid may have taken the current cell's image.
+    m_ctx.window.PreviewCurrentCell();
     accept();
 }
 
