@@ -23,7 +23,7 @@ for fuzzer in "${fuzzers[@]}"; do
   regressions=()
   [ -d "tests/fuzz/regressions/$fuzzer" ] && regressions=("tests/fuzz/regressions/$fuzzer")
   echo "Fuzzing $fuzzer for $seconds s"
-  QT_QPA_PLATFORM=offscreen "build-fuzz/tests/fuzz/$fuzzer" -max_total_time="$seconds" -max_len=65536 \
+  QT_QPA_PLATFORM=offscreen "build-fuzz/tests/fuzz/$fuzzer" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=1024 \
     -artifact_prefix="build-fuzz/findings/$fuzzer-" -print_final_stats=1 "$corpus" "${regressions[@]}" \
     >"build-fuzz/$fuzzer.log" 2>&1 &
   pids+=($!)
