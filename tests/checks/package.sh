@@ -39,7 +39,7 @@ grep -v '^\./usr/' <<<"$files" | grep -vx '\./' && fail "installs outside /usr"
 
 dpkg-deb -x "$deb" "$out/root"
 share="$out/root/usr/share"
-grep -qx 'Exec="/usr/bin/pavisto" %f' "$share/applications/pavisto.desktop" || fail "the desktop entry does not start /usr/bin/pavisto"
+grep -qx 'Exec=/usr/bin/pavisto %f' "$share/applications/pavisto.desktop" || fail "the desktop entry does not start /usr/bin/pavisto"
 appstreamcli validate --no-net "$share/metainfo/org.pavisto.Pavisto.metainfo.xml" || fail "the AppStream metainfo does not validate"
 grep -q '<mediatype>application/x-pavisto-wall</mediatype>' "$share/metainfo/org.pavisto.Pavisto.metainfo.xml" ||
   fail "the metainfo does not name the .wall type"
