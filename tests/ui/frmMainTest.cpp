@@ -88,6 +88,12 @@ TEST(MainWindow, AboutIsOneModelessWindowAndExitClosesEveryWindow)
     EXPECT_TRUE(abouts[0]->isWindow() && abouts[0]->isVisible() && abouts[0]->windowModality() == Qt::NonModal);
     const auto* text = abouts[0]->findChild<QLabel*>("lblAbout");
     EXPECT_TRUE(abouts[0]->windowTitle() == AppTitle && text && text->text().contains("1.0.0"));
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {  // either closes it
+        w.mnuAbout->trigger();
+        const QPointer<QWidget> about = w.findChild<QWidget*>("frmAbout");
+        QTest::keyClick(about, key);
+        EXPECT_TRUE(!about || !about->isVisible()) << key;
+    }
     w.mnuExit->trigger();
     EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing && !w.isVisible());
     for (QWidget* window : QApplication::topLevelWidgets())
