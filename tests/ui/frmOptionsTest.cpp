@@ -94,9 +94,11 @@ TEST_F(OptionsFixture, OpensOnceWithTheSettingsInForceAndNoToThePerfectWarningCa
     EXPECT_TRUE(s.ThumbMaxHeight == 200 && s.MonoImages && !s.HideGridLines && !s.HidePreview && w.fg().hasGridLines());
 
     open();
-    quality()->setCurrentIndex(4);
+    editEverything("3", 4);  // the sizes as shown: set, not typed
     ok();  // Yes
     EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
+    EXPECT_TRUE(!s.MonoImages && w.cells().PictureType() == CellStore::Colour && s.HideGridLines && s.HidePreview);
+    EXPECT_TRUE(!w.fg().hasGridLines() && s.GridCols == 100 && w.cells().Rows() == 100);
 }
 
 TEST_F(OptionsFixture, ShowsTheGridAWallFileGrewAndResizesOnlyToWhatIsTyped)

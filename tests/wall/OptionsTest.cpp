@@ -52,20 +52,3 @@ TEST(Options, ResizeTheGridOnlyToATypedSizeAndAskBeforeLeavingCellsOut)
         EXPECT_TRUE(wall.state.ImageCount == c.images && wall.state.CellCount == c.settings.width() * c.settings.height());
     }
 }
-
-TEST_F(WallFixture, OptionsApplyEverySettingAndNoToTheMemoryWarningChangesNothing)
-{
-    platform.messageAnswers = {MsgAnswer::No};
-    EXPECT_FALSE(ApplyOptions(wall.ctx, {QString("3"), QString("3"), PerfectQuality, false, true, true}));
-    EXPECT_EQ(platform.texts(), QStringList{"This will consume a VAST amount of memory and may lock up your computer if "
-                                            "you have a lot of images.\n\nContinue?"});
-    EXPECT_TRUE(platform.messages[0].title == "WARNING" && platform.messages[0].buttons == MsgButtons::YesNo);
-    EXPECT_TRUE(wall.cells.Cols() == 10 && wall.state.MonoImages && wall.grid.hasGridLines() && wall.previewHides == 0);
-    EXPECT_TRUE(ApplyOptions(wall.ctx, {{}, {}, 3, false, true, true}));
-    EXPECT_TRUE(wall.state.ThumbMaxHeight == 3000 && wall.state.ThumbMaxWidth == 3000 && !wall.grid.hasGridLines());
-    EXPECT_TRUE(wall.state.HidePreview && wall.previewHides == 1 && wall.cells.PictureType() == CellStore::Colour);
-    EXPECT_TRUE(ApplyOptions(wall.ctx, {{}, QString("2000000000"), -1, true, false, false}));
-    // Any size works, the grid costs what it holds; beyond 32 bits the last count stays.
-    EXPECT_TRUE(wall.state.ThumbMaxHeight == 0 && wall.cells.Rows() == 2000000000 && wall.state.CellCount == 100);
-    EXPECT_TRUE(wall.state.MonoImages && wall.grid.hasGridLines() && wall.captions == 2);
-}
