@@ -18,6 +18,7 @@
 #include "wall/SaveWall.h"
 #include "wall/Search.h"
 #include "wall/Sort.h"
+#include "wall/UnsavedWall.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,10 +52,14 @@ struct MenuEntry {
 const MenuEntry MenuTable[] = {
     {&frmMain::mnuFile, "mnuFile", "File", nullptr, {}, 0, nullptr},
     {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, RefusedWhileLoading | ShowsCell,
-     [](frmMain& w) { mnuAddFiles_Click(w.commands()); }},
+     [](frmMain& w) { AddImagesAsNewWall(w.commands(), w.wallFileDialog()); }},
     {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, RefusedWhileLoading | ShowsCell,
-     [](frmMain& w) { w.OpenFile({}); }},
-    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, 0, [](frmMain& w) { w.mnuSave_Click(); }},
+     [](frmMain& w) {
+         if (MayDiscardWall(w.commands(), w.wallFileDialog()))
+             w.OpenFile({});
+     }},
+    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, RefusedWhileLoading,
+     [](frmMain& w) { w.mnuSave_Click(); }},
     {&frmMain::mnuSplit3, "mnuSplit3", "-", "mnuFile", {}, 0, nullptr},
     {&frmMain::mnuExit, "mnuExit", "Exit", "mnuFile", {}, 0, [](frmMain& w) { w.mnuExit_Click(); }},
     {&frmMain::mnuTools, "mnuTools", "Tools", nullptr, {}, 0, nullptr},
@@ -398,6 +403,12 @@ void frmMain::closeOtherWindows()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // A running load ends with the window, as it always has; what it was
+    // loading came from a folder or a file and is not lost.
+    if (!m_state.IsLoading && !m_state.IsClosing && !MayDiscardWall(m_commands, wallFileDialog())) {
+        event->ignore();
+        return;
+    }
     SkipErrors([this] { hide(); });
     // A load running in a yield ends at its next check.
     m_state.StopLoading = true;
@@ -409,8 +420,10 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::mnuExit_Click()
 {
     m_state.StopSlideshow = true;
-    SkipErrors([this] { closeOtherWindows(); });
-    close();
+    // Closing closes every other window too; a wall the user keeps keeps
+    // the program.
+    if (!close())
+        return;
     // Operations suspended in a yield see the flags that close set and
     // unwind at once; the event loop then ends.
     endProgram();

@@ -3,6 +3,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <fcntl.h>
@@ -161,8 +162,10 @@ TEST_F(Window, ImageCountIsTheWallsImageCellsAfterEveryCommandThatPlacesOrRemove
     w.mnuSave->trigger();
     w.mnuOpenWall->trigger();
     counts("Open Wall");
-    w.state().GridRows = w.state().GridCols = 1;
     w.mnuOptions->trigger();
-    w.findChild<QPushButton*>("cmdOK")->click();  // and Yes to the smaller grid
+    for (auto* box : {w.findChild<QLineEdit*>("txt(1)"), w.findChild<QLineEdit*>("txt(2)")})
+        box->setText("1"), box->setModified(true);  // as typed
+    platform.messageAnswers = {MsgAnswer::Yes};  // to the smaller grid
+    w.findChild<QPushButton*>("cmdOK")->click();
     EXPECT_EQ(counts("a smaller grid"), 0);
 }

@@ -71,7 +71,7 @@ TEST(MainWindow, TheCommandsALoadRefusesAreDisabledWhileItRuns)
     QStringList during;
     inYield(1, [&] { during = disabledItems(w); });
     w.mnuAddFiles->trigger();
-    EXPECT_EQ(during.join(' ').toStdString(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage "
+    EXPECT_EQ(during.join(' ').toStdString(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage mnuSave "
                                               "mnuSlideshow mnuSortCreateDate mnuStop mnuZoomIn mnuZoomOut");
     EXPECT_TRUE(disabledItems(w).isEmpty() && w.cells().holdsImage(0, 0));
 }
