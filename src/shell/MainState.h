@@ -49,8 +49,5 @@ struct MainState {
     QString PartialWallPath;
     qint64 PartialWallRecords = 0;
 
-    // Thumbnail hand-off: the caller loads the image itself rather than the
-    // scaled copy. Meaningful right after a successful MakeThumbnail.
-    bool UseFullImage = false;
     NextCellPosition NextCell;
 };

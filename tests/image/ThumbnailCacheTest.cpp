@@ -1,4 +1,3 @@
-#include "image/DecodeAhead.h"
 #include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/MainState.h"
@@ -202,8 +201,7 @@ TEST_F(Cached, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
         plant(turned, entry);
         EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     }
-    DecodeAhead ahead(2, &cache);
-    const UseReadyDecodes use(thumbs, ahead);
+    DecodingAhead ahead(thumbs);
     ahead.enqueue({turned, path}, 200, 200);
     EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     EXPECT_TRUE(thumbs.CellPicture(path, false) && QFile::exists(entryPath(path)));  // a miss makes the entry
