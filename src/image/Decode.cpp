@@ -132,13 +132,21 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight)
     return QSize(std::max(1, roundHalfEven(w * r)), std::max(1, roundHalfEven(h * r)));
 }
 
-DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache)
+namespace {
+
+// The whole thumbnail when `whole`; else only what a cell keeps, its small
+// version, decoded no larger than the cache's normal entry (which is all a
+// cold load writes: larger entries are made when a zoom asks for them).
+DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache,
+                                 bool whole)
 {
     DecodedThumbnail result;
     std::optional<ThumbnailCache::Original> file;
     int entrySize = 0;
     if (cache && (entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight)))
         file = cache->original(path);
+    if (!whole)
+        entrySize = std::min(entrySize, SmallestEntrySize);
     try {
         UprightReader reader(path);
         const std::optional<QSize> thumb = reader.refused() ? std::nullopt
@@ -146,7 +154,10 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         // The cache keeps pictures that fit its size folder; the cell's
         // thumbnail is made from that.
         const bool cached = file && thumb;
-        const std::optional<QSize> target = cached ? ThumbnailSize(reader.size(), entrySize, entrySize) : thumb;
+        std::optional<QSize> target = cached ? ThumbnailSize(reader.size(), entrySize, entrySize) : thumb;
+        const std::optional<QSize> normal = ThumbnailSize(reader.size(), SmallestEntrySize, SmallestEntrySize);
+        if (!whole && !cached && thumb && normal && normal->width() < thumb->width())
+            target = normal;
         if (!reader.refused()) {
             if (target)
                 reader.setScaledSize(*target);
@@ -159,19 +170,27 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         }
         if (target && result.image.size() != *target)
             result.image = result.image.scaled(*target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (cached) {
+        if (cached)
             cache->store(*file, entrySize, result.image, reader.size());
-            if (result.image.size() != *thumb)
-                result.image = result.image.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        }
         result.decoded = true;
         result.fits = !thumb;
-        result.size = result.image.size();
+        result.size = thumb.value_or(result.image.size());
+        if (whole && result.image.size() != result.size)
+            result.image = result.image.scaled(result.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         result.small = Picture::SmallVersion(result.image, result.size);
+        if (!whole && thumb)
+            result.image = {};  // a cell keeps its small version only
     } catch (const std::bad_alloc&) {
         result = {};
     }
     return result;
+}
+
+} // namespace
+
+DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache)
+{
+    return decodeThumbnail(path, maxWidth, maxHeight, cache, false);
 }
 
 std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
@@ -248,7 +267,7 @@ QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int si
                 if (const QImage cached = wholeFromCache(reader, *thumb, *file, entrySize, *cache); !cached.isNull())
                     return inType(cached, grey);
             }
-            return inType(DecodeThumbnail(path, maxWidth, maxHeight, cache).image, grey);
+            return inType(decodeThumbnail(path, maxWidth, maxHeight, cache, true).image, grey);
         }
         // A version smaller than the whole thumbnail: the cache's entry of
         // that size is the image fitted to it, as the version is.
