@@ -1,6 +1,7 @@
 #include "image/Decode.h"
 
 #include "grid/Picture.h"
+#include "image/Exif.h"
 #include "image/ThumbnailCache.h"
 #include "shell/FileNames.h"
 
@@ -80,10 +81,15 @@ public:
         const bool landscape = picture.width() > picture.height();
         if (!m_turned || picture.width() == picture.height() || landscape == (size().width() > size().height()))
             return picture;
+        return turned(picture);
+    }
+    // A picture in the stored orientation turned as the image is.
+    QImage turned(const QImage& picture) const
+    {
         // The order in which the reader applies them.
         QImage turned = picture.mirrored(m_transformation & QImageIOHandler::TransformationMirror,
                                          m_transformation & QImageIOHandler::TransformationFlip);
-        return turned.transformed(QTransform().rotate(90));
+        return m_turned ? turned.transformed(QTransform().rotate(90)) : turned;
     }
     // JPEG decodes straight at a reduced size.
     void setScaledSize(QSize upright) { m_reader.setScaledSize(m_turned ? upright.transposed() : upright); }
@@ -134,6 +140,60 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight)
 
 namespace {
 
+// Whether a picture is the image's shape within a pixel of rounding at its size.
+bool sameShape(QSize picture, QSize image)
+{
+    const double height = double(picture.width()) * image.height() / image.width();
+    const double width = double(picture.height()) * image.width() / image.height();
+    return std::abs(picture.height() - height) <= 1 || std::abs(picture.width() - width) <= 1;
+}
+
+// Black on average: the compression's ringing lightens a bar near its edge.
+bool darkLine(const QImage& picture, int first, bool row)
+{
+    const int length = row ? picture.width() : picture.height();
+    qint64 light = 0;
+    for (int i = 0; i < length; ++i) {
+        const QRgb pixel = row ? picture.pixel(i, first) : picture.pixel(first, i);
+        light += std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    }
+    return light <= qint64(length) * 16;
+}
+
+// The picture without the black bars of a letterboxed camera thumbnail.
+QImage withoutBars(const QImage& picture)
+{
+    int top = 0, bottom = picture.height() - 1, left = 0, right = picture.width() - 1;
+    while (top < bottom && darkLine(picture, top, true))
+        ++top;
+    while (bottom > top && darkLine(picture, bottom, true))
+        --bottom;
+    while (left < right && darkLine(picture, left, false))
+        ++left;
+    while (right > left && darkLine(picture, right, false))
+        --right;
+    return picture.copy(QRect(QPoint(left, top), QPoint(right, bottom)));
+}
+
+// The photograph's embedded thumbnail, upright and scaled to `target`, when
+// it is the same picture and at least that large; a null image otherwise.
+QImage embeddedThumbnail(const QString& path, const UprightReader& reader, QSize target)
+{
+    const QByteArray bytes = ReadExif(path).thumbnail;
+    if (bytes.isEmpty())
+        return {};
+    QImage picture = reader.turned(QImage::fromData(bytes, "JPEG").convertToFormat(QImage::Format_RGB32));
+    if (picture.isNull())
+        return {};
+    // Cropped first: black bars around a picture of the right shape would
+    // make it another picture.
+    picture = withoutBars(picture);
+    if (!sameShape(picture.size(), reader.size()) || picture.width() < target.width()
+        || picture.height() < target.height())
+        return {};
+    return picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 // The whole thumbnail when `whole`; else only what a cell keeps, its small
 // version, decoded no larger than the cache's normal entry (which is all a
 // cold load writes: larger entries are made when a zoom asks for them).
@@ -158,7 +218,11 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         const std::optional<QSize> normal = ThumbnailSize(reader.size(), SmallestEntrySize, SmallestEntrySize);
         if (!whole && !cached && thumb && normal && normal->width() < thumb->width())
             target = normal;
-        if (!reader.refused()) {
+        // A cell's small version and the normal entry need no more than a
+        // camera's embedded thumbnail holds: the photograph is not decoded.
+        if (!whole && thumb && target)
+            result.image = embeddedThumbnail(path, reader, *target);
+        if (!reader.refused() && result.image.isNull()) {
             if (target)
                 reader.setScaledSize(*target);
             result.image = reader.read();

@@ -32,8 +32,9 @@ struct DecodedThumbnail {
     qint64 bytes() const { return image.sizeInBytes() + small.sizeInBytes(); }
 };
 // A cell's picture: its small version and the whole thumbnail's size; the
-// image too only when it fits as it is. With a cache, the normal entry for
-// the file (or the note that it failed) is written as well.
+// image too only when it fits as it is. Made from the embedded thumbnail
+// when that is the same picture and large enough. With a cache, the normal
+// entry for the file (or the note that it failed) is written as well.
 DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight,
                                  const ThumbnailCache* cache = nullptr);
 // A cell's picture from a valid cache entry, as the small version of its

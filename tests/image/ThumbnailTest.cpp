@@ -5,6 +5,7 @@
 #include "support/TestImages.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -63,6 +64,36 @@ TEST(Thumbnail, CellPictureIsUprightAndKeepsOnlyASmallVersionWhenScaled)
     EXPECT_FALSE(s.thumbs.MakeThumbnail(big));
     EXPECT_TRUE(s.thumbs.MakeThumbnail(small));  // nothing to scale
     EXPECT_TRUE(QDir(TempPath).isEmpty());  // nothing written on the way
+}
+
+TEST(Thumbnail, AnEmbeddedThumbnailStandsInOnlyWhenItIsTheSamePictureAndIsTurnedUpright)
+{
+    Scratch s;
+    // Green above yellow as stored, in black bars; the photographs are red and blue.
+    const auto camera = [](int width, int height, int bars) {
+        QImage picture(width, height, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        QPainter(&picture).fillRect(0, bars, width, height / 2 - bars, Qt::green);
+        QPainter(&picture).fillRect(0, height / 2, width, height / 2 - bars, Qt::yellow);
+        return TestImages::encode(picture);
+    };
+    struct Case { QSize photo; int orientation; QByteArray embedded; bool used; };
+    const QList<Case> cases{{{800, 600}, 1, camera(160, 120, 0), true},   {{1600, 900}, 1, camera(160, 120, 15), true},
+                            {{800, 600}, 6, camera(160, 120, 0), true},   {{800, 600}, 1, camera(160, 90, 0), false},
+                            {{800, 600}, 1, camera(160, 120, 15), false}, {{800, 600}, 1, camera(80, 60, 0), false}};
+    for (const Case& c : cases) {
+        const QByteArray photo = TestImages::jpeg(c.photo.width(), c.photo.height());
+        const auto picture = s.thumbs.CellPicture(
+            s.put("e.jpg", TestImages::withExif(photo, {.orientation = c.orientation, .thumbnail = c.embedded})), false);
+        ASSERT_TRUE(picture);
+        // Upright, the stored top is on the right when the photograph is turned.
+        const QImage small = picture->small();
+        const QColor green = small.pixelColor(small.width() * 3 / 4, small.height() / 4);
+        const QColor yellow = small.pixelColor(small.width() / 4, small.height() * 3 / 4);
+        EXPECT_EQ(green.green() > 200 && green.red() < 60 && yellow.red() > 200 && yellow.green() > 200, c.used)
+            << c.photo.width() << ' ' << c.orientation << ' ' << c.embedded.size();
+        EXPECT_LT(s.whole(picture).pixelColor(2, 2).green(), 100);  // a larger version is the photograph's
+    }
 }
 
 TEST(Thumbnail, CraftedHeadersAreRefusedAndAWholeLargeImageDecodesAtFullSize)
