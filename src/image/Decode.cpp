@@ -1,8 +1,8 @@
 #include "image/Decode.h"
 
-#include "grid/Picture.h"
 #include "image/Exif.h"
 #include "image/ThumbnailCache.h"
+#include "picture/Picture.h"
 #include "shell/FileNames.h"
 
 #include <QFile>
