@@ -88,10 +88,13 @@ QStringList make(const QString& folder, int count)
         QImageWriter writer(&buffer, "jpeg");
         writer.setQuality(90);
         writer.setProgressiveScanWrite(progressive);
-        writer.write(photoLike(width, width * 3 / 4, unsigned(i + 1)));
+        const QImage photo = photoLike(width, width * 3 / 4, unsigned(i + 1));
+        writer.write(photo);
         QFile file(path);
         file.open(QIODevice::WriteOnly);
-        file.write(orientation == 1 ? bytes : TestImages::withOrientation(bytes, orientation));
+        // Two in five carry a camera's 160 x 120 thumbnail, as real photographs often do.
+        const QByteArray embedded = i % 5 < 2 ? TestImages::encode(photo.scaled(160, 120)) : QByteArray();
+        file.write(TestImages::withExif(bytes, {.orientation = orientation, .thumbnail = embedded}));
         std::fprintf(stderr, "made %s\n", qPrintable(path));
     }
     return files;

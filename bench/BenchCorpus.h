@@ -34,8 +34,8 @@ struct Corpus {
 Corpus prepare(int argc, char** argv);
 
 // count files of 2 to 24 megapixels (a third progressive, a quarter turned
-// by an EXIF orientation), half of them one folder down; made only when
-// missing.
+// by an EXIF orientation, two in five with an embedded thumbnail), half of
+// them one folder down; made only when missing.
 QStringList make(const QString& folder, int count);
 // Reads every file once so that disk reads do not count.
 void readIntoCache(const QStringList& files);

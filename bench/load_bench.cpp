@@ -7,16 +7,20 @@
 // progressive, some turned by an EXIF orientation, with gradients and noise
 // so they compress like photographs), then measures on the same files in one
 // run: the bare reduced-size decode loop (the floor), the whole load on one
-// core, the whole load on every core, vipsthumbnail when installed, and what
-// the wall holds per placed image.
+// core, the whole load on every core (with its CPU time per image, the time
+// to the first picture on the wall and to a full wall), vipsthumbnail when
+// installed, and what the wall holds per placed image.
 
 #include "BenchCorpus.h"
 #include "grid/CellStore.h"
+#include "grid/GridWidget.h"
 #include "image/Decode.h"
 #include "shell/MainModule.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
@@ -24,6 +28,7 @@
 #include <QThread>
 
 #include <sched.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 
@@ -53,13 +58,65 @@ double decodeFloor(const QStringList& files)
     });
 }
 
-double wholeLoad(const BenchCorpus::Program& program, frmMain& w, const QString& folder, int expected)
+// CPU seconds of the whole process so far, every thread.
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// When the wall was first painted with an image on it, and with all of them.
+class PaintClock : public QObject {
+public:
+    PaintClock(frmMain& w, int expected) : m_w(w), m_expected(expected)
+    {
+        m_clock.start();
+        w.fg().viewport()->installEventFilter(this);
+    }
+    ~PaintClock() override { m_w.fg().viewport()->removeEventFilter(this); }
+    PaintClock(const PaintClock&) = delete;
+    PaintClock& operator=(const PaintClock&) = delete;
+    double first = 0, full = 0;
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        const qint64 placed = m_w.cells().occupiedCount();
+        if (placed > 0 && first == 0)
+            first = m_clock.nsecsElapsed() / 1e9;
+        if (placed >= m_expected && full == 0)
+            full = m_clock.nsecsElapsed() / 1e9;
+        return false;
+    }
+
+private:
+    frmMain& m_w;
+    const int m_expected;
+    QElapsedTimer m_clock;
+};
+
+struct Load {
+    double time = 0, cpu = 0, first = 0, full = 0;
+};
+
+Load wholeLoad(const BenchCorpus::Program& program, frmMain& w, const QString& folder, int expected)
 {
     program.forgetThumbnails();  // what a first load of these files costs
-    const double time = seconds([&] { BenchCorpus::LoadFolder(w.commands(), folder); });
+    Load load;
+    PaintClock painted(w, expected);
+    const double cpu = cpuSeconds();
+    load.time = seconds([&] {
+        BenchCorpus::LoadFolder(w.commands(), folder);
+        QCoreApplication::processEvents();  // the last frame
+    });
+    load.cpu = cpuSeconds() - cpu;
+    load.first = painted.first;
+    load.full = painted.full;
     if (w.state().ImageCount != expected)
         std::fprintf(stderr, "load placed %d of %d images\n", w.state().ImageCount, expected);
-    return time;
+    return load;
 }
 
 double vipsThumbnail(const QStringList& files)
@@ -98,13 +155,15 @@ int main(int argc, char** argv)
     const int count = int(files.size());
     const int cores = QThread::idealThreadCount();
     frmMain w;
+    w.show();
 
     useCores(1);
     decodeFloor(files.mid(0, 8));  // warm up: plugins, caches, clock
     const double floor = decodeFloor(files);
-    const double oneCore = wholeLoad(program, w, folder, count);
+    const double oneCore = wholeLoad(program, w, folder, count).time;
     useCores(cores);
-    const double allCores = wholeLoad(program, w, folder, count);
+    const Load all = wholeLoad(program, w, folder, count);
+    const double allCores = all.time;
     const double vips = vipsThumbnail(files);
     const qint64 bytes = wallBytes(w.cells());
 
@@ -115,6 +174,9 @@ int main(int argc, char** argv)
                 oneCore / floor);
     std::printf("whole load, %d cores         %7.1f images/s  (%.2f x as fast as 1 core)\n", cores, rate(allCores),
                 oneCore / allCores);
+    std::printf("whole load, %d cores         %7.1f ms of CPU per image, first picture on the wall after %.2f s, "
+                "full wall after %.2f s\n",
+                cores, all.cpu * 1000 / count, all.first, all.full);
     if (vips > 0)
         std::printf("vipsthumbnail -s 200        %7.1f images/s  (whole load on %d cores: %.2f x its throughput)\n",
                     rate(vips), cores, vips / allCores);

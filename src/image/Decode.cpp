@@ -1,7 +1,8 @@
 #include "image/Decode.h"
 
-#include "picture/Picture.h"
+#include "image/Exif.h"
 #include "image/ThumbnailCache.h"
+#include "picture/Picture.h"
 #include "shell/FileNames.h"
 
 #include <QFile>
@@ -80,10 +81,15 @@ public:
         const bool landscape = picture.width() > picture.height();
         if (!m_turned || picture.width() == picture.height() || landscape == (size().width() > size().height()))
             return picture;
+        return turned(picture);
+    }
+    // A picture in the stored orientation turned as the image is.
+    QImage turned(const QImage& picture) const
+    {
         // The order in which the reader applies them.
         QImage turned = picture.mirrored(m_transformation & QImageIOHandler::TransformationMirror,
                                          m_transformation & QImageIOHandler::TransformationFlip);
-        return turned.transformed(QTransform().rotate(90));
+        return m_turned ? turned.transformed(QTransform().rotate(90)) : turned;
     }
     // JPEG decodes straight at a reduced size.
     void setScaledSize(QSize upright) { m_reader.setScaledSize(m_turned ? upright.transposed() : upright); }
@@ -132,13 +138,75 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight)
     return QSize(std::max(1, roundHalfEven(w * r)), std::max(1, roundHalfEven(h * r)));
 }
 
-DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache)
+namespace {
+
+// Whether a picture is the image's shape within a pixel of rounding at its size.
+bool sameShape(QSize picture, QSize image)
+{
+    const double height = double(picture.width()) * image.height() / image.width();
+    const double width = double(picture.height()) * image.width() / image.height();
+    return std::abs(picture.height() - height) <= 1 || std::abs(picture.width() - width) <= 1;
+}
+
+// Black on average: the compression's ringing lightens a bar near its edge.
+bool darkLine(const QImage& picture, int first, bool row)
+{
+    const int length = row ? picture.width() : picture.height();
+    qint64 light = 0;
+    for (int i = 0; i < length; ++i) {
+        const QRgb pixel = row ? picture.pixel(i, first) : picture.pixel(first, i);
+        light += std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    }
+    return light <= qint64(length) * 16;
+}
+
+// The picture without the black bars of a letterboxed camera thumbnail.
+QImage withoutBars(const QImage& picture)
+{
+    int top = 0, bottom = picture.height() - 1, left = 0, right = picture.width() - 1;
+    while (top < bottom && darkLine(picture, top, true))
+        ++top;
+    while (bottom > top && darkLine(picture, bottom, true))
+        --bottom;
+    while (left < right && darkLine(picture, left, false))
+        ++left;
+    while (right > left && darkLine(picture, right, false))
+        --right;
+    return picture.copy(QRect(QPoint(left, top), QPoint(right, bottom)));
+}
+
+// The photograph's embedded thumbnail, upright and scaled to `target`, when
+// it is the same picture and at least that large; a null image otherwise.
+QImage embeddedThumbnail(const QString& path, const UprightReader& reader, QSize target)
+{
+    const QByteArray bytes = ReadExif(path).thumbnail;
+    if (bytes.isEmpty())
+        return {};
+    QImage picture = reader.turned(QImage::fromData(bytes, "JPEG").convertToFormat(QImage::Format_RGB32));
+    if (picture.isNull())
+        return {};
+    // Cropped first: black bars around a picture of the right shape would
+    // make it another picture.
+    picture = withoutBars(picture);
+    if (!sameShape(picture.size(), reader.size()) || picture.width() < target.width()
+        || picture.height() < target.height())
+        return {};
+    return picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The whole thumbnail when `whole`; else only what a cell keeps, its small
+// version, decoded no larger than the cache's normal entry (which is all a
+// cold load writes: larger entries are made when a zoom asks for them).
+DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache,
+                                 bool whole)
 {
     DecodedThumbnail result;
     std::optional<ThumbnailCache::Original> file;
     int entrySize = 0;
     if (cache && (entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight)))
         file = cache->original(path);
+    if (!whole)
+        entrySize = std::min(entrySize, SmallestEntrySize);
     try {
         UprightReader reader(path);
         const std::optional<QSize> thumb = reader.refused() ? std::nullopt
@@ -146,8 +214,15 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         // The cache keeps pictures that fit its size folder; the cell's
         // thumbnail is made from that.
         const bool cached = file && thumb;
-        const std::optional<QSize> target = cached ? ThumbnailSize(reader.size(), entrySize, entrySize) : thumb;
-        if (!reader.refused()) {
+        std::optional<QSize> target = cached ? ThumbnailSize(reader.size(), entrySize, entrySize) : thumb;
+        const std::optional<QSize> normal = ThumbnailSize(reader.size(), SmallestEntrySize, SmallestEntrySize);
+        if (!whole && !cached && thumb && normal && normal->width() < thumb->width())
+            target = normal;
+        // A cell's small version and the normal entry need no more than a
+        // camera's embedded thumbnail holds: the photograph is not decoded.
+        if (!whole && thumb && target)
+            result.image = embeddedThumbnail(path, reader, *target);
+        if (!reader.refused() && result.image.isNull()) {
             if (target)
                 reader.setScaledSize(*target);
             result.image = reader.read();
@@ -159,19 +234,27 @@ DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         }
         if (target && result.image.size() != *target)
             result.image = result.image.scaled(*target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (cached) {
+        if (cached)
             cache->store(*file, entrySize, result.image, reader.size());
-            if (result.image.size() != *thumb)
-                result.image = result.image.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        }
         result.decoded = true;
         result.fits = !thumb;
-        result.size = result.image.size();
+        result.size = thumb.value_or(result.image.size());
+        if (whole && result.image.size() != result.size)
+            result.image = result.image.scaled(result.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         result.small = Picture::SmallVersion(result.image, result.size);
+        if (!whole && thumb)
+            result.image = {};  // a cell keeps its small version only
     } catch (const std::bad_alloc&) {
         result = {};
     }
     return result;
+}
+
+} // namespace
+
+DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache)
+{
+    return decodeThumbnail(path, maxWidth, maxHeight, cache, false);
 }
 
 std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
@@ -248,7 +331,7 @@ QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int si
                 if (const QImage cached = wholeFromCache(reader, *thumb, *file, entrySize, *cache); !cached.isNull())
                     return inType(cached, grey);
             }
-            return inType(DecodeThumbnail(path, maxWidth, maxHeight, cache).image, grey);
+            return inType(decodeThumbnail(path, maxWidth, maxHeight, cache, true).image, grey);
         }
         // A version smaller than the whole thumbnail: the cache's entry of
         // that size is the image fitted to it, as the version is.

@@ -22,7 +22,7 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight);
 struct DecodedThumbnail {
     bool decoded = false;
     bool fits = false;  // the image itself, not a scaled copy
-    QImage image;  // the whole thumbnail, when it was made
+    QImage image;  // the whole thumbnail, when it is kept
     // Its small version, all a cell shows until the view zooms in, made
     // where the decode is (a picture from the shared cache has only this);
     // `size` is the whole thumbnail's.
@@ -31,8 +31,10 @@ struct DecodedThumbnail {
 
     qint64 bytes() const { return image.sizeInBytes() + small.sizeInBytes(); }
 };
-// With a cache, the entries for the file (or the note that it failed) are
-// written as well.
+// A cell's picture: its small version and the whole thumbnail's size; the
+// image too only when it fits as it is. Made from the embedded thumbnail
+// when that is the same picture and large enough. With a cache, the normal
+// entry for the file (or the note that it failed) is written as well.
 DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight,
                                  const ThumbnailCache* cache = nullptr);
 // A cell's picture from a valid cache entry, as the small version of its

@@ -1,27 +1,6 @@
 #include "image/ThumbnailMaker.h"
 
-#include "shell/MainModule.h"
 #include "shell/MainState.h"
-#include "shell/Utilities.h"
-
-#include <QFile>
-
-namespace {
-
-constexpr double FileAccessWaitMs = 500;
-
-void waitAfterFileAccessError()
-{
-    const bool never = false;
-    Pause(FileAccessWaitMs, never);
-}
-
-} // namespace
-
-QString Thumbnailer::ThumbFile()
-{
-    return TempPath + QStringLiteral("thumb.bmp");
-}
 
 bool Thumbnailer::MakeThumbnail(const QString& path)
 {
@@ -37,34 +16,16 @@ bool Thumbnailer::MakeThumbnail(const QString& path)
 
 bool Thumbnailer::place(DecodedThumbnail decoded)
 {
-    m_state.UseFullImage = false;
     m_made = {};
-    if (!decoded.decoded)
+    // A stop asked for while the file was scaled keeps it out of the wall.
+    if (!decoded.decoded || (!decoded.fits && m_state.StopLoading))
         return false;
-    if (decoded.fits) {
-        m_state.UseFullImage = true;
-        m_made = std::move(decoded);
-        return true;
-    }
-    if (decoded.image.isNull()) {
-        m_made = std::move(decoded);  // from the cache: nothing was scaled
-        return true;
-    }
-    const QString thumbFile = ThumbFile();
-    if (QFile::exists(thumbFile) && !QFile::remove(thumbFile))
-        waitAfterFileAccessError();
-    if (m_state.StopLoading)
-        return false;
-    if (!decoded.image.save(thumbFile, "BMP"))
-        waitAfterFileAccessError();
     m_made = std::move(decoded);
     return true;
 }
 
 std::optional<Picture> Thumbnailer::made(const QString& path, bool grey)
 {
-    // The picture just made, not a read of the scratch file back: a file
-    // that could not be replaced would hold another image's thumbnail.
     const PictureSource source{path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight};
     const Picture picture = Picture::fromSmall(m_made.small, m_made.size, grey, source);
     m_made = {};

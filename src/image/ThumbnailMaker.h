@@ -2,6 +2,7 @@
 
 #include "picture/Picture.h"
 #include "image/Decode.h"
+#include "image/DecodeAhead.h"
 
 #include <QString>
 
@@ -11,23 +12,19 @@ struct MainState;
 class ReadyDecodes;
 class ThumbnailCache;
 
-// Makes cell pictures. A scaled thumbnail is also written to "thumb.bmp" in
-// the scratch folder; an image that fits is taken as it is. With a shared
-// thumbnail cache, its entries spare the decode.
+// Makes cell pictures: a scaled thumbnail, or an image that fits as it is.
+// With a shared thumbnail cache, its entries spare the decode.
 class Thumbnailer {
 public:
     explicit Thumbnailer(MainState& state, const ThumbnailCache* cache = nullptr) : m_state(state), m_cache(cache) {}
 
     const ThumbnailCache* cache() const { return m_cache; }
 
-    // Sets UseFullImage; false when the file cannot be decoded or a stop
-    // was requested before a scaled copy was saved. A picture the shared
-    // cache holds is scaled by nobody, so it writes no scratch file.
+    // False when the file cannot be decoded, or when it had to be scaled
+    // and a stop was requested meanwhile.
     bool MakeThumbnail(const QString& path);
-    // MakeThumbnail followed by the load every caller does: the picture for
-    // the cell, grey when `grey`, or nullopt when MakeThumbnail refused the
-    // file. The picture is always this file's own, whatever became of the
-    // scratch file.
+    // The picture MakeThumbnail makes, grey when `grey`, or nullopt when it
+    // refused the file.
     std::optional<Picture> CellPicture(const QString& path, bool grey);
     // The same made from the file itself, never from the shared cache
     // (whose entries it writes again): for a file that changed.
@@ -39,8 +36,6 @@ public:
     // Decodes made ahead are used when there are some; nullptr for none.
     void setReadyDecodes(ReadyDecodes* ready) { m_ready = ready; }
 
-    static QString ThumbFile();
-
 private:
     bool place(DecodedThumbnail decoded);
     std::optional<Picture> made(const QString& path, bool grey);
@@ -51,14 +46,23 @@ private:
     DecodedThumbnail m_made;  // what the last MakeThumbnail made
 };
 
-// Lets the thumbnail maker take decodes made ahead for as long as it lives.
-class UseReadyDecodes {
+// Decodes ahead on workers the files a load queues, and lets the thumbnail
+// maker take them, for as long as it lives.
+class DecodingAhead {
 public:
-    UseReadyDecodes(Thumbnailer& maker, ReadyDecodes& ready) : m_maker(maker) { m_maker.setReadyDecodes(&ready); }
-    ~UseReadyDecodes() { m_maker.setReadyDecodes(nullptr); }
-    UseReadyDecodes(const UseReadyDecodes&) = delete;
-    UseReadyDecodes& operator=(const UseReadyDecodes&) = delete;
+    explicit DecodingAhead(Thumbnailer& maker)
+        : m_maker(maker), m_ahead(DecodeAhead::defaultThreads(), maker.cache())
+    {
+        m_maker.setReadyDecodes(&m_ahead);
+    }
+    ~DecodingAhead() { m_maker.setReadyDecodes(nullptr); }
+    DecodingAhead(const DecodingAhead&) = delete;
+    DecodingAhead& operator=(const DecodingAhead&) = delete;
+
+    // Files the load will ask for next, in the order it will ask.
+    void enqueue(const QStringList& paths, int maxWidth, int maxHeight) { m_ahead.enqueue(paths, maxWidth, maxHeight); }
 
 private:
     Thumbnailer& m_maker;
+    DecodeAhead m_ahead;
 };

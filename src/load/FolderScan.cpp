@@ -2,7 +2,6 @@
 
 #include "grid/CellStore.h"
 #include "grid/WallImages.h"
-#include "image/DecodeAhead.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
 #include "shell/CommandContext.h"
@@ -89,7 +88,7 @@ bool IsJpegName(const QString& fileName)
     return extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
 }
 
-FolderScan::FolderScan(CommandContext& ctx, DecodeAhead* ahead) : m_ctx(ctx), m_ahead(ahead) {}
+FolderScan::FolderScan(CommandContext& ctx, DecodingAhead* ahead) : m_ctx(ctx), m_ahead(ahead) {}
 
 bool FolderScan::gridFull() const
 {

@@ -7,7 +7,7 @@
 #include <utility>
 
 struct CommandContext;
-class DecodeAhead;
+class DecodingAhead;
 
 // One folder's entries as full paths, each list in case-insensitive name
 // order. Links are followed; an entry that cannot be examined (a dangling
@@ -32,7 +32,7 @@ class FolderScan {
 public:
     // Workers decode the files of each listed folder ahead of placing when
     // `ahead` is given.
-    explicit FolderScan(CommandContext& ctx, DecodeAhead* ahead = nullptr);
+    explicit FolderScan(CommandContext& ctx, DecodingAhead* ahead = nullptr);
 
     void FindFile(const QString& path, bool reset, bool fromHere, int startRow, int startCol);
 
@@ -43,7 +43,7 @@ private:
     bool enterOnce(const QString& path);
 
     CommandContext& m_ctx;
-    DecodeAhead* m_ahead;
+    DecodingAhead* m_ahead;
     // Images this load placed: a load from the middle of the wall counts
     // from 0 for its progress and for the full grid, while ImageCount keeps
     // counting every image the wall holds.

@@ -2,7 +2,6 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
-#include "image/DecodeAhead.h"
 #include "image/ThumbnailMaker.h"
 #include "load/FolderScan.h"
 #include "shell/CommandContext.h"
@@ -19,8 +18,7 @@ const QString FolderPrompt =
 
 void scan(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol)
 {
-    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
-    const UseReadyDecodes use(ctx.thumbnails, ahead);
+    DecodingAhead ahead(ctx.thumbnails);
     FolderScan(ctx, &ahead).FindFile(folder, true, fromHere, startRow, startCol);
 }
 
@@ -91,7 +89,8 @@ void LoadImages(CommandContext& ctx, LoadingRun& run, const QString& folder, boo
         ctx.window.setTitle(QStringLiteral("Loading Images. This Program May Appear Frozen. Please be Patient..."));
         QCoreApplication::processEvents();
         run.offerStop();
-        grid.Redraw(false);
+        // Redrawing stays on: the grid shows the cells as they fill, a few
+        // times a second, rather than an empty wall until the end.
         scan(ctx, folder, fromHere, startRow, startCol);
         if (ctx.window.isShown()) {
             grid.Select(0, 0);

@@ -53,8 +53,5 @@ struct MainState {
     // that differs has changes the user has not saved.
     QByteArray SavedWall;
 
-    // Thumbnail hand-off: the caller loads the image itself rather than the
-    // scaled copy. Meaningful right after a successful MakeThumbnail.
-    bool UseFullImage = false;
     NextCellPosition NextCell;
 };

@@ -3,7 +3,6 @@
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
 #include "grid/WallImages.h"
-#include "image/DecodeAhead.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/Caption.h"
 #include "shell/CommandContext.h"
@@ -62,7 +61,7 @@ struct QueuedRecord {
 // ones queued for decoding.
 class RecordQueue {
 public:
-    RecordQueue(WallReader& reader, DecodeAhead& ahead, const MainState& state)
+    RecordQueue(WallReader& reader, DecodingAhead& ahead, const MainState& state)
         : m_reader(reader), m_ahead(ahead), m_state(state)
     {
     }
@@ -98,7 +97,7 @@ public:
     }
 private:
     WallReader& m_reader;
-    DecodeAhead& m_ahead;
+    DecodingAhead& m_ahead;
     const MainState& m_state;
     std::deque<QueuedRecord> m_records;
     std::size_t m_images = 0;
@@ -177,8 +176,7 @@ struct Outcome {
 void placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted, Outcome& outcome)
 {
     MainState& s = ctx.state;
-    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
-    const UseReadyDecodes use(ctx.thumbnails, ahead);
+    DecodingAhead ahead(ctx.thumbnails);
     RecordQueue records(reader, ahead, s);
     while (!records.atEnd() && !s.StopLoading) {
         QCoreApplication::processEvents();

@@ -18,14 +18,14 @@ TEST(DecodeAhead, GivesEveryQueuedFileItsOwnDecodeInAnyOrderOfArrivalAndKeepsToT
     EXPECT_FALSE(ahead.take(dir.filePath("never queued.jpg"), 100, 100).has_value());
     for (int i = 0; i < paths.size(); i += 2) {  // every other file is passed over
         const auto decoded = ahead.take(paths[i], 100, 100);
-        EXPECT_TRUE(decoded && decoded->image == DecodeThumbnail(paths[i], 100, 100).image) << i;
+        EXPECT_TRUE(decoded && decoded->small == DecodeThumbnail(paths[i], 100, 100).small) << i;
     }
     EXPECT_FALSE(ahead.take(paths[1], 100, 100).has_value());  // dropped with the ones passed over
     // Limits changed after the decode ahead: the file is made again at the new ones.
     ahead.enqueue({paths[3]}, 100, 100);
     QTest::qWait(300);  // a worker has long finished it
     const auto other = ahead.take(paths[3], 50, 50);
-    EXPECT_TRUE(other && other->image.width() == 50);
+    EXPECT_TRUE(other && other->size.width() == 50);
 
     DecodeAhead single(4, nullptr, 1);  // every decode exceeds the budget: one at a time
     single.enqueue(paths, 100, 100);

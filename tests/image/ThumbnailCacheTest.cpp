@@ -1,4 +1,3 @@
-#include "image/DecodeAhead.h"
 #include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/MainState.h"
@@ -75,22 +74,22 @@ TEST(ThumbnailCacheNames, UrisAreEscapedAndHashedAndTheLimitsChooseTheSmallestFo
     qputenv("XDG_CACHE_HOME", saved);
 }
 
-TEST_F(Cached, OnlyAScaledFileOutsideTheCacheGetsAPrivateStandardEntry)
+TEST_F(Cached, OnlyAScaledFileOutsideTheCacheGetsPrivateStandardEntriesTheLargeOneWhenAZoomNeedsIt)
 {
     EXPECT_TRUE(thumbs.MakeThumbnail(put("small.jpg", TestImages::jpeg(150, 100))));  // used whole
     const auto picture = thumbs.CellPicture(path, false);
     ASSERT_TRUE(picture && picture->size() == QSize(200, 150));
-    const QImage entry(entryPath(path));
+    EXPECT_FALSE(QFile::exists(entryPath(path)));  // a cell needs no more than the normal entry
+    EXPECT_EQ(whole(picture).size(), QSize(200, 150));
+    EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));
+    const QImage normal(entryPath(path, "normal"));
     QStringList keys;
     for (const char* key : {"Thumb::URI", "Thumb::MTime", "Thumb::Size", "Thumb::Image::Width", "Thumb::Image::Height",
                             "Software"})
-        keys << entry.text(key);
+        keys << normal.text(key);
     EXPECT_EQ(keys, (QStringList{"file://" + path, QString::number(mtime(path)), QString::number(QFileInfo(path).size()),
                                  "800", "600", "Pavisto 1.0.0"}));
-    EXPECT_EQ(entry.size(), QSize(256, 192));
-    const QImage normal = cache.find(*cache.original(path), 128);  // written beside it
     EXPECT_EQ(normal.size(), QSize(128, 96));
-    EXPECT_EQ(normal.text("Thumb::Size"), keys[2]);
     for (const QString& own : {entryPath(path), entryPath(path, "normal"), cache.root(), cache.root() + "/large",
                                cache.root() + "/normal"})
         EXPECT_EQ(QFile::permissions(own) & 0x00FF, 0);  // nothing for group or others
@@ -178,7 +177,7 @@ TEST_F(Cached, EntriesThatDoNotDescribeTheFileAreMadeAgain)
         const auto picture = thumbs.CellPicture(path, false);
         EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->small().pixelColor(4, 24).red() > 200)
             << width;
-        EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192)) << width;
+        EXPECT_EQ(QImage(entryPath(path, "normal")).size(), QSize(128, 96)) << width;
     }
 }
 
@@ -202,11 +201,10 @@ TEST_F(Cached, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
         plant(turned, entry);
         EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     }
-    DecodeAhead ahead(2, &cache);
-    const UseReadyDecodes use(thumbs, ahead);
+    DecodingAhead ahead(thumbs);
     ahead.enqueue({turned, path}, 200, 200);
     EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
-    EXPECT_TRUE(thumbs.CellPicture(path, false) && QFile::exists(entryPath(path)));  // a miss makes the entry
+    EXPECT_TRUE(thumbs.CellPicture(path, false) && QFile::exists(entryPath(path, "normal")));  // a miss makes the entry
 }
 
 TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPassedBy)

@@ -7,6 +7,7 @@
 #include "ui/frmMain.h"
 #include "view/frmPreview.h"
 
+#include <QEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,19 +17,28 @@ namespace {
 const QList<bool> Idle{false, false, false, true};
 
 // A shown main window and a tree of five JPEGs (three on top, two in a
-// subfolder). Images fill a column in name order.
-struct LoadFixture : ::testing::Test {
+// subfolder). Images fill a column in name order. Each repaint of the wall
+// logs how many images it held.
+struct LoadFixture : ::testing::Test, QObject {
     FakePlatform platform;
     QTemporaryDir dir;
     QStringList paths;
     frmMain w;
     CellStore& cells = w.cells();
+    QList<int> painted;
 
     LoadFixture()
     {
         for (const char* name : {"a.jpg", "B.jpg", "c.jpeg", "sub/d.jpg", "sub/e.JPG"})
             TestImages::write(paths.emplace_back(dir.filePath(name)), TestImages::jpeg(40, 30));
         w.show();
+        w.fg().viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted.append(int(cells.occupiedCount()));
+        return false;
     }
     QList<bool> menus()
     {
@@ -89,6 +99,7 @@ TEST_F(LoadFixture, StopKeepsTheImagesPlacedSoFarAndAddFromHereFillsDownFromTheC
     inYield(2, [&] { w.mnuStop->trigger(); });
     w.mnuAddFiles->trigger();
     EXPECT_EQ(ColumnPaths(cells), paths.mid(0, 1));
+    EXPECT_TRUE(painted.contains(1));  // the yield after the first image showed it
     EXPECT_TRUE(w.state().ImageCount == 1 && !w.state().StopLoading);
 
     cells.setCellText(0, 1, "kept");
