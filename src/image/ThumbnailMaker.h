@@ -36,6 +36,8 @@ public:
     // made again from its source. Safe on any thread.
     QImage Version(const PictureSource& source, int side, bool grey) const;
 
+    // What the decodes of this maker ask to learn of a stop of the load.
+    DecodeStop stopCheck() const;
     // Decodes made ahead are used when there are some; nullptr for none.
     void setReadyDecodes(ReadyDecodes* ready) { m_ready = ready; }
 

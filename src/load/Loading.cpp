@@ -19,7 +19,8 @@ const QString FolderPrompt =
 
 void scan(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol)
 {
-    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
+    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache(), DecodeAhead::DefaultBudget,
+                      ctx.thumbnails.stopCheck());
     const UseReadyDecodes use(ctx.thumbnails, ahead);
     FolderScan(ctx, &ahead).FindFile(folder, true, fromHere, startRow, startCol);
 }
@@ -34,7 +35,6 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
         const QString folder = BrowseForFolder(FolderPrompt);
         s.StopSlideshow = true;
         s.LowMemory = false;
-        s.ResetArmed = false;
         if (!folder.isEmpty()) {
             ctx.window.resetPreview();
             LoadingRun run(ctx);
@@ -76,8 +76,9 @@ void LoadImages(CommandContext& ctx, LoadingRun& run, const QString& folder, boo
         s.LowMemory = false;
         s.StopSlideshow = true;
         // A folder that is there but cannot be read gets the same help as
-        // one that is not there at all.
-        if (!FolderExists(folder) || !FolderIsReadable(folder)) {
+        // one that is not there at all. A hidden name is no reason: the
+        // user chose it, while the scan passes hidden subfolders over.
+        if (!FolderIsReadable(folder)) {
             ReportFolderNotAccessible(folder);
             return;
         }
