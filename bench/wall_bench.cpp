@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     struct Quiet : Prompts {  // the not-placed message is answered at once
         MsgAnswer message(const QString&, const QString&, MsgIcon, MsgButtons) override { return {}; }
         std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
-        QString folder(const QString&) override { return {}; }
+        QString folder(const QString&, const QString&) override { return {}; }
         QString file(const FileRequest&) override { return {}; }
     } quiet;
     Platform::setPrompts(&quiet);

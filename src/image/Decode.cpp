@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -46,11 +47,34 @@ quint16 bigEndian16(const uchar* p)
     return quint16((p[0] << 8) | p[1]);
 }
 
+// The file as the decoder reads it. Once a stop is asked for, every read
+// fails: the decoder then ends as at a cut-off file, with the little work
+// left of a decode at the thumbnail's scale, whatever the file holds.
+class StoppableFile final : public QFile {
+public:
+    explicit StoppableFile(DecodeStop stop) : m_stop(std::move(stop)) {}
+    bool stopped() const { return m_stopped; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (!m_stopped && m_stop)
+            m_stopped = m_stop();
+        if (m_stopped)
+            return -1;
+        return QFile::readData(data, maxSize);
+    }
+
+private:
+    const DecodeStop m_stop;
+    bool m_stopped = false;
+};
+
 // A reader that decodes upright (EXIF orientation applied), with sizes
 // given and taken upright although the decoder works in stored orientation.
 class UprightReader {
 public:
-    explicit UprightReader(const QString& path)
+    explicit UprightReader(const QString& path, DecodeStop stop = {}) : m_file(std::move(stop))
     {
         if (!OpenForReading(m_file, path))
             return;
@@ -94,6 +118,7 @@ public:
     // JPEG decodes straight at a reduced size.
     void setScaledSize(QSize upright) { m_reader.setScaledSize(m_turned ? upright.transposed() : upright); }
     QImage read() { return m_reader.read(); }
+    bool stopped() const { return m_file.stopped(); }
 
     // Memory a decode to `target` (upright; nullopt for the whole image) holds.
     qint64 decodeBytes(std::optional<QSize> target) const
@@ -114,7 +139,7 @@ public:
     }
 
 private:
-    QFile m_file;
+    StoppableFile m_file;
     QImageReader m_reader;
     std::optional<JpegFrame> m_frame;
     QSize m_stored;
@@ -198,7 +223,7 @@ QImage embeddedThumbnail(const QString& path, const UprightReader& reader, QSize
 // version, decoded no larger than the cache's normal entry (which is all a
 // cold load writes: larger entries are made when a zoom asks for them).
 DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache,
-                                 bool whole)
+                                 bool whole, const DecodeStop& stop)
 {
     DecodedThumbnail result;
     std::optional<ThumbnailCache::Original> file;
@@ -208,7 +233,7 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
     if (!whole)
         entrySize = std::min(entrySize, SmallestEntrySize);
     try {
-        UprightReader reader(path);
+        UprightReader reader(path, stop);
         const std::optional<QSize> thumb = reader.refused() ? std::nullopt
                                                             : ThumbnailSize(reader.size(), maxWidth, maxHeight);
         // The cache keeps pictures that fit its size folder; the cell's
@@ -226,6 +251,11 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
             if (target)
                 reader.setScaledSize(*target);
             result.image = reader.read();
+        }
+        if (reader.stopped()) {
+            result = {};
+            result.stopped = true;  // not the file's fault: the cache is not told
+            return result;
         }
         if (result.image.isNull()) {
             if (file)
@@ -252,9 +282,10 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
 
 } // namespace
 
-DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache)
+DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache,
+                                 const DecodeStop& stop)
 {
-    return decodeThumbnail(path, maxWidth, maxHeight, cache, false);
+    return decodeThumbnail(path, maxWidth, maxHeight, cache, false, stop);
 }
 
 std::optional<DecodedThumbnail> CachedThumbnail(const QString& path, int maxWidth, int maxHeight,
@@ -331,7 +362,7 @@ QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int si
                 if (const QImage cached = wholeFromCache(reader, *thumb, *file, entrySize, *cache); !cached.isNull())
                     return inType(cached, grey);
             }
-            return inType(decodeThumbnail(path, maxWidth, maxHeight, cache, true).image, grey);
+            return inType(decodeThumbnail(path, maxWidth, maxHeight, cache, true, {}).image, grey);
         }
         // A version smaller than the whole thumbnail: the cache's entry of
         // that size is the image fitted to it, as the version is.

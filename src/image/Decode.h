@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -12,6 +13,10 @@ class ThumbnailCache;
 // Images whose stored size exceeds this are passed over before decoding:
 // the reader's own limit checks only the output, not the work of getting it.
 constexpr qint64 MaxSourcePixels = 250'000'000;
+
+// Asked between reads of a file, on the thread that decodes it: true ends
+// the decode at once, with nothing made. A pool passes its job's token.
+using DecodeStop = std::function<bool()>;
 
 // The thumbnail size of an upright w x h image under the limits, the aspect
 // ratio kept and halves rounded to even; nullopt when the image is used as
@@ -22,6 +27,7 @@ std::optional<QSize> ThumbnailSize(QSize image, int maxWidth, int maxHeight);
 struct DecodedThumbnail {
     bool decoded = false;
     bool fits = false;  // the image itself, not a scaled copy
+    bool stopped = false;  // a stop ended the decode: nothing was made
     QImage image;  // the whole thumbnail, when it is kept
     // Its small version, all a cell shows until the view zooms in, made
     // where the decode is (a picture from the shared cache has only this);
@@ -34,9 +40,10 @@ struct DecodedThumbnail {
 // A cell's picture: its small version and the whole thumbnail's size; the
 // image too only when it fits as it is. Made from the embedded thumbnail
 // when that is the same picture and large enough. With a cache, the normal
-// entry for the file (or the note that it failed) is written as well.
+// entry for the file (or the note that it failed) is written as well;
+// a stopped decode writes nothing.
 DecodedThumbnail DecodeThumbnail(const QString& path, int maxWidth, int maxHeight,
-                                 const ThumbnailCache* cache = nullptr);
+                                 const ThumbnailCache* cache = nullptr, const DecodeStop& stop = {});
 // A cell's picture from a valid cache entry, as the small version of its
 // entry of the cache's smallest size, or a refusal the cache remembers;
 // nullopt when the file has to be decoded.

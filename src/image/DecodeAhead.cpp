@@ -25,7 +25,9 @@ namespace {
 
 } // namespace
 
-DecodeAhead::DecodeAhead(int threads, const ThumbnailCache* cache, qint64 budget) : m_cache(cache), m_budget(budget)
+DecodeAhead::DecodeAhead(int threads, const ThumbnailCache* cache, qint64 budget, DecodeStop stop)
+    : m_cache(cache), m_budget(budget), m_stop(std::move(stop)),
+      m_decodeStop([this] { return m_ending || (m_stop && m_stop()); })
 {
     for (int i = 0; i < threads; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -38,6 +40,7 @@ DecodeAhead::~DecodeAhead()
         m_stopping = true;
         m_jobs.clear();
     }
+    m_ending = true;
     m_work.notify_all();
     m_done.notify_all();
     for (std::thread& worker : m_workers)
@@ -97,7 +100,11 @@ std::optional<DecodedThumbnail> DecodeAhead::take(const QString& path, int maxWi
         job->state = Job::Claimed;
         return decodeClaimed(lock, *job, maxWidth, maxHeight);
     }
-    m_done.wait(lock, [&] { return job->state == Job::Done; });
+    if (!waitUnlessStopped(lock, m_done, [&] { return job->state == Job::Done; })) {
+        DecodedThumbnail stopped;
+        stopped.stopped = true;
+        return stopped;
+    }
     if (job->maxWidth != maxWidth || job->maxHeight != maxHeight)
         return decodeClaimed(lock, *job, maxWidth, maxHeight);  // the limits changed meanwhile
     return std::move(job->result);
@@ -126,20 +133,41 @@ DecodedThumbnail DecodeAhead::decodeClaimed(Lock& lock, const Job& job, int maxW
     const qint64 cost = EstimatedDecodeBytes(job.path, maxWidth, maxHeight);
     lock.lock();
     ++m_waitingForBudget;
-    m_work.wait(lock, [&] { return m_stopping || m_inFlightBytes == 0 || m_inFlightBytes + cost <= m_budget; });
+    const bool started = waitUnlessStopped(
+        lock, m_work, [&] { return m_stopping || m_inFlightBytes == 0 || m_inFlightBytes + cost <= m_budget; });
     --m_waitingForBudget;
-    if (m_stopping)
-        return {};
+    if (m_stopping || !started) {
+        m_work.notify_all();
+        DecodedThumbnail stopped;
+        stopped.stopped = true;
+        return stopped;
+    }
     m_inFlightBytes += cost;
     m_peakRunning = std::max(m_peakRunning, ++m_running);
     m_work.notify_all();  // others may start beside it now
     lock.unlock();
-    DecodedThumbnail result = DecodeThumbnail(job.path, maxWidth, maxHeight, m_cache);
+    DecodedThumbnail result = DecodeThumbnail(job.path, maxWidth, maxHeight, m_cache, m_decodeStop);
     lock.lock();
     m_inFlightBytes -= cost;
     --m_running;
     m_work.notify_all();
     return result;
+}
+
+template <class Ready>
+bool DecodeAhead::waitUnlessStopped(Lock& lock, std::condition_variable& wake, Ready ready)
+{
+    constexpr std::chrono::milliseconds StopAskedEvery{20};
+    while (!ready()) {
+        if (wake.wait_for(lock, StopAskedEvery) == std::cv_status::timeout && m_stop) {
+            lock.unlock();
+            const bool stopped = m_stop();
+            lock.lock();
+            if (stopped)
+                return false;
+        }
+    }
+    return true;
 }
 
 void DecodeAhead::work()

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -26,7 +27,10 @@ class DecodeAhead final : public ReadyDecodes {
 public:
     static constexpr qint64 DefaultBudget = qint64{256} * 1024 * 1024;
 
-    explicit DecodeAhead(int threads, const ThumbnailCache* cache = nullptr, qint64 budget = DefaultBudget);
+    // `stop` ends the decodes under way and the load's wait for one; the
+    // end of this object ends them as well.
+    explicit DecodeAhead(int threads, const ThumbnailCache* cache = nullptr, qint64 budget = DefaultBudget,
+                         DecodeStop stop = {});
     ~DecodeAhead() override;
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -35,6 +39,7 @@ public:
     void enqueue(const QStringList& paths, int maxWidth, int maxHeight);
     // The decode of a queued file: waits for it if it is under way, makes it
     // here if no worker has started it. Files queued before it are dropped.
+    // A stop meanwhile gives a stopped result at once.
     std::optional<DecodedThumbnail> take(const QString& path, int maxWidth, int maxHeight) override;
 
     // Workers for this machine: one per core the process may use, none on
@@ -59,6 +64,10 @@ private:
     // Decodes a claimed job under the budget; the lock is held on entry and
     // on return, and released while decoding.
     DecodedThumbnail decodeClaimed(Lock& lock, const Job& job, int maxWidth, int maxHeight);
+    // Waits on `wake` until `ready`; false when the stop came first. The
+    // stop is asked without the lock, now and then.
+    template <class Ready>
+    bool waitUnlessStopped(Lock& lock, std::condition_variable& wake, Ready ready);
 
     mutable std::mutex m_mutex;
     // Workers wait on the first (a job, room in the budgets, the end), the
@@ -76,5 +85,8 @@ private:
     int m_peakRunning = 0;
     int m_waitingForBudget = 0;  // while one waits, no new decode starts beside it
     bool m_stopping = false;
+    const DecodeStop m_stop;
+    std::atomic<bool> m_ending = false;  // read by the decodes under way
+    const DecodeStop m_decodeStop;
     std::vector<std::thread> m_workers;
 };

@@ -11,7 +11,7 @@ bool Thumbnailer::MakeThumbnail(const QString& path)
         ready = m_ready->take(path, maxWidth, maxHeight);
     if (!ready && m_cache)
         ready = CachedThumbnail(path, maxWidth, maxHeight, *m_cache);
-    return place(ready ? std::move(*ready) : DecodeThumbnail(path, maxWidth, maxHeight, m_cache));
+    return place(ready ? std::move(*ready) : DecodeThumbnail(path, maxWidth, maxHeight, m_cache, stopCheck()));
 }
 
 bool Thumbnailer::place(DecodedThumbnail decoded)
@@ -44,6 +44,11 @@ std::optional<Picture> Thumbnailer::FreshCellPicture(const QString& path, bool g
     if (!place(DecodeThumbnail(path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight, m_cache)))
         return std::nullopt;
     return made(path, grey);
+}
+
+DecodeStop Thumbnailer::stopCheck() const
+{
+    return LoadStopCheck(m_state);
 }
 
 QImage Thumbnailer::Version(const PictureSource& source, int side, bool grey) const

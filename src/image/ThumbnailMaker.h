@@ -33,6 +33,8 @@ public:
     // made again from its source. Safe on any thread.
     QImage Version(const PictureSource& source, int side, bool grey) const;
 
+    // What the decodes of this maker ask to learn of a stop of the load.
+    DecodeStop stopCheck() const;
     // Decodes made ahead are used when there are some; nullptr for none.
     void setReadyDecodes(ReadyDecodes* ready) { m_ready = ready; }
 
@@ -51,7 +53,7 @@ private:
 class DecodingAhead {
 public:
     explicit DecodingAhead(Thumbnailer& maker)
-        : m_maker(maker), m_ahead(DecodeAhead::defaultThreads(), maker.cache())
+        : m_maker(maker), m_ahead(DecodeAhead::defaultThreads(), maker.cache(), DecodeAhead::DefaultBudget, maker.stopCheck())
     {
         m_maker.setReadyDecodes(&m_ahead);
     }

@@ -32,6 +32,17 @@ void sortByName(QStringList& paths)
 
 } // namespace
 
+EntryKind KindOfEntry(const QByteArray& path, unsigned char listedType)
+{
+    if (listedType == DT_UNKNOWN || listedType == DT_LNK) {
+        struct stat st {};
+        if (::stat(path.constData(), &st) != 0)
+            return EntryKind::Other;  // a dangling link or an entry that vanished
+        listedType = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+    }
+    return listedType == DT_REG ? EntryKind::File : listedType == DT_DIR ? EntryKind::Folder : EntryKind::Other;
+}
+
 FolderListing ListFolder(const QString& path)
 {
     const QByteArray encoded = FileNameBytes(path);
@@ -53,16 +64,10 @@ FolderListing ListFolder(const QString& path)
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN || type == DT_LNK) {
-            struct stat st {};
-            if (::stat((encoded + '/' + name).constData(), &st) != 0)
-                continue;  // a dangling link or an entry that vanished
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-        }
-        if (type == DT_REG)
+        const EntryKind kind = KindOfEntry(encoded + '/' + name, entry->d_type);
+        if (kind == EntryKind::File)
             listing.files.append(prefix + FileNameFromBytes(name));
-        else if (type == DT_DIR)
+        else if (kind == EntryKind::Folder)
             listing.folders.append(prefix + FileNameFromBytes(name));
     }
     sortByName(listing.files);

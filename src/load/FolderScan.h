@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,12 @@ struct FolderListing {
     QStringList folders;
 };
 FolderListing ListFolder(const QString& path);
+
+// What a listed entry is: the type the listing gives, or what stat finds
+// at its path for a link and where the file system gives none (DT_UNKNOWN,
+// as NFS and FUSE may); Other for an entry that cannot be examined.
+enum class EntryKind { File, Folder, Other };
+EntryKind KindOfEntry(const QByteArray& path, unsigned char listedType);
 
 // Whether a folder can be listed and entered by this user.
 bool FolderIsReadable(const QString& path);

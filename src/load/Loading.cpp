@@ -32,7 +32,6 @@ void addImages(CommandContext& ctx, bool fromHere, const QString& procName)
         const QString folder = BrowseForFolder(FolderPrompt);
         s.StopSlideshow = true;
         s.LowMemory = false;
-        s.ResetArmed = false;
         if (!folder.isEmpty()) {
             ctx.window.resetPreview();
             LoadingRun run(ctx);
@@ -74,8 +73,9 @@ void LoadImages(CommandContext& ctx, LoadingRun& run, const QString& folder, boo
         s.LowMemory = false;
         s.StopSlideshow = true;
         // A folder that is there but cannot be read gets the same help as
-        // one that is not there at all.
-        if (!FolderExists(folder) || !FolderIsReadable(folder)) {
+        // one that is not there at all. A hidden name is no reason: the
+        // user chose it, while the scan passes hidden subfolders over.
+        if (!FolderIsReadable(folder)) {
             ReportFolderNotAccessible(folder);
             return;
         }

@@ -12,7 +12,7 @@
 void mnuRightAddSingleFile_Click(CommandContext& ctx)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightAddSingleFile_Click"), [&] {
-        const QString path = Platform::prompts().file(
+        const QString path = AskForFile(
             {QStringLiteral("Choose File"), QtFileFilter(QStringLiteral("JPEG Files (*.jpg)|*.jpg|All Files (*.*)|*.*")),
              QStringLiteral("jpg"), false, {}});
         // A cancelled dialog, a missing file and one that does not decode

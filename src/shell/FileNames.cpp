@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -59,6 +61,21 @@ const char* bytesOf(const QByteArray& bytes)
     return bytes.constData();
 }
 
+// The entry of `folder` whose name Qt reads as `shown`, when only one does.
+std::optional<QString> onlyEntryReadAs(const QString& folder, const QString& shown)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(bytesOf(FileNameBytes(folder))), ::closedir);
+    std::optional<QString> found;
+    while (const dirent* entry = dir ? ::readdir(dir.get()) : nullptr) {
+        if (QFile::decodeName(entry->d_name) != shown)
+            continue;
+        if (found)
+            return std::nullopt;
+        found = FileNameFromBytes(entry->d_name);
+    }
+    return found;
+}
+
 } // namespace
 
 QString FileNameFromBytes(QByteArrayView bytes)
@@ -104,6 +121,21 @@ QByteArray FileNameBytes(const QString& path)
         i = run;
     }
     return bytes;
+}
+
+QString NameFromDialog(const QString& path)
+{
+    if (!path.contains(QChar::ReplacementCharacter))
+        return path;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QString resolved = parts.constFirst();
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        QString part = parts[i];
+        if (part.contains(QChar::ReplacementCharacter))
+            part = onlyEntryReadAs(resolved.isEmpty() ? QStringLiteral("/") : resolved, part).value_or(part);
+        resolved += QLatin1Char('/') + part;
+    }
+    return resolved;
 }
 
 QByteArray FileUri(const QString& path)

@@ -18,6 +18,12 @@ struct stat;
 QString FileNameFromBytes(QByteArrayView bytes);
 QByteArray FileNameBytes(const QString& path);
 
+// A path from a Qt dialog, which reads names as UTF-8 and shows each byte
+// that is not as U+FFFD, so the path no longer names its entry: each such
+// component becomes the one entry of its folder that reads the same way.
+// Left as it is where none or several do.
+QString NameFromDialog(const QString& path);
+
 // "file://" and the path's bytes, escaped as the thumbnail standard asks
 // (RFC 2396 path characters stand, every other byte is %XX).
 QByteArray FileUri(const QString& path);

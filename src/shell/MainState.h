@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 
 // The cell that receives the next image of a load; recursive scans continue
@@ -29,12 +30,12 @@ struct MainState {
     bool LowMemory = false;
 
     // Private state of the main window.
-    bool StopLoading = false;
+    // Read by decodes on worker threads too.
+    std::atomic<bool> StopLoading = false;
     bool IsClosing = false;
     int16_t ZoomLevel = 0;
     int32_t ImageCount = 0;
     bool StopSlideshow = false;
-    bool ResetArmed = false;
 
     // Menu states that outlast a command. "Stop Loading" is shown while a
     // load runs and takes clicks once the load has started its work; the

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QHash>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -54,9 +55,9 @@ public:
         return text;
     }
 
-    QString folder(const QString& prompt) override
+    QString folder(const QString& prompt, const QString& startFolder) override
     {
-        return QFileDialog::getExistingDirectory(Platform::dialogOwner(), prompt);
+        return QFileDialog::getExistingDirectory(Platform::dialogOwner(), prompt, startFolder);
     }
 
     QString file(const FileRequest& request) override
@@ -66,6 +67,8 @@ public:
         dialog.setDefaultSuffix(request.defaultExt);
         dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!request.startFolder.isEmpty())
+            dialog.setDirectory(request.startFolder);
         if (!request.startName.isEmpty())
             dialog.selectFile(request.startName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -151,6 +154,7 @@ ProcMemory realMemory;
 DialogProgress realProgress;
 Prompts* currentPrompts = &realPrompts;
 QPointer<QWidget> owner;
+QHash<QString, QString> lastFolders;
 Launcher* currentLauncher = &realLauncher;
 MemoryStatus* currentMemory = &realMemory;
 Progress* currentProgress = &realProgress;
@@ -167,7 +171,14 @@ Launcher& launcher() { return *currentLauncher; }
 MemoryStatus& memory() { return *currentMemory; }
 Progress& progress() { return *currentProgress; }
 
-void setPrompts(Prompts* p) { currentPrompts = p ? p : &realPrompts; }
+void setPrompts(Prompts* p)
+{
+    currentPrompts = p ? p : &realPrompts;
+    lastFolders.clear();
+}
+
+QString lastFolder(const QString& purpose) { return lastFolders.value(purpose); }
+void rememberFolder(const QString& purpose, const QString& folder) { lastFolders.insert(purpose, folder); }
 void setLauncher(Launcher* l) { currentLauncher = l ? l : &realLauncher; }
 void setMemory(MemoryStatus* m) { currentMemory = m ? m : &realMemory; }
 void setProgress(Progress* p) { currentProgress = p ? p : &realProgress; }

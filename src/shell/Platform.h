@@ -21,6 +21,7 @@ struct FileRequest {
     QString defaultExt;  // added to a typed name that has none
     bool save = false;
     QString startName;
+    QString startFolder{};  // filled in by AskForFile
 };
 
 class Prompts {
@@ -30,7 +31,7 @@ public:
     // std::nullopt when the user cancels.
     virtual std::optional<QString> input(const QString& prompt, const QString& title, const QString& value) = 0;
     // "" when cancelled.
-    virtual QString folder(const QString& prompt) = 0;
+    virtual QString folder(const QString& prompt, const QString& startFolder) = 0;
     virtual QString file(const FileRequest& request) = 0;
 };
 
@@ -69,8 +70,12 @@ MemoryStatus& memory();
 Progress& progress();
 
 // Tests put scripted stand-ins in place; nullptr restores the real ones.
-// The caller keeps ownership.
+// The caller keeps ownership. New prompts forget the folders chosen so far.
 void setPrompts(Prompts* prompts);
+
+// The folder last chosen for a dialog's purpose in this run; "" before.
+QString lastFolder(const QString& purpose);
+void rememberFolder(const QString& purpose, const QString& folder);
 void setLauncher(Launcher* launcher);
 void setMemory(MemoryStatus* memory);
 void setProgress(Progress* progress);

@@ -2,13 +2,17 @@
 
 #include "shell/FileNames.h"
 #include "shell/MainModule.h"
+#include "shell/MainState.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -47,6 +51,15 @@ void writeOnce(const QString& path, const QByteArray& bytes)
         throw AppError(ErrorNumber::PathFileAccess,
                        reason ? QString::fromLocal8Bit(std::strerror(reason)) : file.errorString());
     }
+}
+
+QString startFolder(const QString& purpose)
+{
+    const QString last = Platform::lastFolder(purpose);
+    if (!last.isEmpty())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 } // namespace
@@ -152,7 +165,19 @@ QString WriteNewFile(const QString& path, const QByteArray& text)
 
 QString BrowseForFolder(const QString& title)
 {
-    return Platform::prompts().folder(title);
+    const QString chosen = NameFromDialog(Platform::prompts().folder(title, startFolder(title)));
+    if (!chosen.isEmpty())
+        Platform::rememberFolder(title, chosen);
+    return chosen;
+}
+
+QString AskForFile(FileRequest request)
+{
+    request.startFolder = startFolder(request.title);
+    const QString chosen = NameFromDialog(Platform::prompts().file(request));
+    if (!chosen.isEmpty())
+        Platform::rememberFolder(request.title, chosen.left(std::max<qsizetype>(chosen.lastIndexOf(u'/'), 1)));
+    return chosen;
 }
 
 QString QtFileFilter(const QString& filter)
@@ -186,6 +211,26 @@ void DragForm(QWidget* window)
 {
     if (window && window->window()->windowHandle())
         window->window()->windowHandle()->startSystemMove();
+}
+
+std::function<bool()> LoadStopCheck(const MainState& state)
+{
+    return [&state, sinceEvents = QElapsedTimer()]() mutable {
+        constexpr qint64 EventsEveryMs = 100;
+        static bool inEvents = false;  // a decode in those events does not let more run
+        const QCoreApplication* app = QCoreApplication::instance();
+        if (app && QThread::currentThread() == app->thread() && state.IsLoading && !inEvents) {
+            if (!sinceEvents.isValid()) {
+                sinceEvents.start();
+            } else if (sinceEvents.elapsed() >= EventsEveryMs) {
+                inEvents = true;
+                QCoreApplication::processEvents();
+                inEvents = false;
+                sinceEvents.start();
+            }
+        }
+        return state.StopLoading.load();
+    };
 }
 
 void Pause(double dMs, const bool& bCancel)

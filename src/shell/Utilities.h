@@ -5,7 +5,10 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
+struct MainState;
 
 // The standard ending of a failed command: default pointer, then (when there
 // is an error) the message naming the window, the procedure and the error.
@@ -55,12 +58,22 @@ QString GetTempFolder();
 // `text` in the locale's encoding; a CR LF follows it.
 QString WriteNewFile(const QString& path, const QByteArray& text);
 
-// The folder picker, owned by the main window.
+// The folder picker and the file dialog, owned by the main window. Each
+// starts in the folder last chosen for the same prompt or title in this
+// run; the first time in the user's Pictures folder, else at home. A name
+// the dialog could not read back to its bytes is mapped to the entry on
+// disk it shows.
 QString BrowseForFolder(const QString& title);
+QString AskForFile(FileRequest request);
 // "Desc|pattern|Desc|pattern" as Qt's file dialogs take it.
 QString QtFileFilter(const QString& filter);
 bool ShellOpenFile(const QString& file);
 void DragForm(QWidget* window);
+// Whether the running load was asked to stop, as a decode asks on any
+// thread. Asked on the window's thread during a load, once the decode has
+// gone on a while it lets queued events run now and then, so Stop or a
+// close is seen in the middle of a large picture.
+std::function<bool()> LoadStopCheck(const MainState& state);
 // Lets events run until dMs milliseconds have passed or bCancel is set by
 // one of them. Sleeps between events instead of spinning.
 void Pause(double dMs, const bool& bCancel);

@@ -359,7 +359,7 @@ QString frmMain::SelectFile(const QString& sTitle, const QString& sFilter, const
     RunReported(QStringLiteral("frmMain"), QStringLiteral("SelectFile"), [&] {
         const QString filter =
             sFilter.isEmpty() ? QStringLiteral("Wall Files (*.wall)|*.wall|All Files (*.*)|*.*") : sFilter;
-        chosen = Platform::prompts().file({sTitle, QtFileFilter(filter), sDefaultExt, bSave, sFile});
+        chosen = AskForFile({sTitle, QtFileFilter(filter), sDefaultExt, bSave, sFile});
     });
     return chosen;
 }

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -66,14 +67,23 @@ bool liesIn(const QString& file, const QString& folder)
 }
 
 // A rename moves at once and replaces nothing where source and target share
-// a file system; anywhere else the file is copied, checked, then removed.
+// a file system; onto another the file is copied, checked, then removed.
+// Any other refusal of the rename would refuse the removal as well, so it
+// ends the move before a copy is made. However it fails, one file is left.
 void moveFile(const QString& source, const QString& target)
 {
     if (RenameNoReplace(source, target))
         return;
-    CopyFileVerified(source, target);
-    if (!RemovePath(source))
+    if (errno != EXDEV)
         failed();
+    CopyFileVerified(source, target);
+    if (RemovePath(source))
+        return;
+    const int reason = errno;
+    if (RemovePath(target))
+        throw AppError(ErrorNumber::PathFileAccess, ErrorText(reason));
+    throw AppError(ErrorNumber::PathFileAccess,
+                   ErrorText(reason) + QStringLiteral(". A copy was left at ") + target + QLatin1Char('.'));
 }
 
 // A file descriptor closed however the copy ends.
@@ -120,7 +130,7 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
         QString folder = BrowseForFolder(transfer.folderPrompt);
         if (folder.isEmpty())
             return;  // the dialog was cancelled
-        if (!FolderExists(folder) || !writableFolder(folder)) {
+        if (!writableFolder(folder)) {  // a hidden name is no reason: the user chose it
             ReportFolderNotAccessible(folder);
             return;
         }
@@ -129,15 +139,18 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
         ShowBusyPointer();
         const QStringList paths = selectedPaths(ctx);
         int handled = 0;
+        int alreadyThere = 0;
+        std::optional<AppError> failure;
         // The cells follow their moved files, also when a later file fails.
         QHash<QString, QString> moved;
-        const auto follow = qScopeGuard([&] { ctx.cells.replacePaths(moved); });
-        {
+        try {
             ProgressRun progress(transfer.progressLabel + folder, int(paths.size()));
             for (qsizetype i = 0; i < paths.size(); ++i) {
                 const QString& path = paths[i];
                 if (FileExists(path)) {
-                    if (!transfer.move || !liesIn(path, folder)) {
+                    if (transfer.move && liesIn(path, folder)) {
+                        ++alreadyThere;
+                    } else {
                         const QString target = FreeFileName(folder, FileNameFromPath(path));
                         if (transfer.move) {
                             moveFile(path, target);
@@ -145,16 +158,26 @@ void transferSelection(CommandContext& ctx, const Transfer& transfer)
                         } else {
                             CopyFileVerified(path, target);
                         }
+                        ++handled;
                     }
-                    ++handled;
                     QCoreApplication::processEvents();
                 }
                 if (progress.cancelled(int(i + 1)))
                     break;
             }
+        } catch (...) {
+            failure = AppError::current();
         }
+        ctx.cells.replacePaths(moved);
+        // After a failure too, the user learns what was done before it.
+        if (failure)
+            ReportError(QStringLiteral("frmMain"), transfer.procName, *failure);
         ShowDefaultPointer();
-        MsgBox(QString::number(handled) + transfer.countSuffix, MsgIcon::Information);
+        QString done = QString::number(handled) + transfer.countSuffix;
+        if (alreadyThere > 0)
+            done += QStringLiteral("\n\n") + QString::number(alreadyThere)
+                    + QStringLiteral(" already in that folder: left where they were.");
+        MsgBox(done, MsgIcon::Information);
     });
 }
 

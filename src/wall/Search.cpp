@@ -38,10 +38,6 @@ void ShowHiddenCells(CellStore& cells)
 
 void ResetCells(CommandContext& ctx)
 {
-    if (!ctx.state.ResetArmed) {
-        ctx.state.ResetArmed = true;
-        return;
-    }
     RunReported(QStringLiteral("frmMain"), QStringLiteral("ResetCells"), [&] {
         const RedrawSuspended quiet(ctx.grid);
         ShowHiddenCells(ctx.cells);

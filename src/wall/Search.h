@@ -14,8 +14,8 @@ void SearchGrid(CommandContext& ctx, const QString& text);
 // "Show All".
 void mnuShowAll_Click(CommandContext& ctx);
 
-// Brings hidden cells back, once armed: the first call after a load only
-// arms it, since a load leaves nothing hidden.
+// Brings hidden cells back, every time it is called: after a load from the
+// middle of the wall, cells outside what it filled may still be hidden.
 void ResetCells(CommandContext& ctx);
 // Every hidden image shows again and every text cell is white.
 void ShowHiddenCells(CellStore& cells);

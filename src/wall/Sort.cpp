@@ -105,9 +105,6 @@ void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop, const Creati
             return;
         ShowBusyPointer();
         const RedrawSuspended quiet(ctx.grid);
-        // Hidden images are shown and sorted with the rest even when a load
-        // has left the reset unarmed; the flag ends armed, as after any reset.
-        ctx.state.ResetArmed = true;
         ShowHiddenCells(ctx.cells);
         fillWorkTable(ctx.cells, fgTop, creationTime);
         // Every image now waits in the work table, so nothing is lost here.

@@ -1,4 +1,5 @@
 #include "image/Decode.h"
+#include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/MainModule.h"
 #include "shell/MainState.h"
@@ -61,9 +62,7 @@ TEST(Thumbnail, CellPictureIsUprightAndKeepsOnlyASmallVersionWhenScaled)
 
     EXPECT_FALSE(s.thumbs.MakeThumbnail(s.put("x.jpg", "not a picture")));
     s.state.StopLoading = true;
-    EXPECT_FALSE(s.thumbs.MakeThumbnail(big));
-    EXPECT_TRUE(s.thumbs.MakeThumbnail(small));  // nothing to scale
-    EXPECT_TRUE(QDir(TempPath).isEmpty());  // nothing written on the way
+    EXPECT_FALSE(s.thumbs.MakeThumbnail(big) || s.thumbs.MakeThumbnail(small));
 }
 
 TEST(Thumbnail, AnEmbeddedThumbnailStandsInOnlyWhenItIsTheSamePictureAndIsTurnedUpright)
@@ -94,6 +93,22 @@ TEST(Thumbnail, AnEmbeddedThumbnailStandsInOnlyWhenItIsTheSamePictureAndIsTurned
             << c.photo.width() << ' ' << c.orientation << ' ' << c.embedded.size();
         EXPECT_LT(s.whole(picture).pixelColor(2, 2).green(), 100);  // a larger version is the photograph's
     }
+}
+
+TEST(Thumbnail, AStopRaisedWhileAFileIsReadEndsItsDecodeWithNothingMadeNorHeldAgainstTheFile)
+{
+    Scratch s;
+    QImage noise(1200, 900, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, uint(x * 7919 ^ y * 104729) * 2654435761U);
+    const QString busy = s.put("busy.jpg", TestImages::encode(noise));
+    const ThumbnailCache cache(s.dir.filePath("thumbnails"));
+    int asked = 0;
+    const DecodedThumbnail stopped = DecodeThumbnail(busy, 200, 200, &cache, [&] { return ++asked > 4; });
+    EXPECT_TRUE(stopped.stopped && !stopped.decoded && stopped.image.isNull() && stopped.small.isNull());
+    EXPECT_FALSE(cache.failedBefore(*cache.original(busy)));
+    EXPECT_TRUE(DecodeThumbnail(busy, 200, 200, &cache, [] { return false; }).decoded);
 }
 
 TEST(Thumbnail, CraftedHeadersAreRefusedAndAWholeLargeImageDecodesAtFullSize)

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 namespace {
 // A folder tree and a wall of rows x cols that a scan fills.
 struct Scan : TestWall {
@@ -42,6 +44,10 @@ TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNamePassin
     EXPECT_EQ(ColumnPaths(s.cells), expected);
     EXPECT_TRUE(!s.cells.CellPicture(5, 0).isNull() && s.state.ImageCount == 7 && !s.state.StopLoading);
     EXPECT_TRUE(s.platform.messages.isEmpty());
+    // Where the file system gives no entry types, each is what stat finds.
+    for (const auto& [name, kind] : {std::pair{"B.jpg", EntryKind::File}, {"A", EntryKind::Folder},
+                                     {"b/loop", EntryKind::Folder}, {"b-dangling.jpg", EntryKind::Other}})
+        EXPECT_EQ(KindOfEntry(QFile::encodeName(s.root + '/' + name), DT_UNKNOWN), kind) << name;
     EXPECT_EQ(s.titles.value(0), "Searching for files. 1 Images found. Please wait...   Available memory: 4.00 GB   "
                                      + s.root);
 }

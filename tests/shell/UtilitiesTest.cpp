@@ -1,6 +1,8 @@
+#include "shell/FileNames.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "support/FakePlatform.h"
+#include "support/RawFolder.h"
 #include "support/TestImages.h"
 
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverHiddenEntries)
@@ -28,6 +31,30 @@ TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverH
     // The folder search matches ordinary files as well as folders, but no hidden entries.
     EXPECT_TRUE(FolderExists(photos + "/") && FolderExists("/") && FolderExists(photos + "/a.jpg"));
     EXPECT_FALSE(FolderExists("") || FolderExists(photos + "/.hidden") || FolderExists(dir.path() + "/missing"));
+}
+
+TEST(Dialogs, StartWhereTheSamePurposeLastChoseAndNameTheEntryTheUserSaw)
+{
+    FakePlatform platform;
+    RawFolder home;
+    const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME")};
+    qputenv("HOME", QFile::encodeName(home.path())), qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    // A Latin-1 folder, and in it two whose names read alike as UTF-8.
+    const QByteArray latin = QFile::encodeName(home.path()) + "/d\xE9j\xE0";
+    for (const QByteArray& folder : {latin, latin + "/caf\xE9", latin + "/caf\xE8"})
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QString pictures = home.filePath("Pictures"), mapped = FileNameFromBytes(latin);
+    platform.folderAnswers = {QFile::decodeName(latin), QString(), QFile::decodeName(latin + "/caf\xE9")};
+    platform.fileAnswers = {QFile::decodeName(latin + "/w.wall")};
+    EXPECT_EQ(BrowseForFolder("Add"), mapped);
+    QDir().mkpath(pictures);
+    BrowseForFolder("Copy");
+    EXPECT_EQ(BrowseForFolder("Add"), mapped + '/' + QFile::decodeName("caf\xE9"));  // which one is not known
+    QStringList starts = platform.folderStarts;
+    for (const char* title : {"Open File", "Open File", "Save File"})
+        AskForFile({title, {}, {}, false, {}}), starts.append(platform.fileRequests.constLast().startFolder);
+    qputenv("HOME", saved[0]), qputenv("XDG_CONFIG_HOME", saved[1]);
+    EXPECT_EQ(starts, (QStringList{home.path(), pictures, mapped, pictures, mapped, pictures}));
 }
 
 TEST(WriteNewFile, WritesTheTextAndCrLfAndAFailedWriteKeepsTheOldFile)

@@ -40,7 +40,7 @@ public:
     qint64 freeMemory = 4LL << 30;
     QList<AskedMessage> messages;
     QList<AskedInput> inputs;
-    QStringList folderPrompts;
+    QStringList folderPrompts, folderStarts;
     QList<FileRequest> fileRequests;
     QList<QUrl> opened;
     // Progress runs as "label/total", the steps reported, and the step at
@@ -64,9 +64,9 @@ public:
         inputs.append({prompt, title, value});
         return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
     }
-    QString folder(const QString& prompt) override
+    QString folder(const QString& prompt, const QString& startFolder) override
     {
-        folderPrompts.append(prompt);
+        folderPrompts.append(prompt), folderStarts.append(startFolder);
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
     QString file(const FileRequest& request) override

@@ -7,6 +7,12 @@
 #include <QDir>
 #include <QStorageInfo>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Every entry of a folder, hidden ones too, as "name=content".
@@ -20,10 +26,10 @@ std::string entries(const QString& folder)
 }
 
 // src holds a.jpg, b.jpg and sub/b.jpg, placed in cells (0, 0), (0, 1) and
-// (1, 0); dst is an empty folder.
+// (1, 0); dst is an empty folder, hidden, as a user may choose one.
 struct Files : WallFixture {
     QString src = dir.filePath("src");
-    QString dst = dir.filePath("dst");
+    QString dst = dir.filePath(".dst");
     Files()
     {
         place(0, 0, write("src/a.jpg", "A"));
@@ -33,6 +39,19 @@ struct Files : WallFixture {
     }
 };
 
+// Sets or clears a file's immutable flag; false where the file system or
+// the user may not.
+bool immutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
 } // namespace
 
 TEST_F(Files, CopyKeepsEveryFileUnderAFreeNameCountsWhatItCopiedAndStopsOnCancel)
@@ -40,7 +59,7 @@ TEST_F(Files, CopyKeepsEveryFileUnderAFreeNameCountsWhatItCopiedAndStopsOnCancel
     wall.cells.setCellText(2, 0, "words");
     place(2, 1, src + "/gone.jpg");
     place(3, 0, src + "/b.jpg");  // the same file twice
-    place(3, 1, write("dst/a.jpg", "older"));  // copied into its own folder too
+    place(3, 1, write(".dst/a.jpg", "older"));  // copied into its own folder too
     wall.grid.Select(0, 0, 3, 1);
     mnuRightSaveAs_Click(wall.ctx);  // the dialog was cancelled
     platform.folderAnswers = {src + "/a.jpg", dst};  // no folder, then one
@@ -64,15 +83,15 @@ TEST_F(Files, CopyKeepsEveryFileUnderAFreeNameCountsWhatItCopiedAndStopsOnCancel
 
 TEST_F(Files, MoveLeavesAFileInItsOwnFolderNeverReplacesOneStopsAtAFailureAndCrossesFileSystems)
 {
-    write("dst/b.jpg", "there");
-    place(1, 1, write("dst/c.jpg", "C"));
+    write(".dst/b.jpg", "there");
+    place(1, 1, write(".dst/c.jpg", "C"));
     place(5, 5, src + "/a.jpg");  // outside the selection, the same file
     wall.cells.hideImage(5, 5);
     wall.grid.Select(0, 0, 1, 1);
     platform.folderAnswers = {dst, dst};
     mnuRightMove_Click(wall.ctx);
     EXPECT_EQ(platform.folderPrompts, QStringList{"Select Folder to move selected file(s) to."});
-    EXPECT_EQ(lastMessage(), "4 files moved.");
+    EXPECT_EQ(lastMessage(), "3 files moved.\n\n1 already in that folder: left where they were.");
     const std::string moved = "a.jpg=A b (2).jpg=B b (3).jpg=sub-B b.jpg=there c.jpg=C";
     EXPECT_EQ(entries(dst), moved);
     EXPECT_EQ(entries(src), "sub");
@@ -88,8 +107,18 @@ TEST_F(Files, MoveLeavesAFileInItsOwnFolderNeverReplacesOneStopsAtAFailureAndCro
     place(0, 2, write("src/d.jpg", "D"));
     wall.grid.Select(0, 1, 0, 2);
     mnuRightMove_Click(wall.ctx);
-    // Nothing after the failure, no half copy left.
-    EXPECT_TRUE(reported("mnuRightMove_Click", 75) && QFile::exists(src + "/d.jpg") && platform.progressEnds == 2);
+    // Nothing after the failure, no half copy left, and what was done told.
+    EXPECT_TRUE(platform.texts().value(platform.messages.size() - 2).contains("mnuRightMove_Click (Pavisto)\nNumber: 75"));
+    EXPECT_TRUE(lastMessage() == "0 files moved." && QFile::exists(src + "/d.jpg") && platform.progressEnds == 2);
+    EXPECT_EQ(entries(dst), moved);
+    // A rename refused on the same file system makes no copy.
+    ::chmod(QFile::encodeName(src).constData(), 0555);  // refuses all but root, whom only a locked file stops
+    const bool locked = ::geteuid() != 0 || immutable(src + "/d.jpg", true);
+    wall.grid.Select(0, 2);
+    platform.folderAnswers = {dst};
+    mnuRightMove_Click(wall.ctx);
+    immutable(src + "/d.jpg", false), ::chmod(QFile::encodeName(src).constData(), 0755);
+    EXPECT_TRUE(!locked || (lastMessage() == "0 files moved." && QFile::exists(src + "/d.jpg")));
     EXPECT_EQ(entries(dst), moved);
 
     // To another file system: copied, checked, then removed.
@@ -112,13 +141,15 @@ TEST(CopyMove, FreeNamesAndAVerifiedCopyNeverReplaceAnything)
     ASSERT_TRUE(readme.open(QIODevice::ReadOnly)
                 && readme.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
     TestImages::write(dir.filePath("README (2)"), "r2");
+    TestImages::write(dir.filePath(".x.jpg"), "x");
     ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("x.jpg")));  // a dangling link
     EXPECT_EQ(FreeFileName(dir.path(), "README"), dir.filePath("README (3)"));
     EXPECT_EQ(FreeFileName(dir.path() + "/", "x.jpg"), dir.filePath("x (2).jpg"));
+    EXPECT_EQ(FreeFileName(dir.path(), ".x.jpg"), dir.filePath(".x (2).jpg"));
     EXPECT_THROW(CopyFileVerified(dir.filePath("README (2)"), dir.filePath("README")), AppError);
     QFile::setPermissions(dir.filePath("README"), QFile::ReadOwner | QFile::ExeOwner);
     CopyFileVerified(dir.filePath("README"), dir.filePath("copy"));
-    EXPECT_EQ(entries(dir.path()), "README=r README (2)=r2 copy=r x.jpg");
+    EXPECT_EQ(entries(dir.path()), ".x.jpg=x README=r README (2)=r2 copy=r x.jpg");
     const QFileInfo original(dir.filePath("README")), copy(dir.filePath("copy"));
     EXPECT_TRUE(copy.permissions() == original.permissions() && copy.lastModified() == original.lastModified());
 }

@@ -1,6 +1,9 @@
 #include "WallFixture.h"
+#include "load/Loading.h"
+#include "wall/CopyMove.h"
 #include "wall/Search.h"
 
+#include <QDir>
 #include <QLocale>
 
 namespace {
@@ -45,13 +48,29 @@ TEST_F(Search, KeepsFileNamesAndTextsThatHoldTheTextInAnyCase)
     mnuFindFile_Click(wall.ctx);  // cancelled: nothing changes
     EXPECT_EQ(visible(wall.cells), "1,1:Sunset walk");
 
-    // A load leaves the reset unarmed: the first Show All only arms it.
-    wall.state.ResetArmed = false;
-    mnuShowAll_Click(wall.ctx);
-    EXPECT_EQ(visible(wall.cells), "1,1:Sunset walk");
+    // After a load from the middle of the wall, one Show All brings back
+    // the cells the load did not touch.
+    write(".add/new.jpg", TestImages::jpeg(8, 8));  // a hidden folder the user chose
+    platform.folderAnswers = {dir.filePath(".add")};
+    wall.grid.Select(3, 3);
+    mnuAddImagesFromHere_Click(wall.ctx);
     mnuShowAll_Click(wall.ctx);
     EXPECT_EQ(visible(wall.cells), "0,0:/p/jpgs/Holiday.JPG | 0,1:/p/jpgs/beach.jpeg | 1,0:/p/sunset/sea.png | "
-                                   "1,1:Sunset walk | 2,2:/p/dog.png");
+                                   "1,1:Sunset walk | 2,2:/p/dog.png | 3,3:" + dir.filePath(".add/new.jpg").toStdString());
+}
+
+TEST_F(Search, AnImageHiddenDuringAMoveStaysWhereItIsAndComesBackWithItsPath)
+{
+    place(0, 0, write("a.jpg", "A"));
+    place(0, 1, write("b.jpg", "B"));
+    QDir().mkpath(dir.filePath("to"));
+    SearchGrid(wall.ctx, "b");
+    wall.grid.Select(0, 0, 0, 1);
+    platform.folderAnswers = {dir.filePath("to")};
+    mnuRightMove_Click(wall.ctx);
+    mnuShowAll_Click(wall.ctx);
+    EXPECT_EQ(lastMessage(), "1 files moved.");
+    EXPECT_EQ(QString::fromStdString(visible(wall.cells)), "0,0:" + dir.filePath("a.jpg") + " | 0,1:" + dir.filePath("to/b.jpg"));
 }
 
 TEST_F(Search, UpperCasesTheWayTheLocaleDoes)
