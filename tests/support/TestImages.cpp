@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
+#include <QList>
 #include <QPainter>
+
+#include <utility>
 
 namespace TestImages {
 
@@ -32,12 +35,67 @@ QByteArray jpeg(int width, int height, int orientation)
 
 QByteArray withOrientation(const QByteArray& jpeg, int orientation)
 {
-    // APP1 "Exif": a little-endian TIFF header, one IFD entry (tag 0x0112,
-    // SHORT, count 1, the value at byte 28) and no next IFD.
-    QByteArray app1("\xFF\xE1\0\x22" "Exif\0\0" "II*\0\x08\0\0\0" "\x01\0" "\x12\x01\x03\0\x01\0\0\0"
-                    "?\0\0\0" "\0\0\0\0", 36);
-    app1[28] = char(orientation);
-    return QByteArray(jpeg).insert(2, app1);  // right after SOI
+    return withExif(jpeg, {.orientation = orientation});
+}
+
+QByteArray exif(const Exif& fields)
+{
+    const auto number = [&](quint32 value, int bytes) {
+        QByteArray out(bytes, '\0');
+        for (int i = 0; i < bytes; ++i)
+            out[fields.bigEndian ? bytes - 1 - i : i] = char(value >> (8 * i));
+        return out;
+    };
+    struct Entry {
+        quint32 tag;
+        quint32 type;  // 2 ASCII, 3 SHORT, 4 LONG
+        QByteArray value;
+    };
+    QList<Entry> subIfd;
+    for (const auto& [tag, text] : {std::pair{0x9003, fields.taken}, {0x9004, fields.digitized}, {0x9011, fields.offset}})
+        if (!text.isEmpty())
+            subIfd << Entry{quint32(tag), 2, text + '\0'};
+    QList<Entry> ifd0;
+    if (fields.orientation)
+        ifd0 << Entry{0x0112, 3, number(fields.orientation, 2)};
+    const auto size = [](qsizetype entries) { return quint32(2 + 12 * entries + 4); };
+    const quint32 subAt = 8 + size(ifd0.size() + (subIfd.isEmpty() ? 0 : 1));
+    if (!subIfd.isEmpty())
+        ifd0 << Entry{0x8769, 4, number(subAt, 4)};
+    const quint32 ifd1At = subAt + (subIfd.isEmpty() ? 0 : size(subIfd.size()));
+    const quint32 dataAt = ifd1At + (fields.thumbnail.isEmpty() ? 0 : size(2));
+
+    QByteArray tiff = QByteArray(fields.bigEndian ? "MM\0*" : "II*\0", 4) + number(8, 4);
+    QByteArray data;  // the values longer than four bytes
+    const auto write = [&](const QList<Entry>& ifd, quint32 next) {
+        tiff += number(ifd.size(), 2);
+        for (const Entry& entry : ifd) {
+            const quint32 count = entry.type == 2 ? entry.value.size() : 1;
+            tiff += number(entry.tag, 2) + number(entry.type, 2) + number(count, 4);
+            if (entry.value.size() <= 4) {
+                tiff += entry.value.leftJustified(4, '\0');
+            } else {
+                tiff += number(dataAt + data.size(), 4);
+                data += entry.value;
+            }
+        }
+        tiff += number(next, 4);
+    };
+    write(ifd0, fields.thumbnail.isEmpty() ? 0 : ifd1At);
+    if (!subIfd.isEmpty())
+        write(subIfd, 0);
+    if (!fields.thumbnail.isEmpty()) {
+        write({{0x0201, 4, number(dataAt + data.size(), 4)}, {0x0202, 4, number(fields.thumbnail.size(), 4)}}, 0);
+        data += fields.thumbnail;
+    }
+    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff + data;
+    const quint32 length = body.size() + 2;
+    return QByteArray("\xFF\xE1") + char(length >> 8) + char(length) + body;
+}
+
+QByteArray withExif(const QByteArray& jpeg, const Exif& fields, qsizetype at)
+{
+    return QByteArray(jpeg).insert(at, exif(fields));
 }
 
 QByteArray jpegClaiming(int width, int height, bool progressive)

@@ -14,6 +14,19 @@ QByteArray encode(const QImage& image, bool progressive = false);
 QByteArray jpeg(int width, int height, int orientation = 1);
 // The same JPEG with an EXIF Orientation tag (1 to 8) right after its start.
 QByteArray withOrientation(const QByteArray& jpeg, int orientation);
+// What an EXIF header holds; empty fields are left out.
+struct Exif {
+    bool bigEndian = false;
+    int orientation = 0;
+    QByteArray taken{};      // DateTimeOriginal, "YYYY:MM:DD HH:MM:SS"
+    QByteArray offset{};     // OffsetTimeOriginal, "+HH:MM"
+    QByteArray digitized{};  // DateTimeDigitized
+    QByteArray thumbnail{};  // IFD1's JPEG, the last bytes of the segment
+};
+// The APP1 segment of such a header.
+QByteArray exif(const Exif& fields);
+// The JPEG with that segment inserted at `at` (right after its start).
+QByteArray withExif(const QByteArray& jpeg, const Exif& fields, qsizetype at = 2);
 // A JPEG whose header claims width x height pixels but holds no such data.
 QByteArray jpegClaiming(int width, int height, bool progressive = false);
 // Writes bytes at path, creating folders on the way.
