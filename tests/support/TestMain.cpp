@@ -19,5 +19,7 @@ int main(int argc, char** argv)
     TempPath = scratch.path() + QLatin1Char('/');
     // Windows made by the tests keep thumbnails away from the user's cache.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
+    // Deleted files go to a trash of the tests' own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("data"))));
     return RUN_ALL_TESTS();
 }
