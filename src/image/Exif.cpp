@@ -10,7 +10,7 @@ namespace {
 
 // A head that has not met its Exif segment within this many bytes has none:
 // every APPn segment is under 64 KiB and cameras write the Exif one first.
-constexpr qsizetype MaxHeadBytes = 256 * 1024;
+constexpr qsizetype MaxHeadBytes = qsizetype(256) * 1024;
 
 // Where a JPEG head's Exif segment lies, or how far the head has to reach
 // before that can be told.
