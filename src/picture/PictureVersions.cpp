@@ -1,4 +1,4 @@
-#include "grid/PictureVersions.h"
+#include "picture/PictureVersions.h"
 
 #include <QThread>
 
