@@ -114,6 +114,9 @@ public:
     // Cells whose image is one of the old paths take its new path, hidden
     // images too: the files were renamed or moved.
     void replacePaths(const QHash<QString, QString>& renamed);
+    // Moves whole rows: row rows.row1 + i goes to newRowOf[i], every cell
+    // value with it; the rows of the rectangle are a permutation.
+    void reorderRows(const CellRect& rows, const std::vector<int>& newRowOf);
 
     std::size_t occupiedCount() const { return m_cells.size(); }
     // Visits the occupied cells of a rectangle in row-major order.
@@ -123,11 +126,6 @@ public:
     // Called after every change with the cells it touched, so a view can
     // repaint them.
     void setChangeListener(std::function<void(const CellRect&)> listener) { m_changed = std::move(listener); }
-
-protected:
-    // Moves whole rows: row rows.row1 + i goes to newRowOf[i], every cell
-    // value with it; the rows of the rectangle are a permutation.
-    void reorderRows(const CellRect& rows, const std::vector<int>& newRowOf);
 
 private:
     using Key = std::uint64_t;

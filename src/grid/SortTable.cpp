@@ -30,18 +30,18 @@ int compareValues(const SortValue& a, const SortValue& b, SortTable::ColumnSort 
 
 void SortTable::AddItem(const QString& line)
 {
-    const int row = Rows();
-    setRows(row + 1);
+    const int row = m_cells.Rows();
+    m_cells.setRows(row + 1);
     const QStringList fields = line.split(QLatin1Char('\t'));
-    for (int col = 0; col < fields.size() && col < Cols(); ++col)
-        setCellText(row, col, fields[col]);
+    for (int col = 0; col < fields.size() && col < m_cells.Cols(); ++col)
+        m_cells.setCellText(row, col, fields[col]);
 }
 
 void SortTable::Sort(const CellRect& rows)
 {
     // Reading the rectangle's corners checks that they lie in the table.
-    CellText(rows.row1, rows.col1);
-    CellText(rows.row2, rows.col2);
+    m_cells.CellText(rows.row1, rows.col1);
+    m_cells.CellText(rows.row2, rows.col2);
     struct KeyColumn {
         int col;
         ColumnSort order;
@@ -60,7 +60,7 @@ void SortTable::Sort(const CellRect& rows)
     std::vector<std::vector<SortValue>> keys(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         for (const KeyColumn& column : keyColumns) {
-            SortValue value{CellText(rows.row1 + i, column.col), std::nullopt};
+            SortValue value{m_cells.CellText(rows.row1 + i, column.col), std::nullopt};
             if (column.date) {
                 const QDateTime time = QDateTime::fromString(value.text, Qt::ISODate);
                 if (time.isValid())
@@ -83,6 +83,6 @@ void SortTable::Sort(const CellRect& rows)
     std::vector<int> newRowOf(count);
     for (int i = 0; i < count; ++i)
         newRowOf[order[i]] = rows.row1 + i;
-    reorderRows(rows, newRowOf);
+    m_cells.reorderRows(rows, newRowOf);
 }
 

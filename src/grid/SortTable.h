@@ -6,8 +6,11 @@
 
 // The work table of the date sort: a cell store that is never shown, with
 // rows added from TAB-separated lines and sorted by their columns.
-class SortTable : public CellStore {
+class SortTable {
 public:
+    CellStore& cells() { return m_cells; }
+    const CellStore& cells() const { return m_cells; }
+
     enum class ColumnType { Text, Date };  // a date column holds ISO 8601 text
     enum class ColumnSort { None, GenericAscending, StringAscendingCaseSensitive };
 
@@ -23,6 +26,7 @@ public:
     void Sort(const CellRect& rows);
 
 private:
+    CellStore m_cells;
     std::map<int, ColumnType> m_colTypes;
     std::map<int, ColumnSort> m_colSorts;
 };

@@ -10,7 +10,7 @@ namespace {
 
 // A head that has not met its Exif segment within this many bytes has none:
 // every APPn segment is under 64 KiB and cameras write the Exif one first.
-constexpr qsizetype MaxHeadBytes = 256 * 1024;
+constexpr qsizetype MaxHeadBytes = qsizetype(256) * 1024;
 
 // Where a JPEG head's Exif segment lies, or how far the head has to reach
 // before that can be told.
@@ -154,21 +154,33 @@ enum Tag : quint32 {
     ThumbnailLength = 0x0202,
 };
 
+// The number in the digits at [at, at + count) of text; -1 when one is not
+// a digit or is missing.
+int digits(QByteArrayView text, qsizetype at, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
 // "YYYY:MM:DD HH:MM:SS", in the zone of an offset "+HH:MM" where one is
-// given, else in local time.
+// given, else in local time. Read by hand: the sort reads one a photograph.
 std::optional<QDateTime> DateTime(QByteArrayView text, QByteArrayView offset)
 {
-    const QString local = QString::fromLatin1(text.first(std::min<qsizetype>(text.size(), 19)));
-    QDateTime taken = QDateTime::fromString(local, QStringLiteral("yyyy:MM:dd HH:mm:ss"));
-    if (!taken.isValid())
+    const QDate date(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+    const QTime time(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
+    if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    if (offset.size() == 6 && (offset[0] == '+' || offset[0] == '-')) {
-        const QTime ahead = QTime::fromString(QString::fromLatin1(offset.sliced(1)), QStringLiteral("HH:mm"));
-        const int seconds = ahead.isValid() ? ahead.msecsSinceStartOfDay() / 1000 : 0;
-        if (ahead.isValid())
-            taken = QDateTime(taken.date(), taken.time(), QTimeZone(offset[0] == '-' ? -seconds : seconds));
-    }
-    return taken;
+    const int hours = digits(offset, 1, 2);
+    const int minutes = digits(offset, 4, 2);
+    if (offset.size() != 6 || (offset[0] != '+' && offset[0] != '-') || hours < 0 || minutes < 0)
+        return QDateTime(date, time);
+    const int ahead = (hours * 60 + minutes) * 60;
+    return QDateTime(date, time, QTimeZone(offset[0] == '-' ? -ahead : ahead));
 }
 
 ExifInfo ParseTiff(const Tiff& tiff)

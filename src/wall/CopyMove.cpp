@@ -6,7 +6,6 @@
 #include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
-#include "wall/FileOperations.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -261,24 +260,4 @@ void mnuRightSaveAs_Click(CommandContext& ctx)
 void mnuRightMove_Click(CommandContext& ctx)
 {
     transferSelection(ctx, MoveTransfer);
-}
-
-void mnuRightDelete_Click(CommandContext& ctx)
-{
-    RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightDelete_Click"), [&] {
-        ctx.state.StopSlideshow = true;
-        if (MsgBox(QStringLiteral("Delete all selected files?"), MsgIcon::Question, MsgButtons::YesNo,
-                   QStringLiteral("Warning"))
-            != MsgAnswer::Yes)
-            return;
-        ShowBusyPointer();
-        std::vector<std::pair<int, int>> selected;
-        ctx.cells.forEachOccupied(ctx.grid.GetSelection(),
-                                  [&](int r, int c, const Cell&) { selected.emplace_back(r, c); });
-        for (const auto& [r, c] : selected)
-            DeleteCellFile(ctx, r, c);
-        ctx.window.UpdateCaption();
-        ctx.window.PreviewCurrentCell();
-        ShowDefaultPointer();
-    });
 }

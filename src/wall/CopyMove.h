@@ -10,9 +10,6 @@ struct CommandContext;
 // is complete. The cells keep their pictures and paths.
 void mnuRightSaveAs_Click(CommandContext& ctx);
 void mnuRightMove_Click(CommandContext& ctx);
-// "Delete": after a confirmation, deletes the files of the selected cells
-// and takes their images out; texts stay.
-void mnuRightDelete_Click(CommandContext& ctx);
 
 // The file's own name in the folder when no entry holds it, else the first
 // free one of "name (2).ext", "name (3).ext", …

@@ -4,12 +4,17 @@
 
 struct CommandContext;
 
-// Deletes the file a cell names, when it is there, and takes the image out
-// of the cell; its text and colours stay. Throws when the file stays.
-void DeleteCellFile(CommandContext& ctx, int r, int c);
+// Moves a file into the desktop's trash, where a file manager can restore
+// it: the home trash for a file on its file system, else the trash at the
+// top of the file's own file system. False when it cannot; the file stays.
+bool MoveToTrash(const QString& path);
 
-// Deletes the file of one cell at once, without asking, takes the image out
-// of the cell and hands the current cell to the preview again.
+// "Delete": after a confirmation, the files of the selected cells go to the
+// trash and their images out of the cells; texts stay.
+void mnuRightDelete_Click(CommandContext& ctx);
+
+// The file of one cell goes to the trash at once, without asking, and the
+// preview is handed the current cell again.
 void DeleteFileNow(CommandContext& ctx, int r, int c);
 
 // The preview's "Delete": only the file the preview showed goes. When cell

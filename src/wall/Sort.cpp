@@ -3,6 +3,7 @@
 #include "grid/SortTable.h"
 #include "grid/GridWidget.h"
 #include "grid/WallImages.h"
+#include "image/Exif.h"
 #include "shell/CommandContext.h"
 #include "shell/FileNames.h"
 #include "shell/MainState.h"
@@ -25,10 +26,11 @@ enum { FromRowCol, FromColCol, DateCol, PathCol, WorkCols };
 
 void fillWorkTable(const CellStore& cells, SortTable& fgTop, const CreationTimeReader& creationTime)
 {
-    fgTop.Clear();
-    fgTop.setCols(WorkCols);
-    fgTop.setRows(0);
-    fgTop.setPictureType(cells.PictureType());
+    CellStore& table = fgTop.cells();
+    table.Clear();
+    table.setCols(WorkCols);
+    table.setRows(0);
+    table.setPictureType(cells.PictureType());
     fgTop.setColDataType(DateCol, SortTable::ColumnType::Date);
     cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
         const QString path = cell.path();
@@ -39,7 +41,7 @@ void fillWorkTable(const CellStore& cells, SortTable& fgTop, const CreationTimeR
             created ? QDateTime::fromSecsSinceEpoch(*created, Qt::UTC).toString(Qt::ISODate) : QString();
         const QChar tab = QLatin1Char('\t');
         fgTop.AddItem(QString::number(r) + tab + QString::number(c) + tab + date + tab + path);
-        fgTop.setCellPicture(fgTop.Rows() - 1, FromRowCol, cell.picture);
+        table.setCellPicture(table.Rows() - 1, FromRowCol, cell.picture);
     });
 }
 
@@ -50,24 +52,24 @@ void orderWorkTable(SortTable& fgTop)
     fgTop.setColSort(FromColCol, ColumnSort::None);
     fgTop.setColSort(DateCol, ColumnSort::GenericAscending);
     fgTop.setColSort(PathCol, ColumnSort::StringAscendingCaseSensitive);
-    if (fgTop.Rows() > 0)
-        fgTop.Sort(fgTop.wholeGrid());
+    if (fgTop.cells().Rows() > 0)
+        fgTop.Sort(fgTop.cells().wholeGrid());
 }
 
 // Column by column from (0, 0), a new column after GridRows images; the
 // grid grows where the images need more room than it has.
-void placeSorted(CellStore& cells, const SortTable& fgTop, MainState& state)
+void placeSorted(CellStore& cells, const CellStore& table, MainState& state)
 {
     const int wrap = std::max(state.GridRows, 1);
     state.ImageCount = 0;  // the wall was emptied into the work table
     int row = 0;
     int col = 0;
-    for (int i = 0; i < fgTop.Rows(); ++i) {
+    for (int i = 0; i < table.Rows(); ++i) {
         if (row >= cells.Rows())
             cells.setRows(row + 1);
         if (col >= cells.Cols())
             cells.setCols(col + 1);
-        PlaceImage(cells, state, row, col, fgTop.CellPicture(i, FromRowCol), fgTop.CellText(i, PathCol));
+        PlaceImage(cells, state, row, col, table.CellPicture(i, FromRowCol), table.CellText(i, PathCol));
         if (++row >= wrap) {
             row = 0;
             ++col;
@@ -91,6 +93,8 @@ bool mayClearTexts(const CellStore& cells)
 
 std::optional<qint64> FileCreationTime(const QString& path)
 {
+    if (const std::optional<QDateTime> taken = ReadExif(path).taken)
+        return taken->toSecsSinceEpoch();
     struct statx st {};
     if (path.isEmpty() || ::statx(AT_FDCWD, FileNameBytes(path).constData(), 0, STATX_BTIME | STATX_MTIME, &st) != 0)
         return std::nullopt;
@@ -110,10 +114,10 @@ void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop, const Creati
         // Every image now waits in the work table, so nothing is lost here.
         ctx.cells.Clear();
         orderWorkTable(fgTop);
-        placeSorted(ctx.cells, fgTop, ctx.state);
+        placeSorted(ctx.cells, fgTop.cells(), ctx.state);
         // The table's pictures would otherwise outlive the wall's.
-        fgTop.Clear();
-        fgTop.setRows(0);
+        fgTop.cells().Clear();
+        fgTop.cells().setRows(0);
         ShowDefaultPointer();
     });
 }

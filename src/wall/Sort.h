@@ -8,7 +8,9 @@
 class SortTable;
 struct CommandContext;
 
-// When a file was made, in whole seconds since the epoch: its birth time
+// When a file was made, in whole seconds since the epoch: for a photograph
+// the moment it was taken, as its EXIF header says, since a copy from a
+// card or a backup is born at the time of the copy; else its birth time
 // where the file system records one, else its last modification; nullopt
 // when the file is gone.
 std::optional<qint64> FileCreationTime(const QString& path);

@@ -1,9 +1,9 @@
 #include "shell/MainModule.h"
+#include "support/RawFolder.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -15,9 +15,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     AppTitle = BuildAppTitle();
-    QTemporaryDir scratch;
+    RawFolder scratch;  // the trash in it may hold names that are not UTF-8
     TempPath = scratch.path() + QLatin1Char('/');
     // Windows made by the tests keep thumbnails away from the user's cache.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
+    // Deleted files go to a trash of the tests' own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("data"))));
     return RUN_ALL_TESTS();
 }

@@ -1,10 +1,13 @@
 #include "WallFixture.h"
 #include "shell/AppError.h"
 #include "shell/MainModule.h"
+#include "shell/FileNames.h"
 #include "wall/CopyMove.h"
+#include "wall/FileOperations.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <fcntl.h>
@@ -12,6 +15,9 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -154,7 +160,7 @@ TEST(CopyMove, FreeNamesAndAVerifiedCopyNeverReplaceAnything)
     EXPECT_TRUE(copy.permissions() == original.permissions() && copy.lastModified() == original.lastModified());
 }
 
-TEST_F(Files, DeleteAfterYesDeletesTheSelectedFilesAndEmptiesTheirCellsKeepingTexts)
+TEST_F(Files, DeleteAfterYesTrashesTheSelectedFilesAndEmptiesTheirCellsKeepingTexts)
 {
     wall.cells.setCellText(0, 0, "keep");
     place(1, 1, src + "/gone.jpg");
@@ -168,13 +174,36 @@ TEST_F(Files, DeleteAfterYesDeletesTheSelectedFilesAndEmptiesTheirCellsKeepingTe
                 && question.icon == MsgIcon::Question && question.buttons == MsgButtons::YesNo);
     EXPECT_TRUE(wall.state.StopSlideshow && wall.state.ImageCount == 4 && wall.cells.occupiedCount() == 4);
 
+    // Two files of one name, and one whose name is not UTF-8.
+    const QString latin1 = FileNameFromBytes(QFile::encodeName(src) + "/caf\xe9.jpg");
+    std::ofstream(FileNameBytes(latin1).toStdString()) << "C";
+    place(2, 0, latin1);
+    place(2, 1, write("src/sub/a.jpg", "sub-A"));
+    wall.state.ImageCount = 6;
+    wall.grid.Select(0, 0, 2, 1);
     mnuRightDelete_Click(wall.ctx);
-    EXPECT_EQ(entries(src), "b.jpg=B sub");
+    EXPECT_EQ(entries(src) + entries(src + "/sub"), "b.jpg=B sub");
     EXPECT_TRUE(wall.state.ImageCount == 0 && wall.cells.CellText(0, 0) == "keep" && wall.cells.occupiedCount() == 1);
-    EXPECT_TRUE(wall.captions == 1 && wall.previews == 1);
+    EXPECT_TRUE(wall.captions == 1 && wall.previews == 1 && platform.messages.size() == 2);
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/";
+    EXPECT_EQ(entries(trash + "files"), "a.jpg=A a.jpg.2=sub-A b.jpg=sub-B");
+    EXPECT_TRUE(TestImages::read(trash + "info/b.jpg.trashinfo")
+                    .startsWith("[Trash Info]\nPath=" + QFile::encodeName(src) + "/sub/b.jpg\nDeletionDate="));
+    // Qt lists no name that is not UTF-8: it is found by its bytes.
+    const QString info = FileNameFromBytes(QFile::encodeName(trash) + "info/caf\xe9.jpg.trashinfo");
+    std::stringstream recorded;
+    recorded << std::ifstream(FileNameBytes(info).toStdString()).rdbuf();
+    EXPECT_NE(recorded.str().find("/caf%E9.jpg\nDeletionDate="), std::string::npos);
+    EXPECT_TRUE(RemovePath(FileNameFromBytes(QFile::encodeName(trash) + "files/caf\xe9.jpg")) && RemovePath(info));
 
-    // A file the file system keeps ends the command with the report.
+    // A file that cannot be trashed is deleted for good only when the user
+    // agrees; one the file system keeps ends the command with the report.
     place(0, 0, "/proc/self/status");
+    wall.grid.Select(0, 0);
+    platform.messageAnswers = {MsgAnswer::Yes, MsgAnswer::No};
+    mnuRightDelete_Click(wall.ctx);
+    EXPECT_EQ(platform.messages.last().text, "/proc/self/status cannot be moved to the trash. Delete it for good?");
+    EXPECT_TRUE(wall.cells.CellData(0, 0) == "/proc/self/status" && platform.messages.size() == 4);
     mnuRightDelete_Click(wall.ctx);
     EXPECT_TRUE(reported("mnuRightDelete_Click", 75) && wall.cells.CellData(0, 0) == "/proc/self/status");
 }

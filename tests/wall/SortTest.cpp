@@ -1,5 +1,6 @@
 #include "grid/SortTable.h"
 #include "WallFixture.h"
+#include "support/TestImages.h"
 #include "wall/Sort.h"
 
 #include <QDateTime>
@@ -62,15 +63,18 @@ TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
                                "1,0:/p/A=3 | 1,1:/p/a=6 | 1,2:/p/gone-y=5";
     EXPECT_EQ(images(wall), sorted);  // and no text is left
     EXPECT_TRUE(wall.state.StopSlideshow && wall.grid.isRedrawing() && platform.messages.size() == 2);
-    EXPECT_TRUE(fgTop.Rows() == 0 && fgTop.occupiedCount() == 0);
+    EXPECT_TRUE(fgTop.cells().Rows() == 0 && fgTop.cells().occupiedCount() == 0);
     mnuSortCreateDate_Click(wall.ctx, fgTop, dates);  // again: nothing changes, no texts to ask about
     EXPECT_TRUE(images(wall) == sorted && wall.state.ImageCount == 7 && platform.messages.size() == 2);
     wall.cells.forEachOccupied(wall.cells.wholeGrid(),
                                [](int, int, const Cell& cell) { EXPECT_FALSE(cell.picture.isGrey()); });
 }
 
-TEST_F(Sort, ACreationTimeIsTheFilesBirthOrElseItsLastChange)
+TEST_F(Sort, ACreationTimeIsWhenThePhotographWasTakenElseTheFilesBirthElseItsLastChange)
 {
+    const QString photo = dir.filePath("photo.jpg");
+    TestImages::write(photo, TestImages::withExif(TestImages::jpeg(8, 8), {.taken = "2001:09:09 03:46:40", .offset = "+02:00"}));
+    EXPECT_EQ(FileCreationTime(photo), 1'000'000'000);
     QFile file(dir.filePath("a.jpg"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
