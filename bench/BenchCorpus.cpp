@@ -47,7 +47,6 @@ namespace BenchCorpus {
 Program::Program()
 {
     AppTitle = BuildAppTitle();
-    TempPath = m_scratch.path() + '/';
     qputenv("XDG_CACHE_HOME", QFile::encodeName(m_scratch.filePath("cache")));
 }
 

@@ -3,7 +3,6 @@
 #include "app/CommandLine.h"
 #include "app/FileAssociation.h"
 #include "shell/MainModule.h"
-#include "shell/ScratchFolder.h"
 #include "shell/Utilities.h"
 #include "ui/frmMain.h"
 
@@ -26,19 +25,10 @@ int Main(int argc, char** argv)
     QApplication app(argc, argv);
     // Title bars and task switchers show it; a missing file leaves them bare.
     QApplication::setWindowIcon(QIcon(ShippedFilePath(QStringLiteral("pavisto.png"))));
-    std::unique_ptr<ScratchFolder> scratch;
     std::unique_ptr<frmMain> mainWindow;
     try {
         ShowBusyPointer();
         AppTitle = BuildAppTitle();
-        // Runs that were killed could not remove their folders themselves.
-        RemoveStaleScratchFolders(GetTempFolder());
-        // A folder of this run's own, so no other user or running copy can
-        // read or replace the thumbnail scratch file.
-        scratch = std::make_unique<ScratchFolder>(GetTempFolder());
-        if (!scratch->isValid())
-            throw AppError(ErrorNumber::PathFileAccess, scratch->errorString());
-        TempPath = scratch->path();
         RegisterWallFileType();
         mainWindow = std::make_unique<frmMain>();
         mainWindow->show();

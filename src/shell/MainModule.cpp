@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 QString AppTitle = QStringLiteral("Pavisto");
-QString TempPath;
 
 namespace {
 const QString SupportAddress = QStringLiteral("support@pavisto.org");

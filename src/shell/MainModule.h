@@ -6,7 +6,6 @@
 
 // Process-wide values, set once at start-up before any window exists.
 extern QString AppTitle;   // "Pavisto major.minor.revision"
-extern QString TempPath;   // private scratch folder, ends in "/"
 
 QString BuildAppTitle();
 QString CriticalErrorText(const AppError& error);

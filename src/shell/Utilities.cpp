@@ -138,14 +138,6 @@ QString TrimAll(const QString& text)
     return text.mid(first, last - first);
 }
 
-QString GetTempFolder()
-{
-    QString folder = TrimAll(QDir::tempPath());
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder.append(QLatin1Char('/'));
-    return folder;
-}
-
 QString WriteNewFile(const QString& path, const QByteArray& text)
 {
     const QByteArray bytes = text + "\r\n";

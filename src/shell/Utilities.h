@@ -54,7 +54,6 @@ bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
 QString FileNameFromPath(const QString& path);
 QString TrimAll(const QString& text);
-QString GetTempFolder();
 // `text` in the locale's encoding; a CR LF follows it.
 QString WriteNewFile(const QString& path, const QByteArray& text);
 

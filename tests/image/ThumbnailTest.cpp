@@ -1,7 +1,6 @@
 #include "image/Decode.h"
 #include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
-#include "shell/MainModule.h"
 #include "shell/MainState.h"
 #include "support/TestImages.h"
 

@@ -16,7 +16,6 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     AppTitle = BuildAppTitle();
     RawFolder scratch;  // the trash in it may hold names that are not UTF-8
-    TempPath = scratch.path() + QLatin1Char('/');
     // Windows made by the tests keep thumbnails away from the user's cache.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
     // Deleted files go to a trash of the tests' own.
