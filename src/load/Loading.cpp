@@ -19,7 +19,7 @@ const QString FolderPrompt =
 
 void scan(CommandContext& ctx, const QString& folder, bool fromHere, int startRow, int startCol)
 {
-    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
+    DecodeAhead ahead(WorkerPool::shared(), ctx.thumbnails.cache());
     const UseReadyDecodes use(ctx.thumbnails, ahead);
     FolderScan(ctx, &ahead).FindFile(folder, true, fromHere, startRow, startCol);
 }

@@ -176,7 +176,7 @@ struct Outcome {
 Outcome placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted)
 {
     MainState& s = ctx.state;
-    DecodeAhead ahead(DecodeAhead::defaultThreads(), ctx.thumbnails.cache());
+    DecodeAhead ahead(WorkerPool::shared(), ctx.thumbnails.cache());
     const UseReadyDecodes use(ctx.thumbnails, ahead);
     RecordQueue records(reader, ahead, s);
     Outcome outcome;

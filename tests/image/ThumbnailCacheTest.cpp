@@ -202,7 +202,7 @@ TEST_F(Cached, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
         plant(turned, entry);
         EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     }
-    DecodeAhead ahead(2, &cache);
+    DecodeAhead ahead(WorkerPool::shared(), &cache);
     const UseReadyDecodes use(thumbs, ahead);
     ahead.enqueue({turned, path}, 200, 200);
     EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
