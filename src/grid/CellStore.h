@@ -2,7 +2,7 @@
 
 #include <QColor>
 #include <QHash>
-#include "grid/Picture.h"
+#include "picture/Picture.h"
 
 #include <QImage>
 #include <QString>

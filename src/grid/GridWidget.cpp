@@ -1,7 +1,7 @@
 #include "grid/GridWidget.h"
 
-#include "grid/CellCopies.h"
-#include "grid/PictureScaling.h"
+#include "picture/CellCopies.h"
+#include "picture/PictureScaling.h"
 #include "shell/Twips.h"
 
 #include <QElapsedTimer>

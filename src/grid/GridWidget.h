@@ -1,9 +1,9 @@
 #pragma once
 
-#include "grid/CellCopies.h"
+#include "picture/CellCopies.h"
 #include "grid/CellStore.h"
 #include "grid/GridEvents.h"
-#include "grid/PictureVersions.h"
+#include "picture/PictureVersions.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/Picture.h"
+#include "picture/Picture.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "image/Decode.h"
 
-#include "grid/Picture.h"
+#include "picture/Picture.h"
 #include "image/ThumbnailCache.h"
 #include "shell/FileNames.h"
 

@@ -4,7 +4,7 @@ set -euo pipefail
 src="${1:?usage: floors.sh SRC_DIR}"
 
 # Highest floor first; a floor may include its own folder and those after it.
-floors=(main app ui view wall load image grid shell)
+floors=(main app ui view wall load image grid picture shell)
 rank() {
   local i
   for i in "${!floors[@]}"; do

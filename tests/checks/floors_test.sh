@@ -6,8 +6,9 @@ check="$(dirname "$0")/floors.sh"
 tree="$(mktemp -d)"
 trap 'rm -rf "$tree"' EXIT
 
-mkdir -p "$tree/shell" "$tree/grid" "$tree/view" "$tree/ui"
-printf '#include "shell/Base.h"\n#include <vector>\n' > "$tree/grid/Cells.h"
+mkdir -p "$tree/shell" "$tree/picture" "$tree/grid" "$tree/view" "$tree/ui"
+printf '#include "shell/Base.h"\n' > "$tree/picture/Picture.h"
+printf '#include "picture/Picture.h"\n#include <vector>\n' > "$tree/grid/Cells.h"
 printf '#include "grid/Cells.h"\n#include "Version.h"\n' > "$tree/view/Zoom.cpp"
 printf '#include "view/Zoom.h"\n' > "$tree/ui/Window.cpp"
 printf '#include "ui/Window.h"\n' > "$tree/main.cpp"
@@ -25,6 +26,7 @@ expect_fault() {
 }
 expect_fault grid/Up.cpp '  #  include "view/Zoom.h"'
 expect_fault shell/Up.h '#include "grid/Cells.h"'
+expect_fault picture/Up.h '#include "grid/Cells.h"'
 expect_fault view/Odd.cpp '#include "tests/Helper.h"'
 expect_fault view/Bare.cpp '#include "Cells.h"'
 expect_fault other.cpp '#include "shell/Base.h"'

@@ -1,4 +1,4 @@
-#include "grid/PictureScaling.h"
+#include "picture/PictureScaling.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "grid/CellCopies.h"
+#include "picture/CellCopies.h"
 
-#include "grid/PictureScaling.h"
+#include "picture/PictureScaling.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "grid/PictureVersions.h"
+#include "picture/PictureVersions.h"
 
 PictureVersions::PictureVersions(QObject* parent, qint64 budget, WorkerPool& pool)
     : QObject(parent), m_budget(budget), m_jobs(pool)

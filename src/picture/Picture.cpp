@@ -1,6 +1,6 @@
-#include "grid/Picture.h"
+#include "picture/Picture.h"
 
-#include "grid/PictureScaling.h"
+#include "picture/PictureScaling.h"
 
 #include <atomic>
 #include <optional>
