@@ -51,7 +51,7 @@ QString Cell::imagePath() const
 bool Cell::isDefault() const
 {
     return picture.isNull() && isEmptyData(data) && text.isEmpty() && foreColor == QColor(Qt::black)
-           && backColor == QColor(Qt::black) && pictureAlignment == StretchAlignment && hiddenPath.isEmpty()
+           && pictureAlignment == StretchAlignment && hiddenPath.isEmpty()
            && userText.isEmpty() && userForeColor == QColor(Qt::black);
 }
 
@@ -117,13 +117,6 @@ bool CellStore::CellDataIsPicture(int row, int col) const
     return cell && std::holds_alternative<Picture>(cell->data);
 }
 
-Picture CellStore::CellDataPicture(int row, int col) const
-{
-    const Cell* cell = find(row, col);
-    const Picture* picture = cell ? std::get_if<Picture>(&cell->data) : nullptr;
-    return picture ? *picture : Picture();
-}
-
 QString CellStore::CellText(int row, int col) const
 {
     const Cell* cell = find(row, col);
@@ -134,12 +127,6 @@ QColor CellStore::CellForeColor(int row, int col) const
 {
     const Cell* cell = find(row, col);
     return cell ? cell->foreColor : QColor(Qt::black);
-}
-
-QColor CellStore::CellBackColor(int row, int col) const
-{
-    const Cell* cell = find(row, col);
-    return cell ? cell->backColor : QColor(Qt::black);
 }
 
 int CellStore::CellPictureAlignment(int row, int col) const
@@ -245,11 +232,6 @@ void CellStore::setCellForeColor(int row, int col, const QColor& color)
     write(row, col, [&](Cell& c) { c.foreColor = color; });
 }
 
-void CellStore::setCellBackColor(int row, int col, const QColor& color)
-{
-    write(row, col, [&](Cell& c) { c.backColor = color; });
-}
-
 void CellStore::setCellPictureAlignment(int row, int col, int alignment)
 {
     write(row, col, [&](Cell& c) { c.pictureAlignment = alignment; });
@@ -312,31 +294,6 @@ void CellStore::showImage(int row, int col)
             c.data = c.hiddenPath;
         }
     });
-}
-
-void CellStore::setCellPicture(const CellRect& rect, const Picture& picture)
-{
-    writeRect(rect, picture.isNull(), [&](Cell& c) { c.picture = picture; });
-}
-
-void CellStore::setCellData(const CellRect& rect, const QString& path)
-{
-    writeRect(rect, path.isEmpty(), [&](Cell& c) { c.data = path; });
-}
-
-void CellStore::setCellText(const CellRect& rect, const QString& text)
-{
-    writeRect(rect, text.isEmpty(), [&](Cell& c) { c.text = text; });
-}
-
-void CellStore::setCellForeColor(const CellRect& rect, const QColor& color)
-{
-    writeRect(rect, color == QColor(Qt::black), [&](Cell& c) { c.foreColor = color; });
-}
-
-void CellStore::setCellBackColor(const CellRect& rect, const QColor& color)
-{
-    writeRect(rect, color == QColor(Qt::black), [&](Cell& c) { c.backColor = color; });
 }
 
 void CellStore::setCellPictureAlignment(const CellRect& rect, int alignment)

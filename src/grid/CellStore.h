@@ -30,7 +30,6 @@ struct Cell {
     std::variant<QString, Picture> data;
     QString text;
     QColor foreColor = Qt::black;
-    QColor backColor = Qt::black;
     int pictureAlignment = StretchAlignment;
     // While a search hides the image, its text slot holds the path, drawn
     // black so the cell shows nothing; the path and the user's own text and
@@ -72,10 +71,8 @@ public:
     // The path in the data slot; "" when there is none or it holds a picture.
     QString CellData(int row, int col) const;
     bool CellDataIsPicture(int row, int col) const;
-    Picture CellDataPicture(int row, int col) const;
     QString CellText(int row, int col) const;
     QColor CellForeColor(int row, int col) const;
-    QColor CellBackColor(int row, int col) const;
     int CellPictureAlignment(int row, int col) const;
 
     // A picture as it stands, or an image placed now as a picture of the
@@ -87,7 +84,6 @@ public:
     void setCellData(int row, int col, const QImage& image);
     void setCellText(int row, int col, const QString& text);
     void setCellForeColor(int row, int col, const QColor& color);
-    void setCellBackColor(int row, int col, const QColor& color);
     void setCellPictureAlignment(int row, int col, int alignment);
 
     // An image into a cell: its picture and its path, in one change. The
@@ -107,13 +103,8 @@ public:
     // nothing is left alone.
     void showImage(int row, int col);
 
-    // Rectangle forms. Writing a default value visits only occupied cells;
-    // any other value visits every cell of the rectangle.
-    void setCellPicture(const CellRect& rect, const Picture& picture);
-    void setCellData(const CellRect& rect, const QString& path);
-    void setCellText(const CellRect& rect, const QString& text);
-    void setCellForeColor(const CellRect& rect, const QColor& color);
-    void setCellBackColor(const CellRect& rect, const QColor& color);
+    // Writing the default alignment visits only occupied cells; any other
+    // visits every cell of the rectangle.
     void setCellPictureAlignment(const CellRect& rect, int alignment);
 
     // Empties every cell; the row and column counts and the column settings

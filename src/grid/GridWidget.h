@@ -1,17 +1,14 @@
 #pragma once
 
-#include "picture/CellCopies.h"
-#include "grid/CellStore.h"
+#include "grid/CellPainter.h"
+#include "grid/GridCursor.h"
 #include "grid/GridEvents.h"
-#include "picture/PictureVersions.h"
+#include "grid/TinyCellCanvas.h"
 
 #include <QAbstractScrollArea>
-#include <QFont>
 #include <QTimer>
 
 #include <functional>
-
-class QPainter;
 
 // The wall on screen: paints a cell store that it does not own and turns
 // mouse, keys and wheel into the grid's events, which the window's input
@@ -23,9 +20,7 @@ class GridWidget : public QAbstractScrollArea {
 public:
     static constexpr int StartCellTwips = 105;
 
-    // Where a key moves the current cell (with the selection's far corner
-    // when it extends the selection).
-    enum class Move { Up, Down, Left, Right, PageUp, PageDown, RowStart, RowEnd, WallStart, WallEnd };
+    using Move = GridCursor::Move;
     // Answers whether it took the event; a key it leaves goes on to the
     // scroll area.
     using InputHandler = std::function<bool(const GridEvent& event)>;
@@ -35,8 +30,8 @@ public:
     ~GridWidget() override;
 
     // The current cell; -1 when there is none.
-    int Row() const { return m_row; }
-    int Col() const { return m_col; }
+    int Row() const { return m_cursor.row(); }
+    int Col() const { return m_cursor.col(); }
     int MouseRow() const { return m_mouseRow; }
     int MouseCol() const { return m_mouseCol; }
     // Place and size of the current cell in the grid's area, in twips.
@@ -73,7 +68,7 @@ public:
     void Select(int row, int col);
     // (row1, col1) becomes the current cell, (row2, col2) the far corner.
     void Select(int row1, int col1, int row2, int col2);
-    CellRect GetSelection() const;
+    CellRect GetSelection() const { return m_cursor.selection(); }
     void ShowCell(int row, int col);
 
     // The cell under a point of the viewport; -1 outside the cells.
@@ -86,10 +81,10 @@ public:
 
     // The larger versions of the pictures a zoomed-in view shows; the
     // window gives them their maker.
-    PictureVersions& versions() { return m_versions; }
+    PictureVersions& versions() { return m_painter.versions(); }
     // A picture as the grid draws it in a cell of `size` pixels, from the
     // best version ready.
-    QImage shownAt(const Picture& picture, QSize size);
+    QImage shownAt(const Picture& picture, QSize size) { return m_painter.shownAt(picture, size); }
     // The cells in view that show a smaller version than they need.
     int cellsAwaitingVersions() const;
 
@@ -113,72 +108,33 @@ protected:
     // scrolls: it is the grid's events.
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Resting the pointer on a cell names what the cell clips: its file and
+    // its whole text.
+    bool viewportEvent(QEvent* event) override;
 
 private:
-    double cellWidthPx() const;
-    double cellHeightPx() const;
-    double xOf(int col) const;
-    double yOf(int row) const;
-    QRect cellRect(int row, int col) const;
-    static int indexAt(double pos, double size, int first);
-    int visibleRows() const;
-    int visibleCols() const;
+    // Where the rows and the columns lie in the viewport.
+    GridAxis rowAxis() const;
+    GridAxis colAxis() const;
     void cellsChanged(const CellRect& changed);
-    // The cells under a rectangle of the viewport (which must hold some).
-    CellRect cellsUnder(const QRect& area) const;
-    QRect visibleArea(const CellRect& cells) const;
     // Repaints the cells of a rectangle that are in view.
     void updateCells(const CellRect& cells);
     void updateScrollBars();
     void moveTo(qint64 row, qint64 col, bool extend);
     bool handled(const GridEvent& event) const { return m_input && m_input(event); }
 
-    // The cells of a few pixels, tens of thousands on screen, are sampled
-    // straight from their pictures' small versions into one image of the
-    // view, which is kept: a frame draws again only what changed in it.
-    void showTinyCells(QPainter& painter, const QRect& exposed);
-    void renderTinyCells(const QRect& area);
-    // Larger cells draw ready-scaled copies of their pictures: stretching a
-    // whole thumbnail into a cell, thousands of times a paint, is what
-    // would make the wall slow to scroll.
-    void drawPicture(QPainter& painter, const QRect& cell, const Picture& picture);
-    // What a cell of `size` draws from: the small version, or the best
-    // version ready of what the cell needs.
-    QImage sourceFor(const Picture& picture, QSize size, bool ahead = false);
-    // While the program idles after a frame, the copies of the screen below
-    // and of the screen to the right are made, so that a scroll by a screen
-    // finds them ready.
-    void makeCopiesAhead();
-
     int Rows() const { return m_cells.Rows(); }
     int Cols() const { return m_cells.Cols(); }
 
     CellStore& m_cells;
-    CellCopies m_copies;
-    PictureVersions m_versions;
+    CellPainter m_painter;
+    TinyCellCanvas m_canvas;
+    GridCursor m_cursor;
+    // While the program idles after a frame, copies ahead of a scroll are
+    // made.
     QTimer m_ahead;
     QTimer m_showChanges;
     QRect m_changedArea;  // changed cells in view, not yet repainted
-    // What the image of tiny cells shows, and what in it is out of date.
-    struct CanvasKey {
-        QSize size;
-        int topRow = -1;
-        int leftCol = -1;
-        int colWidth = 0;
-        int rowHeight = 0;
-        bool gridLines = false;
-        bool operator==(const CanvasKey&) const = default;
-    };
-    QImage m_canvas;
-    CanvasKey m_canvasKey;
-    QRect m_canvasStale;
-    QFont m_textFont;
-    // The current cell, and the other corner of the selection, which moves
-    // when the selection is extended.
-    int m_row = 0;
-    int m_col = 0;
-    int m_rowSel = 0;
-    int m_colSel = 0;
     int m_knownRows = 0;
     int m_knownCols = 0;
     int m_mouseRow = -1;

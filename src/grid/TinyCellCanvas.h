@@ -1,0 +1,36 @@
+#pragma once
+
+#include "grid/GridGeometry.h"
+
+#include <QImage>
+
+class QPainter;
+
+// The cells of a few pixels, tens of thousands on screen, are sampled
+// straight from their pictures' small versions into one image of the view,
+// which is kept: a frame draws again only what changed in it.
+class TinyCellCanvas {
+public:
+    // Cells under this part of the view changed.
+    void markStale(const QRect& area) { m_stale |= area; }
+    void show(QPainter& painter, const QRect& exposed, const CellStore& cells, const GridAxis& rows,
+              const GridAxis& cols, bool gridLines);
+
+private:
+    void render(const QRect& area, const CellStore& cells, const GridAxis& rows, const GridAxis& cols,
+                bool gridLines);
+
+    // What the image shows.
+    struct Key {
+        QSize size;
+        int topRow = -1;
+        int leftCol = -1;
+        double cellWidth = 0;
+        double cellHeight = 0;
+        bool gridLines = false;
+        bool operator==(const Key&) const = default;
+    };
+    QImage m_canvas;
+    Key m_key;
+    QRect m_stale;  // out of date in the image
+};
