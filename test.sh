@@ -14,3 +14,5 @@ pavisto_build build-sanitize -DPAVISTO_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=0:strict_string_checks=1:detect_stack_use_after_return=1 \
 UBSAN_OPTIONS=print_stacktrace=1 \
 ctest --test-dir build-sanitize --output-on-failure "$@"
+# The readers of outside files, fuzzed for a minute each.
+tests/checks/fuzz.sh 60

@@ -6,9 +6,14 @@
 # files. The tests in a real window need an X server (xvfb, xauth for
 # xvfb-run), real input events (xdotool), screenshots (imagemagick), a small
 # window manager (openbox) and xprop (x11-utils) to read its stacking order.
-# clang-tidy checks the sources.
-PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libpng-dev libgtest-dev fonts-dejavu-core xdg-utils
-                  xvfb xauth xdotool imagemagick openbox x11-utils clang-tidy)
+# clang-tidy checks the sources. Some tests are property tests (RapidCheck).
+# The fuzzers are built with clang and its libFuzzer runtime. The package
+# test builds the .deb (dpkg-dev's dpkg-shlibdeps and file find its
+# dependencies), validates its AppStream file (appstream) and renders its
+# manual page (man-db).
+PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libpng-dev libgtest-dev librapidcheck-dev fonts-dejavu-core
+                  xdg-utils xvfb xauth xdotool imagemagick openbox x11-utils clang-tidy clang libclang-rt-14-dev
+                  dpkg-dev file appstream man-db)
 
 pavisto_install() {
   local missing=() package

@@ -12,6 +12,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 
 const QString IconName = QStringLiteral("pavisto");
@@ -98,6 +100,11 @@ AssociationTarget ThisProgramsTarget()
 
 QString DesktopExecQuoted(const QString& program)
 {
+    // Quoted only where a reserved character requires it: xdg-open without a
+    // desktop environment cannot start a program whose path is quoted.
+    const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");
+    if (std::none_of(program.begin(), program.end(), [&](QChar c) { return reserved.contains(c); }))
+        return QString(program).replace(QLatin1Char('%'), QStringLiteral("%%"));
     // Quoting escapes " ` $ and \ with a backslash; the key's string escapes
     // then double every backslash; a literal % is written %%.
     QString quoted;

@@ -22,7 +22,7 @@ inline const QString DesktopEntryName = QStringLiteral("pavisto.desktop");
 // The folders of this user and this program, from the environment.
 AssociationTarget ThisProgramsTarget();
 
-// A program path quoted for a desktop entry's Exec key.
+// A program path for a desktop entry's Exec key, quoted when it must be.
 QString DesktopExecQuoted(const QString& program);
 
 // A mimeapps.list text with `desktopId` as the default application for

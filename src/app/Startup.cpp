@@ -12,10 +12,17 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 int Main(int argc, char** argv)
 {
+    // Answered before any display is needed: they work over ssh too.
+    if (const std::optional<QString> answer =
+            CommandLineAnswer(CommandLineTail(QList<QByteArray>(argv, argv + argc)), QDir::currentPath())) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     // Title bars and task switchers show it; a missing file leaves them bare.
     QApplication::setWindowIcon(QIcon(ShippedFilePath(QStringLiteral("pavisto.png"))));

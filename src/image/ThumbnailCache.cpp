@@ -5,6 +5,7 @@
 #include "image/PngEncode.h"
 #include "shell/FileNames.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -61,14 +62,42 @@ bool describes(const QImage& entry, const ThumbnailCache::Original& file)
            && entry.text(QStringLiteral("Thumb::URI")).toUtf8() == file.uri;
 }
 
+// An entry of the largest size folder, uncompressed, with room for its keys.
+constexpr qint64 MaxEntryBytes = qint64{EntrySizes[3]} * EntrySizes[3] * 8 + 65536;
+
+// Whether every chunk of a PNG file fits in the file: the decoder allocates
+// what a chunk's length claims before it reads, so a few crafted bytes in
+// the shared cache would otherwise cost gigabytes and seconds a lookup.
+bool chunksFit(const QByteArray& png)
+{
+    constexpr qsizetype SignatureBytes = 8, FrameBytes = 12;  // length, type, CRC
+    qsizetype at = SignatureBytes;
+    while (at + FrameBytes <= png.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(png.constData() + at);
+        const quint32 length = quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3];
+        if (length > quint32(png.size() - at - FrameBytes))
+            return false;
+        at += FrameBytes + qsizetype(length);
+    }
+    return true;
+}
+
 QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
 {
     // Opened here: a reader given a name that is not there tries a dozen
     // other names with image suffixes first.
     QFile opened;
-    if (!OpenForReading(opened, path))
+    if (!OpenForReading(opened, path) || opened.size() > MaxEntryBytes)
         return {};
-    QImageReader reader(&opened, "png");
+    QByteArray bytes = opened.read(MaxEntryBytes);
+    if (!chunksFit(bytes))
+        return {};
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    const QSize size = reader.size();
+    if (std::max(size.width(), size.height()) > EntrySizes[3])
+        return {};
     QImage entry = reader.read();
     return describes(entry, file) ? entry : QImage();
 }

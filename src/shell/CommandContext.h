@@ -14,7 +14,8 @@ public:
 
     virtual void UpdateCaption() = 0;
     virtual void setTitle(const QString& title) = 0;
-    // The current cell's image in the preview, or the preview hidden.
+    // The caption and the preview name the current cell: its image in the
+    // preview, or the preview hidden. Nothing while a load runs.
     virtual void PreviewCurrentCell() = 0;
     virtual void hidePreview() = 0;
     // Empties the preview's picture, gives it its first caption and hides it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -48,6 +49,9 @@ struct MainState {
     // the file (canonical path; "" otherwise) and the records it holds.
     QString PartialWallPath;
     qint64 PartialWallRecords = 0;
+    // A digest of the wall as it was last opened, saved or loaded: a wall
+    // that differs has changes the user has not saved.
+    QByteArray SavedWall;
 
     // Thumbnail hand-off: the caller loads the image itself rather than the
     // scaled copy. Meaningful right after a successful MakeThumbnail.

@@ -11,7 +11,8 @@ class QWidget;
 // the free-memory readout go through one of these, so tests can script them.
 
 enum class MsgIcon { None, Information, Exclamation, Critical, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Return answers No, for a question whose Yes loses something.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 struct FileRequest {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmAbout::frmAbout(QWidget* owner) : QWidget(owner, Qt::Dialog)
+frmAbout::frmAbout(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -21,7 +21,8 @@ frmAbout::frmAbout(QWidget* owner) : QWidget(owner, Qt::Dialog)
     text->setObjectName(QStringLiteral("lblAbout"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
-    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(ok, 0, Qt::AlignRight);

@@ -18,6 +18,7 @@
 #include "wall/SaveWall.h"
 #include "wall/Search.h"
 #include "wall/Sort.h"
+#include "wall/UnsavedWall.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,9 +30,12 @@ namespace {
 // Hidden: not shown at start. RefusedWhileLoading: the command does nothing
 // while a load runs (a second load would share the first one's fill
 // position and flags), and its item is disabled meanwhile. OnlyWhileLoading:
-// the command does nothing while none runs. The states that change as the
-// program runs are set by setMenuStates.
-enum CommandFlag { Hidden = 1, RefusedWhileLoading = 2, OnlyWhileLoading = 4 };
+// the command does nothing while none runs. ShowsCell: the command may
+// change the current cell or what it holds, so afterwards the caption and
+// the preview name the current cell, as the grid's highlight does. OnCell:
+// a click beside the wall's cells does nothing. The states that change as
+// the program runs are set by setMenuStates.
+enum CommandFlag { Hidden = 1, RefusedWhileLoading = 2, OnlyWhileLoading = 4, ShowsCell = 8, OnCell = 16 };
 
 // The menus in menu-bar order. A top-level entry without a parent is either
 // a menu (when items follow naming it) or a command on the bar itself.
@@ -40,58 +44,65 @@ struct MenuEntry {
     const char* name;
     const char* caption;  // "-" for a separator
     const char* parent;   // nullptr: on the menu bar
-    QKeySequence shortcut;
+    QList<QKeySequence> shortcuts;
     int flags;
     void (*onClick)(frmMain&);
 };
 
 const MenuEntry MenuTable[] = {
     {&frmMain::mnuFile, "mnuFile", "File", nullptr, {}, 0, nullptr},
-    {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, RefusedWhileLoading,
-     [](frmMain& w) { mnuAddFiles_Click(w.commands()); }},
-    {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, RefusedWhileLoading,
-     [](frmMain& w) { w.OpenFile({}); }},
-    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, 0, [](frmMain& w) { w.mnuSave_Click(); }},
+    {&frmMain::mnuAddFiles, "mnuAddFiles", "Add Images (jpg only)", "mnuFile", {}, RefusedWhileLoading | ShowsCell,
+     [](frmMain& w) { AddImagesAsNewWall(w.commands(), w.wallFileDialog()); }},
+    {&frmMain::mnuOpenWall, "mnuOpenWall", "Open Wall", "mnuFile", {}, RefusedWhileLoading | ShowsCell,
+     [](frmMain& w) {
+         if (MayDiscardWall(w.commands(), w.wallFileDialog()))
+             w.OpenFile({});
+     }},
+    {&frmMain::mnuSave, "mnuSave", "Save Wall", "mnuFile", {}, RefusedWhileLoading,
+     [](frmMain& w) { w.mnuSave_Click(); }},
     {&frmMain::mnuSplit3, "mnuSplit3", "-", "mnuFile", {}, 0, nullptr},
     {&frmMain::mnuExit, "mnuExit", "Exit", "mnuFile", {}, 0, [](frmMain& w) { w.mnuExit_Click(); }},
     {&frmMain::mnuTools, "mnuTools", "Tools", nullptr, {}, 0, nullptr},
     {&frmMain::mnuScrollLock, "mnuScrollLock", "Scroll Lock", "mnuTools", {}, Hidden, nullptr},
-    {&frmMain::mnuOptions, "mnuOptions", "Options", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_O), 0,
+    {&frmMain::mnuOptions, "mnuOptions", "Options", "mnuTools", {Qt::CTRL | Qt::Key_O}, 0,
      [](frmMain& w) { frmOptions::Open(w.commands(), &w); }},
-    {&frmMain::mnuFindFile, "mnuFindFile", "Search Grid", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_F), 0,
+    {&frmMain::mnuFindFile, "mnuFindFile", "Search Grid", "mnuTools", {Qt::CTRL | Qt::Key_F}, ShowsCell,
      [](frmMain& w) { mnuFindFile_Click(w.commands()); }},
-    {&frmMain::mnuShowAll, "mnuShowAll", "Show All", "mnuTools", {}, 0,
+    {&frmMain::mnuShowAll, "mnuShowAll", "Show All", "mnuTools", {}, ShowsCell,
      [](frmMain& w) { mnuShowAll_Click(w.commands()); }},
-    {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {}, RefusedWhileLoading,
+    {&frmMain::mnuSortCreateDate, "mnuSortCreateDate", "Sort by Create Date", "mnuTools", {},
+     RefusedWhileLoading | ShowsCell,
      [](frmMain& w) { mnuSortCreateDate_Click(w.commands(), w.fgTop()); }},
-    {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", QKeySequence(Qt::CTRL | Qt::Key_S), 0,
+    {&frmMain::mnuSlideshow, "mnuSlideshow", "Slideshow On", "mnuTools", {Qt::CTRL | Qt::Key_S}, ShowsCell,
      [](frmMain& w) { mnuSlideshow_Click(w.commands()); }},
     {&frmMain::mnuSplit2, "mnuSplit2", "-", "mnuTools", {}, 0, nullptr},
     {&frmMain::mnuAbout, "mnuAbout", "About", "mnuTools", {}, 0, [](frmMain& w) { w.mnuAbout_Click(); }},
     {&frmMain::mnuStop, "mnuStop", "Stop Loading", nullptr, {}, 0, [](frmMain& w) { mnuStop_Click(w.commands()); }},
-    {&frmMain::mnuZoomIn, "mnuZoomIn", " + ", nullptr, {}, 0, [](frmMain& w) { w.ZoomIn(); }},
-    {&frmMain::mnuZoomOut, "mnuZoomOut", " - ", nullptr, {}, 0, [](frmMain& w) { w.ZoomOut(); }},
+    {&frmMain::mnuZoomIn, "mnuZoomIn", " + ", nullptr, {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
+     RefusedWhileLoading, [](frmMain& w) { w.ZoomIn(); }},
+    {&frmMain::mnuZoomOut, "mnuZoomOut", " - ", nullptr, {Qt::CTRL | Qt::Key_Minus}, RefusedWhileLoading,
+     [](frmMain& w) { w.ZoomOut(); }},
     {&frmMain::mnuRight, "mnuRight", "", nullptr, {}, Hidden, nullptr},
     {&frmMain::mnuRightZoomToImage, "mnuRightZoomToImage", "Zoom to Image", "mnuRight", {}, RefusedWhileLoading,
      [](frmMain& w) { mnuRightZoomToImage_Click(w.commands()); }},
-    {&frmMain::mnuRightReset, "mnuRightReset", "Reset Zoom", "mnuRight", {}, 0,
+    {&frmMain::mnuRightReset, "mnuRightReset", "Reset Zoom", "mnuRight", {}, ShowsCell,
      [](frmMain& w) { mnuRightReset_Click(w.commands()); }},
     {&frmMain::mnuRightOpen, "mnuRightOpen", "Open", "mnuRight", {}, 0,
      [](frmMain& w) { mnuRightOpen_Click(w.commands()); }},
     {&frmMain::mnuRightSaveAs, "mnuRightSaveAs", "Save As (Copy to)", "mnuRight", {}, 0,
      [](frmMain& w) { mnuRightSaveAs_Click(w.commands()); }},
-    {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, 0,
+    {&frmMain::mnuRightMove, "mnuRightMove", "Move", "mnuRight", {}, ShowsCell,
      [](frmMain& w) { mnuRightMove_Click(w.commands()); }},
-    {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, 0,
+    {&frmMain::mnuRightReload, "mnuRightReload", "Refresh Image", "mnuRight", {}, ShowsCell,
      [](frmMain& w) { mnuRightReload_Click(w.commands()); }},
-    {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, 0,
+    {&frmMain::mnuRightAddText, "mnuRightAddText", "Add Text", "mnuRight", {}, ShowsCell,
      [](frmMain& w) { mnuRightAddText_Click(w.commands()); }},
     {&frmMain::mnuAddImagesFromHere, "mnuAddImagesFromHere", "Add Images From Here", "mnuRight", {},
-     RefusedWhileLoading, [](frmMain& w) { mnuAddImagesFromHere_Click(w.commands()); }},
-    {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, 0,
+     RefusedWhileLoading | ShowsCell, [](frmMain& w) { mnuAddImagesFromHere_Click(w.commands()); }},
+    {&frmMain::mnuRightAddSingleFile, "mnuRightAddSingleFile", "Add Single File", "mnuRight", {}, ShowsCell,
      [](frmMain& w) { mnuRightAddSingleFile_Click(w.commands()); }},
     {&frmMain::mnuSplit1, "mnuSplit1", "-", "mnuRight", {}, 0, nullptr},
-    {&frmMain::mnuRightDelete, "mnuRightDelete", "Delete", "mnuRight", {}, 0,
+    {&frmMain::mnuRightDelete, "mnuRightDelete", "Delete", "mnuRight", {}, ShowsCell,
      [](frmMain& w) { mnuRightDelete_Click(w.commands()); }},
 };
 
@@ -108,19 +119,12 @@ struct InputEntry {
     int mask;
     int modifiers;
     int flags;
-    void (*run)(frmMain& w, const GridEvent& event);
+    void (*run)(frmMain& w, const GridEvent& event);  // nullptr: only what the flags do
 };
 
 void move(frmMain& w, GridWidget::Move where, const GridEvent& event)
 {
     w.fg().moveCursor(where, event.shift & GridEvent::ShiftMask);
-}
-
-// An arrow key's release shows where the cursor went.
-void showCurrentCell(frmMain& w, const GridEvent&)
-{
-    w.PreviewCurrentCell();
-    w.UpdateCaption();
 }
 
 using E = GridEvent;
@@ -137,18 +141,24 @@ const InputEntry InputTable[] = {
     {E::KeyDown, E::HomeKey, Ctrl, Ctrl, 0, [](frmMain& w, const E& e) { move(w, Move::WallStart, e); }},
     {E::KeyDown, E::EndKey, Ctrl, 0, 0, [](frmMain& w, const E& e) { move(w, Move::RowEnd, e); }},
     {E::KeyDown, E::EndKey, Ctrl, Ctrl, 0, [](frmMain& w, const E& e) { move(w, Move::WallEnd, e); }},
-    // Released keys.
-    {E::KeyUp, E::DeleteKey, 0, 0, RefusedWhileLoading,
+    // Released keys; a moving key's release shows where the cursor went.
+    {E::KeyUp, E::DeleteKey, 0, 0, RefusedWhileLoading | ShowsCell,
      [](frmMain& w, const E&) { mnuRightDelete_Click(w.commands()); }},
     {E::KeyUp, E::EscapeKey, 0, 0, OnlyWhileLoading, [](frmMain& w, const E&) { mnuStop_Click(w.commands()); }},
-    {E::KeyUp, E::DownKey, 0, 0, RefusedWhileLoading, showCurrentCell},
-    {E::KeyUp, E::UpKey, 0, 0, RefusedWhileLoading, showCurrentCell},
-    {E::KeyUp, E::RightKey, 0, 0, RefusedWhileLoading, showCurrentCell},
-    {E::KeyUp, E::LeftKey, 0, 0, RefusedWhileLoading, showCurrentCell},
+    {E::KeyUp, E::DownKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::UpKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::RightKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::LeftKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::PageUpKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::PageDownKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::HomeKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
+    {E::KeyUp, E::EndKey, 0, 0, RefusedWhileLoading | ShowsCell, nullptr},
     // Released buttons, the double-click and the wheel.
-    {E::ButtonUp, E::RightButton, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.showCellMenu(); }},
-    {E::ButtonUp, AnyCode, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.PreviewCurrentCell(); }},
-    {E::DoubleClick, AnyCode, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { fg_DblClick(w.commands()); }},
+    {E::ButtonUp, E::RightButton, 0, 0, RefusedWhileLoading | OnCell | ShowsCell,
+     [](frmMain& w, const E&) { w.showCellMenu(); }},
+    {E::ButtonUp, AnyCode, 0, 0, RefusedWhileLoading | OnCell | ShowsCell, nullptr},
+    {E::DoubleClick, AnyCode, 0, 0, RefusedWhileLoading | OnCell,
+     [](frmMain& w, const E&) { fg_DblClick(w.commands()); }},
     {E::Wheel, E::Away, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.ZoomIn(); }},
     {E::Wheel, E::Towards, 0, 0, RefusedWhileLoading, [](frmMain& w, const E&) { w.ZoomOut(); }},
 };
@@ -210,12 +220,15 @@ void frmMain::buildMenus()
             action = menus.value(QString::fromUtf8(entry.parent))->addAction(QString::fromUtf8(entry.caption));
         }
         action->setObjectName(QString::fromUtf8(entry.name));
-        action->setShortcut(entry.shortcut);
+        action->setShortcuts(entry.shortcuts);
         action->setVisible(!(entry.flags & Hidden));
         if (entry.onClick)
             connect(action, &QAction::triggered, this, [this, &entry] {
-                if (!((entry.flags & RefusedWhileLoading) && m_state.IsLoading))
-                    entry.onClick(*this);
+                if ((entry.flags & RefusedWhileLoading) && m_state.IsLoading)
+                    return;
+                entry.onClick(*this);
+                if (entry.flags & ShowsCell)
+                    PreviewCurrentCell();
             });
         this->*entry.item = action;
     }
@@ -238,13 +251,16 @@ bool frmMain::gridEvent(const GridEvent& event)
             || (event.shift & entry.mask) != entry.modifiers)
             continue;
         if (((entry.flags & RefusedWhileLoading) && m_state.IsLoading)
-            || ((entry.flags & OnlyWhileLoading) && !m_state.IsLoading))
+            || ((entry.flags & OnlyWhileLoading) && !m_state.IsLoading)
+            || ((entry.flags & OnCell) && !m_gridInput->onCell(event.kind)))
             return true;
         // Released keys report their failures as the grid's key handler.
-        if (event.kind == GridEvent::KeyUp)
+        if (entry.run && event.kind == GridEvent::KeyUp)
             RunReported(QStringLiteral("frmMain"), QStringLiteral("fg_KeyUp"), [&] { entry.run(*this, event); });
-        else
+        else if (entry.run)
             SkipErrors([&] { entry.run(*this, event); });
+        if (entry.flags & ShowsCell)
+            PreviewCurrentCell();
         return true;
     }
     return false;
@@ -255,9 +271,6 @@ void frmMain::showCellMenu()
     if (m_fg->Row() < 0 || m_fg->Col() < 0)
         return;
     m_fg->ShowCell(m_fg->Row(), m_fg->Col());
-    // The right press may have moved the current cell: the caption names
-    // what the popup will act on.
-    UpdateCaption();
     m_rightMenu->popup(QCursor::pos());
 }
 
@@ -292,7 +305,12 @@ void frmMain::setTitle(const QString& title)
 
 void frmMain::PreviewCurrentCell()
 {
+    // While a load runs the caption counts its images and the preview is
+    // hidden; the load's end shows the current cell.
+    if (m_state.IsLoading || m_state.IsClosing)
+        return;
     m_preview.PreviewCurrentCell();
+    UpdateCaption();
 }
 
 void frmMain::hidePreview()
@@ -385,6 +403,12 @@ void frmMain::closeOtherWindows()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // A running load ends with the window, as it always has; what it was
+    // loading came from a folder or a file and is not lost.
+    if (!m_state.IsLoading && !m_state.IsClosing && !MayDiscardWall(m_commands, wallFileDialog())) {
+        event->ignore();
+        return;
+    }
     SkipErrors([this] { hide(); });
     // A load running in a yield ends at its next check.
     m_state.StopLoading = true;
@@ -396,8 +420,10 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::mnuExit_Click()
 {
     m_state.StopSlideshow = true;
-    SkipErrors([this] { closeOtherWindows(); });
-    close();
+    // Closing closes every other window too; a wall the user keeps keeps
+    // the program.
+    if (!close())
+        return;
     // Operations suspended in a yield see the flags that close set and
     // unwind at once; the event loop then ends.
     endProgram();

@@ -97,6 +97,8 @@ public:
     void mnuExit_Click();
     void mnuAbout_Click();
     void mnuSave_Click();
+    // The file dialog as the wall commands ask it.
+    AskWallFile wallFileDialog();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,7 +109,6 @@ private:
     bool gridEvent(const GridEvent& event);
     void Form_Load();
     void closeOtherWindows();
-    AskWallFile wallFileDialog();
 
     MainState m_state;
     CellStore m_cells;

@@ -2,23 +2,15 @@
 
 #include <QDialog>
 
-#include <cstdint>
-#include <optional>
-
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 struct CommandContext;
 
-// A grid size typed into Options: the number rounded to the nearest whole
-// number, halves to even; nullopt when the text is no number, the number
-// does not fit 32 bits or it is below 1.
-std::optional<int32_t> GridSizeFromText(const QString& text);
-
-// "Options": grid size, thumbnail quality, monochrome pictures, grid lines
-// and the preview window, for the rest of the run. Modeless; made afresh
-// each time it opens and gone after OK or Cancel. Enter is OK; Escape and
-// the close box are Cancel.
+// "Options": collects grid size, thumbnail quality, monochrome pictures,
+// grid lines and the preview window, which ApplyOptions then applies.
+// Modeless; made afresh each time it opens and gone after OK or Cancel.
+// Enter is OK; Escape and the close box are Cancel.
 class frmOptions : public QDialog {
     Q_OBJECT
 public:

@@ -4,15 +4,16 @@
 #include "grid/WallImages.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
+#include "shell/MainState.h"
 #include "shell/Twips.h"
 #include "shell/Utilities.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
-#include <cmath>
-
-DragOverlay::DragOverlay(CommandContext& ctx) : PreviewPicture(ctx.grid.viewport()), m_ctx(ctx)
+DragOverlay::DragOverlay(CommandContext& ctx) : QWidget(ctx.grid.viewport()), m_ctx(ctx)
 {
+    setObjectName(QStringLiteral("Picture1"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     hide();
     parentWidget()->installEventFilter(this);
@@ -24,9 +25,9 @@ bool DragOverlay::prepare()
     const QString path = m_ctx.cells.CellData(grid.Row(), grid.Col());
     if (!FileExists(path))
         return false;
-    const auto px = [](double twips) { return int(std::lround(TwipsToPixels(twips))); };
-    setGeometry(px(grid.CellLeft()), px(grid.CellTop()), px(grid.CellWidth()), px(grid.CellHeight()));
-    setPicture(m_ctx.grid.shownAt(m_ctx.cells.CellPicture(grid.Row(), grid.Col()), size()));
+    setGeometry(TwipsToWholePixels(grid.CellLeft()), TwipsToWholePixels(grid.CellTop()),
+                TwipsToWholePixels(grid.CellWidth()), TwipsToWholePixels(grid.CellHeight()));
+    m_picture = m_ctx.grid.shownAt(m_ctx.cells.CellPicture(grid.Row(), grid.Col()), size());
     m_tag = path;
     m_dragRow = grid.Row();
     m_dragCol = grid.Col();
@@ -43,8 +44,13 @@ void DragOverlay::lift()
 void DragOverlay::putDown()
 {
     hide();
-    setPicture(QImage());
+    m_picture = QImage();
     m_tag.clear();
+}
+
+void DragOverlay::paintEvent(QPaintEvent*)
+{
+    QPainter(this).drawImage(rect(), m_picture);
 }
 
 bool DragOverlay::eventFilter(QObject*, QEvent* event)
@@ -73,15 +79,17 @@ void DragOverlay::dropAt(const QPointF& pos)
     grid.trackMouse(pos);
     SkipErrors([&] { dropOn(grid.MouseRow(), grid.MouseCol()); });
     putDown();
+    m_ctx.window.PreviewCurrentCell();
 }
 
 void DragOverlay::dropOn(int row, int col)
 {
     CellStore& cells = m_ctx.cells;
-    // No cell under the pointer, a cell whose image a search hides, or a
-    // source cell that no longer holds the lifted image: nothing moves, so
-    // no image is ever lost or doubled.
-    if (row < 0 || col < 0 || cells.CellDataIsPicture(row, col)
+    // No cell under the pointer, a cell whose image a search hides, a
+    // source cell that no longer holds the lifted image, or a load that may
+    // fill the target next: nothing moves, so no image is ever lost or
+    // doubled.
+    if (m_ctx.state.IsLoading || row < 0 || col < 0 || cells.CellDataIsPicture(row, col)
         || cells.CellData(m_dragRow, m_dragCol) != m_tag || (row == m_dragRow && col == m_dragCol))
         return;
     const Picture lifted = cells.CellPicture(m_dragRow, m_dragCol);
@@ -95,4 +103,5 @@ void DragOverlay::dropOn(int row, int col)
         PlaceImage(cells, m_ctx.state, m_dragRow, m_dragCol, swapped, other);
     }
     PlaceImage(cells, m_ctx.state, row, col, lifted, m_tag);
+    m_ctx.grid.Select(row, col);
 }

@@ -32,6 +32,7 @@ void GridInput::fg_BeforeMouseDown(int button, int, bool&)
 {
     const GridWidget& grid = m_ctx.grid;
     m_clickedCurrentCell = false;
+    m_pressedOnCell = grid.MouseRow() >= 0;
     m_overlay->putDown();
     if (button == GridEvent::LeftButton && grid.MouseRow() == grid.Row() && grid.MouseCol() == grid.Col())
         m_clickedCurrentCell = true;
@@ -39,16 +40,19 @@ void GridInput::fg_BeforeMouseDown(int button, int, bool&)
 
 void GridInput::fg_MouseDown(int button, int)
 {
-    if (button != GridEvent::LeftButton)
+    if (button != GridEvent::LeftButton || !m_pressedOnCell)
         return;
     SkipErrors([&] {
-        if (m_overlay->prepare() && m_clickedCurrentCell)
+        if (m_overlay->prepare() && m_clickedCurrentCell && !m_ctx.state.IsLoading)
             m_overlay->lift();
     });
-    // Every press that moves the current cell shows it in the caption, an
-    // empty cell's as well as an image's.
-    m_ctx.window.UpdateCaption();
     m_clickedCurrentCell = false;
+}
+
+bool GridInput::onCell(GridEvent::Kind kind) const
+{
+    // A double-click stands in for its second press.
+    return kind == GridEvent::DoubleClick ? m_ctx.grid.MouseRow() >= 0 : m_pressedOnCell;
 }
 
 void fg_DblClick(CommandContext& ctx)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/GridEvents.h"
+
 #include <QObject>
 
 class DragOverlay;
@@ -7,7 +9,7 @@ struct CommandContext;
 
 // The grid's handling of a press, around the grid's own: a press puts a
 // lifted image down; a second press on the image that is already current
-// lifts it.
+// lifts it, unless a load runs (it might fill the cell the image goes to).
 class GridInput : public QObject {
     Q_OBJECT
 public:
@@ -20,6 +22,9 @@ public:
     // Left button: prepares the overlay over the current cell; a press on
     // the cell that was already current lifts its image.
     void fg_MouseDown(int button, int shift);
+    // Whether a release or a double-click belongs to a cell: a click beside
+    // the wall's cells runs no command.
+    bool onCell(GridEvent::Kind kind) const;
 
     DragOverlay& Picture1() { return *m_overlay; }
 
@@ -27,6 +32,7 @@ private:
     CommandContext& m_ctx;
     DragOverlay* m_overlay;  // owned by the grid's viewport
     bool m_clickedCurrentCell = false;
+    bool m_pressedOnCell = false;
 };
 
 // A double-click: opens the current cell's image, or resets the zoom on an

@@ -33,7 +33,6 @@ void mnuSlideshow_Click(CommandContext& ctx, const SlideshowPause& pause)
             // the caption and in the preview.
             grid.ShowCell(row, col);
             ctx.window.PreviewCurrentCell();
-            ctx.window.UpdateCaption();
             // A closed window cuts the pause short: the program is ending.
             pause(SlideshowStepMs, s.IsClosing);
             if (s.StopSlideshow || s.IsClosing)

@@ -83,8 +83,6 @@ void mnuRightReset_Click(CommandContext& ctx)
     ctx.state.ZoomLevel = 0;
     setCellSize(ctx.grid, BaseCellTwips);
     SkipErrors([&] { ctx.grid.Select(0, 0); });
-    ctx.window.PreviewCurrentCell();
-    ctx.window.UpdateCaption();
 }
 
 void ResetZoomView(CommandContext& ctx)

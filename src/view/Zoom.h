@@ -19,8 +19,7 @@ void ZoomOutStep(CommandContext& ctx);
 // "Zoom to Image": steps to the image level, the current cell large at the
 // top left.
 void mnuRightZoomToImage_Click(CommandContext& ctx);
-// "Reset Zoom": base size, cell (0, 0) current and in the preview; also
-// while a load runs.
+// "Reset Zoom": base size and cell (0, 0) current; also while a load runs.
 void mnuRightReset_Click(CommandContext& ctx);
 // The double-click on an empty cell: base size and the view at the top
 // left; the current cell, the preview and a slideshow are left alone.

@@ -5,7 +5,9 @@
 #include "shell/Twips.h"
 #include "shell/Utilities.h"
 
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QStyleHints>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -17,14 +19,9 @@ constexpr int ClientHeightTwips = 8490;
 constexpr int RightInsetTwips = 650;
 constexpr int BelowTwips = 200;
 
-int px(double twips)
-{
-    return int(std::lround(TwipsToPixels(twips)));
-}
-
 } // namespace
 
-PreviewPicture::PreviewPicture(QWidget* parent, Shape shape) : QWidget(parent), m_shape(shape)
+PreviewPicture::PreviewPicture(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Picture1"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -40,8 +37,6 @@ QRect PreviewPicture::shownRect() const
 {
     if (m_picture.isNull())
         return {};
-    if (m_shape == Stretched)
-        return rect();
     QRect shown({}, m_picture.size().scaled(size(), Qt::KeepAspectRatio));
     shown.moveCenter(rect().center());
     return shown;
@@ -64,10 +59,13 @@ void PreviewPicture::mousePressEvent(QMouseEvent*)
 
 frmPreview::frmPreview(QMainWindow* owner, const MainState& state)
     : QWidget(owner, Qt::Tool), m_owner(*owner), m_state(state),
-      m_picture1(new PreviewPicture(this, PreviewPicture::Fitted))
+      m_picture1(new PreviewPicture(this))
 {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Shown at every step of a slideshow: never taking the keyboard from
+    // the program the user works in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Preview Window"));
     QPalette dark = palette();
     dark.setColor(QPalette::Window, QColor(64, 64, 64));
@@ -80,7 +78,8 @@ frmPreview::frmPreview(QMainWindow* owner, const MainState& state)
         m_cmd[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
         m_cmd[i]->setObjectName(QStringLiteral("cmd(%1)").arg(i));
         // The buttons keep their place when the window is resized.
-        m_cmd[i]->setGeometry(px(lefts[i]), px(8115), px(945), px(360));
+        m_cmd[i]->setGeometry(TwipsToWholePixels(lefts[i]), TwipsToWholePixels(8115), TwipsToWholePixels(945),
+                              TwipsToWholePixels(360));
         m_cmd[i]->setFocusPolicy(Qt::NoFocus);
         connect(m_cmd[i], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
     }
@@ -91,12 +90,12 @@ frmPreview::frmPreview(QMainWindow* owner, const MainState& state)
 
     // Placed once, over the lower right of the main window. Its client
     // height is what the wall fills, the menu bar not included.
-    resize(px(ClientWidthTwips), px(ClientHeightTwips));
+    resize(TwipsToWholePixels(ClientWidthTwips), TwipsToWholePixels(ClientHeightTwips));
     SkipErrors([this] {
         const QRect mainFrame = m_owner.frameGeometry();
         const int clientHeight = m_owner.centralWidget() ? m_owner.centralWidget()->height() : m_owner.height();
-        const int top = mainFrame.top() + clientHeight - height() + px(BelowTwips);
-        const int left = mainFrame.left() + mainFrame.width() - width() - px(RightInsetTwips);
+        const int top = mainFrame.top() + clientHeight - height() + TwipsToWholePixels(BelowTwips);
+        const int left = mainFrame.left() + mainFrame.width() - width() - TwipsToWholePixels(RightInsetTwips);
         move(left, top);
     });
     show();
@@ -145,9 +144,11 @@ void frmPreview::Display(const QString& sPath, int r, int c)
         m_picture1->setPicture(picture);
     }
     show();
-    // The grid keeps the keyboard while the preview floats above it.
-    m_owner.raise();
-    m_owner.activateWindow();
+    // The grid keeps the keyboard while the preview floats above it: taken
+    // back from the preview after a press on it, but never from another
+    // window, whose keys the user is typing.
+    if (isActiveWindow())
+        m_owner.activateWindow();
 }
 
 void frmPreview::cmd_Click(int index)
@@ -156,7 +157,9 @@ void frmPreview::cmd_Click(int index)
         if (index == 0) {
             if (FileExists(m_previewPath))
                 ShellOpenFile(m_previewPath);
-        } else {
+        } else if (!m_deleted.isValid()
+                   || m_deleted.hasExpired(QGuiApplication::styleHints()->mouseDoubleClickInterval())) {
+            m_deleted.start();
             emit deleteRequested(m_previewPath, m_previewRow, m_previewCol);
         }
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -8,14 +9,12 @@ class QMainWindow;
 class QPushButton;
 struct MainState;
 
-// A picture on the preview's dark background, stretched to its whole
-// rectangle or fitted into it whole, its aspect kept and centred; pressing
-// it moves the window.
+// A picture on the preview's dark background, fitted into it whole, its
+// aspect kept and centred; pressing it moves the window.
 class PreviewPicture : public QWidget {
     Q_OBJECT
 public:
-    enum Shape { Stretched, Fitted };
-    explicit PreviewPicture(QWidget* parent, Shape shape = Stretched);
+    explicit PreviewPicture(QWidget* parent);
     const QImage& picture() const { return m_picture; }
     void setPicture(const QImage& picture);
     // Where the picture is drawn; empty without one.
@@ -26,7 +25,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    const Shape m_shape;
     QImage m_picture;
 };
 
@@ -67,4 +65,6 @@ private:
     int m_previewRow = 0;
     int m_previewCol = 0;
     QTimer m_sharpen;  // re-decodes after the window grew past the picture shown
+    // A double-click on "Delete" is one delete, not two.
+    QElapsedTimer m_deleted;
 };

@@ -11,6 +11,7 @@
 #include "shell/LoadingRun.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
+#include "wall/WallDigest.h"
 #include "wall/WallFormat.h"
 
 #include <QCoreApplication>
@@ -172,14 +173,13 @@ struct Outcome {
 };
 
 // Places the records in file order, yielding before each one, until the
-// end of the file or a stop request.
-Outcome placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted)
+// end of the file or a stop request; `outcome` counts them as they go.
+void placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted, Outcome& outcome)
 {
     MainState& s = ctx.state;
     DecodeAhead ahead(WorkerPool::shared(), ctx.thumbnails.cache());
     const UseReadyDecodes use(ctx.thumbnails, ahead);
     RecordQueue records(reader, ahead, s);
-    Outcome outcome;
     while (!records.atEnd() && !s.StopLoading) {
         QCoreApplication::processEvents();
         const std::optional<QueuedRecord> next = records.next();
@@ -196,32 +196,51 @@ Outcome placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& count
     // Counted only when the user is to be told.
     if (s.StopLoading && !s.IsClosing)
         outcome.notPlaced = std::max<qint64>(counted.total() - outcome.placed, outcome.notPlaced);
-    return outcome;
+}
+
+// The wall on screen from here on is the file's: its guard against a
+// smaller save ends with the old wall, and one starts when the file was
+// not placed whole.
+void markOpened(CommandContext& ctx, const QString& path, qint64 placed, qint64 notPlaced)
+{
+    MainState& s = ctx.state;
+    WallIsSaved(ctx);
+    s.PartialWallPath = notPlaced > 0 ? CanonicalPath(path) : QString();
+    s.PartialWallRecords = placed + notPlaced;
 }
 
 void readWall(CommandContext& ctx, LoadingRun& run, const QString& path)
 {
     MainState& s = ctx.state;
+    // Opened before the old wall goes: a file that cannot be read leaves
+    // the wall on screen as it was.
+    QFile file;
+    if (!OpenForReading(file, path))
+        throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
     s.LowMemory = false;
-    s.PartialWallPath.clear();
     run.showBusy();
     EmptyGrid(ctx.cells, ctx.cells.Rows(), ctx.cells.Cols());
     // The preview's cell is gone with the old wall.
     ctx.window.hidePreview();
     ctx.grid.Select(0, 0);
     s.ImageCount = 0;
-    QFile file;
-    if (!OpenForReading(file, path))
-        throw AppError(ErrorNumber::PathFileAccess, ErrorText(errno));
+    markOpened(ctx, path, 0, 0);
     run.offerStop();
     WallReader reader(file);
     RecordCount counted(path);
-    const Outcome outcome = placeRecords(ctx, reader, counted);
+    Outcome outcome;
+    try {
+        placeRecords(ctx, reader, counted, outcome);
+    } catch (...) {
+        // A read error ends the open early as a stop does: the file holds
+        // more than the wall now shows.
+        markOpened(ctx, path, outcome.placed, std::max<qint64>(counted.total() - outcome.placed, 1));
+        throw;
+    }
     s.SlideshowReady = true;
+    markOpened(ctx, path, outcome.placed, outcome.notPlaced);
     if (outcome.notPlaced == 0 || s.IsClosing)
         return;
-    s.PartialWallPath = CanonicalPath(path);
-    s.PartialWallRecords = outcome.placed + outcome.notPlaced;
     ShowDefaultPointer();
     MsgBox(QStringLiteral("The wall was opened only in part: ") + FormatCount(outcome.notPlaced)
                + QStringLiteral(" records of ") + path + QStringLiteral(" were not placed."),

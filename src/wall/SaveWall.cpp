@@ -5,9 +5,14 @@
 #include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
+#include "wall/WallDigest.h"
 #include "wall/WallFormat.h"
 
 #include <QFile>
+#include <QSaveFile>
+#include <QSet>
+
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -18,6 +23,7 @@ struct SavedCell {
     int col;
     QString value;  // the image's path, or the cell's text
     bool image;
+    bool textOnImage;  // which the record cannot hold
 };
 
 // Every occupied cell that gives a record: an image cell (its picture shown
@@ -27,31 +33,78 @@ std::vector<SavedCell> candidates(const CellStore& cells)
 {
     std::vector<SavedCell> found;
     cells.forEachOccupied(cells.wholeGrid(), [&](int row, int col, const Cell& cell) {
+        const QString text = OwnText(cell);
         if (const QString path = cell.imagePath(); !path.isEmpty())
-            found.push_back({row, col, path, true});
-        else if (!cell.text.isEmpty())
-            found.push_back({row, col, cell.text, false});
+            found.push_back({row, col, path, true, !text.isEmpty()});
+        else if (!text.isEmpty())
+            found.push_back({row, col, text, false, false});
     });
     return found;
 }
 
-// An image whose file name holds commas takes the name without them, where
-// that name is free in the same folder; the old readers split a record at
-// every comma. Any other path stands as it is: the value runs to the end of
-// its line, so this program reads commas back exactly.
-QString withoutCommas(const QString& path, QHash<QString, QString>& renamed)
+// The comma-free names the images whose file names hold commas would take:
+// only where that name is free in the same folder, since the old readers
+// split a record at every comma. A path whose folders hold commas stands as
+// it is: renaming the file would not help those readers, and this program
+// reads commas back exactly.
+QHash<QString, QString> commaFreeNames(const std::vector<SavedCell>& cells)
 {
-    if (const auto done = renamed.constFind(path); done != renamed.constEnd())
-        return *done;  // a second cell of the same file
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (!path.mid(slash + 1).contains(QLatin1Char(',')) || path.left(std::max<qsizetype>(slash, 0)).contains(',')
-        || !FileExists(path))
-        return path;
-    QString target = path.left(slash + 1) + path.mid(slash + 1).remove(QLatin1Char(','));
-    if (!RenameNoReplace(path, target))
-        return path;
-    renamed.insert(path, target);
-    return target;
+    QHash<QString, QString> planned;
+    QSet<QString> taken;
+    for (const SavedCell& cell : cells) {
+        const QString& path = cell.value;
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (!cell.image || planned.contains(path) || !path.mid(slash + 1).contains(QLatin1Char(','))
+            || path.left(std::max<qsizetype>(slash, 0)).contains(QLatin1Char(',')) || !FileExists(path))
+            continue;
+        const QString target = path.left(slash + 1) + path.mid(slash + 1).remove(QLatin1Char(','));
+        struct stat st {};
+        if (taken.contains(target) || LstatPath(target, st))
+            continue;
+        planned.insert(path, target);
+        taken.insert(target);
+    }
+    return planned;
+}
+
+// The renames that happened; a name taken meanwhile keeps its file.
+QHash<QString, QString> renameFiles(const QHash<QString, QString>& planned)
+{
+    QHash<QString, QString> renamed;
+    for (auto it = planned.constBegin(); it != planned.constEnd(); ++it)
+        if (RenameNoReplace(it.key(), it.value()))
+            renamed.insert(it.key(), it.value());
+    return renamed;
+}
+
+void undoRenames(const QHash<QString, QString>& renamed)
+{
+    for (auto it = renamed.constBegin(); it != renamed.constEnd(); ++it)
+        RenameNoReplace(it.value(), it.key());
+}
+
+// Whether a file can be written at the path: the writer's own way of
+// writing is tried and nothing is left behind.
+bool writable(const QString& path)
+{
+    QSaveFile probe(path);
+    const bool opened = probe.open(QIODevice::WriteOnly);
+    probe.cancelWriting();
+    return opened;
+}
+
+// What the user is told besides "saved": what a wall file could not keep.
+QString notKept(const WallRecords& records)
+{
+    QString told;
+    if (records.leftOut > 0)
+        told += QStringLiteral("\n\n") + QString::number(records.leftOut)
+                + QStringLiteral(" cells were left out: a line break in a file name or text cannot be written into "
+                                 "a wall file.");
+    if (records.textsOnImages > 0)
+        told += QStringLiteral("\n\n") + QString::number(records.textsOnImages)
+                + QStringLiteral(" texts written on images are not kept in a wall file.");
+    return told;
 }
 
 // The file holds exactly what was meant to be written: WriteNewFile reports
@@ -77,12 +130,12 @@ bool mayReplace(const MainState& s, const QString& path, qint64 records)
 
 } // namespace
 
-WallRecords WallRecordText(CellStore& cells)
+WallRecords WallRecordText(const CellStore& cells, const QHash<QString, QString>& renamed)
 {
     WallRecords records;
-    QHash<QString, QString> renamed;
     for (const SavedCell& cell : candidates(cells)) {
-        const QString value = cell.image ? withoutCommas(cell.value, renamed) : cell.value;
+        const QString value = cell.image ? renamed.value(cell.value, cell.value) : cell.value;
+        records.textsOnImages += cell.textOnImage ? 1 : 0;
         if (!WallValueWritable(value)) {
             ++records.leftOut;
             continue;
@@ -90,41 +143,57 @@ WallRecords WallRecordText(CellStore& cells)
         AppendWallRecord(records.text, cell.row, cell.col, value);
         ++records.count;
     }
-    // The cells follow their renamed files.
-    cells.replacePaths(renamed);
     return records;
 }
 
-void SaveWall(CommandContext& ctx, const AskWallFile& ask)
+bool SaveWall(CommandContext& ctx, const AskWallFile& ask)
 {
+    MainState& s = ctx.state;
+    bool saved = false;
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuSave_Click"), [&] {
-        ctx.state.StopSlideshow = true;
+        s.StopSlideshow = true;
         const QString path = ask(QStringLiteral("Save File"), true);
         if (path.isEmpty() || !WallExtensionAccepted(path))
             return;
         ShowBusyPointer();
-        const WallRecords records = WallRecordText(ctx.cells);
-        if (!mayReplace(ctx.state, path, records.count)) {
-            ShowDefaultPointer();
+        const std::vector<SavedCell> cells = candidates(ctx.cells);
+        const QHash<QString, QString> planned = commaFreeNames(cells);
+        WallRecords records = WallRecordText(ctx.cells, planned);
+        const bool agreed = mayReplace(s, path, records.count);
+        ShowDefaultPointer();
+        if (!agreed)
+            return;
+        if (records.count == 0) {
+            MsgBox(QStringLiteral("Nothing was saved: no cell holds an image or a text.") + notKept(records),
+                   MsgIcon::Information);
             return;
         }
-        if (records.count > 0)
-            WriteNewFile(path, records.text);
-        ShowDefaultPointer();
-        const QString leftOut = records.leftOut == 0
-                                    ? QString()
-                                    : QStringLiteral("\n\n") + QString::number(records.leftOut)
-                                          + QStringLiteral(" cells were left out: a line break in a file name or "
-                                                           "text cannot be written into a wall file.");
-        if (records.count == 0)
-            MsgBox(QStringLiteral("Nothing was saved: no cell holds an image or a text.") + leftOut,
-                   MsgIcon::Information);
-        else if (!holdsText(path, records.text))
-            MsgBox(QStringLiteral("The wall was not saved to ") + path + QLatin1Char('.'), MsgIcon::Exclamation);
-        else
-            MsgBox(QStringLiteral("File saved.\nNote: only the image paths are saved so the file will only work "
-                                  "on this computer.")
-                       + leftOut,
-                   leftOut.isEmpty() ? MsgIcon::Information : MsgIcon::Exclamation);
+        const QString notSaved = QStringLiteral("The wall was not saved to ") + path + QLatin1Char('.');
+        if (!writable(path)) {
+            MsgBox(notSaved, MsgIcon::Exclamation);
+            return;
+        }
+        // Files are renamed only for a wall that is written.
+        const QHash<QString, QString> renamed = renameFiles(planned);
+        if (renamed != planned)
+            records = WallRecordText(ctx.cells, renamed);
+        WriteNewFile(path, records.text);
+        if (!holdsText(path, records.text)) {
+            undoRenames(renamed);
+            MsgBox(notSaved, MsgIcon::Exclamation);
+            return;
+        }
+        ctx.cells.replacePaths(renamed);
+        WallIsSaved(ctx);
+        // The file holds this wall now, whatever it held before.
+        if (s.PartialWallPath == CanonicalPath(path))
+            s.PartialWallPath.clear();
+        saved = true;
+        const QString notes = notKept(records);
+        MsgBox(QStringLiteral("File saved.\nNote: only the image paths are saved so the file will only work "
+                              "on this computer.")
+                   + notes,
+               notes.isEmpty() ? MsgIcon::Information : MsgIcon::Exclamation);
     });
+    return saved;
 }

@@ -7,7 +7,9 @@
 #include "shell/FileNames.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
+#include "shell/Caption.h"
 #include "wall/Search.h"
+#include "wall/WallDigest.h"
 
 #include <QDateTime>
 
@@ -73,6 +75,18 @@ void placeSorted(CellStore& cells, const SortTable& fgTop, MainState& state)
     }
 }
 
+// The sort keeps images only: a wall with texts asks first.
+bool mayClearTexts(const CellStore& cells)
+{
+    qint64 texts = 0;
+    cells.forEachOccupied(cells.wholeGrid(), [&](int, int, const Cell& cell) { texts += OwnText(cell).isEmpty() ? 0 : 1; });
+    return texts == 0
+           || MsgBox(QStringLiteral("Sort by Create Date clears the ") + FormatCount(texts)
+                         + QStringLiteral(" texts of the wall.\n\nSort anyway?"),
+                     MsgIcon::Question, MsgButtons::YesNoDefaultNo)
+                  == MsgAnswer::Yes;
+}
+
 } // namespace
 
 std::optional<qint64> FileCreationTime(const QString& path)
@@ -87,6 +101,8 @@ void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop, const Creati
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuSortCreateDate_Click"), [&] {
         ctx.state.StopSlideshow = true;
+        if (!mayClearTexts(ctx.cells))
+            return;
         ShowBusyPointer();
         const RedrawSuspended quiet(ctx.grid);
         // Hidden images are shown and sorted with the rest even when a load

@@ -16,8 +16,8 @@ using CreationTimeReader = std::function<std::optional<qint64>(const QString&)>;
 
 // "Sort by Create Date": every image of the wall, hidden ones included, is
 // laid out again from cell (0, 0), column by column, oldest file first and
-// by path where dates tie; text cells are emptied. Images whose files are
-// gone follow the dated ones, by path. Columns are added when the images
-// need more than the grid has. The ordering is done in the work table.
+// by path where dates tie; texts are cleared, after the user's word when
+// the wall holds any. Images whose files are gone follow the dated ones, by
+// path. Columns are added when the images need more than the grid has. The ordering is done in the work table.
 void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop,
                              const CreationTimeReader& creationTime = FileCreationTime);

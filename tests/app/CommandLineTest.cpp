@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+#include "app/Startup.h"
+#include "shell/MainModule.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
 #include "ui/frmMain.h"
@@ -20,6 +22,13 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndTheMenuUsesTheWa
     OpenCommandLineFile(w, CommandLineTail({"pavisto", "my", "holiday.wall"}), dir.path());
     EXPECT_EQ(w.cells().CellText(0, 1), "second");
     EXPECT_TRUE(platform.messages.isEmpty() && platform.fileRequests.isEmpty());
+    // The options answer before any window, unless a file of their name is there to open.
+    TestImages::write(dir.filePath("--help"), "");
+    EXPECT_TRUE(!CommandLineAnswer("--help", dir.path()) && !CommandLineAnswer("a --help", "/"));
+    EXPECT_TRUE(CommandLineAnswer("--help", "/")->startsWith("Usage: pavisto [WALL FILE]\n"));
+    char* version[] = {const_cast<char*>("pavisto"), const_cast<char*>("--version")};
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(Main(2, version) == 0 && testing::internal::GetCapturedStdout() == BuildAppTitle().toStdString() + "\n");
 
     platform.fileAnswers = {dir.filePath("my holiday.wall"), dir.filePath("copy.wall")};
     w.mnuOpenWall->trigger();

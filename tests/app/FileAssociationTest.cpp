@@ -10,6 +10,7 @@ const QString Entry = "application/x-pavisto-wall=pavisto.desktop;";
 
 TEST(FileAssociation, ExecQuotingAndTheDefaultApplicationInAnExistingList)
 {
+    EXPECT_EQ(DesktopExecQuoted("/usr/bin/pavisto-100%"), "/usr/bin/pavisto-100%%");  // bare, as xdg-open needs
     EXPECT_EQ(DesktopExecQuoted("/opt/my apps/pavisto"), "\"/opt/my apps/pavisto\"");
     // Inside quotes " ` $ \ take a backslash, which the string escapes double.
     EXPECT_EQ(DesktopExecQuoted("/a$b`c\"d\\e/100%"), R"("/a\\$b\\`c\\"d\\\\e/100%%")");

@@ -32,7 +32,8 @@ public:
             Platform::setProgress(nullptr);
     }
 
-    // Answers used in order; when they run out: OK (or Yes), cancel, "" (cancel).
+    // Answers used in order; when they run out: OK (or Yes, or the default
+    // No), cancel, "" (cancel).
     QList<MsgAnswer> messageAnswers;
     QList<std::optional<QString>> inputAnswers;
     QStringList folderAnswers, fileAnswers;
@@ -54,6 +55,8 @@ public:
         messages.append({text, title, icon, buttons});
         if (!messageAnswers.isEmpty())
             return messageAnswers.takeFirst();
+        if (buttons == MsgButtons::YesNoDefaultNo)
+            return MsgAnswer::No;
         return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
     std::optional<QString> input(const QString& prompt, const QString& title, const QString& value) override

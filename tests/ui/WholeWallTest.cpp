@@ -1,21 +1,10 @@
-#define QTEST_QPA_MOUSE_HANDLING  // through the window, as the desktop's mouse
-
-#include "grid/GridWidget.h"
+#include "ShownWindow.h"
 #include "image/ThumbnailCache.h"
-#include "load/Loading.h"
-#include "support/FakePlatform.h"
-#include "support/RawFolder.h"
-#include "support/TestImages.h"
-#include "ui/frmMain.h"
-#include "view/frmPreview.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QMenu>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,37 +12,13 @@
 
 namespace {
 
-// The main window, shown, with scripted dialogs and a folder of its own.
-struct Window : ::testing::Test {
-    FakePlatform platform;
-    RawFolder dir;
-    frmMain w;
-    QWidget* vp = w.fg().viewport();
+using Window = ShownWindow;
 
-    Window()
-    {
-        w.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    }
-    // The middle of a cell of 7 pixels, the start size.
-    static QPoint at(int row, int col) { return {col * 7 + 3, row * 7 + 3}; }
-    void click(int row, int col, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(vp, button, {}, at(row, col));
-        w.rightMenu()->hide();
-    }
-    QString put(int row, int col, const QString& name)
-    {
-        TestImages::write(dir.filePath(name), TestImages::jpeg(40, 30));
-        w.cells().setImage(row, col, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath(name));
-        return dir.filePath(name);
-    }
-    static bool exists(const QByteArray& path)
-    {
-        struct stat st {};
-        return ::stat(path.constData(), &st) == 0;
-    }
-};
+bool exists(const QByteArray& path)
+{
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0;
+}
 
 } // namespace
 
@@ -65,7 +30,7 @@ TEST_F(Window, EveryPopupCommandActsOnTheCellTheRightButtonWentDownOn)
     const auto pointAt = [&] {
         click(1, 1);
         click(3, 4, Qt::RightButton);
-        EXPECT_TRUE(w.fg().Row() == 3 && w.fg().Col() == 4 && w.windowTitle().contains(w.cells().CellData(3, 4)));
+        EXPECT_TRUE(grid.Row() == 3 && grid.Col() == 4 && w.windowTitle().contains(w.cells().CellData(3, 4)));
     };
     pointAt();
     w.mnuRightOpen->trigger();
@@ -84,13 +49,13 @@ TEST_F(Window, EveryPopupCommandActsOnTheCellTheRightButtonWentDownOn)
     w.mnuRightDelete->trigger();
     EXPECT_TRUE(!QFile::exists(dir.filePath("moved/b.jpg")) && QFile::exists(a) && w.cells().holdsImage(1, 1));
 
-    // A right press inside a selection of several cells keeps it for the popup.
-    const QString c = put(2, 2, "c.jpg");
+    // A right press inside a selection of one row keeps it for the popup.
+    const QString c = put(1, 3, "c.jpg");
     click(1, 1);
-    QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, at(2, 2));
-    click(2, 1, Qt::RightButton);
+    click(1, 3, Qt::LeftButton, Qt::ShiftModifier);
+    click(1, 2, Qt::RightButton);
     w.mnuRightDelete->trigger();
-    EXPECT_TRUE(!QFile::exists(a) && !QFile::exists(c));
+    EXPECT_TRUE(!QFile::exists(a) && !QFile::exists(c) && cursor() == (QList<int>{1, 1, 1, 1, 1, 3}));
 }
 
 TEST_F(Window, ANameThatIsNotUtf8IsAFileLikeAnyOther)
@@ -197,8 +162,10 @@ TEST_F(Window, ImageCountIsTheWallsImageCellsAfterEveryCommandThatPlacesOrRemove
     w.mnuSave->trigger();
     w.mnuOpenWall->trigger();
     counts("Open Wall");
-    w.state().GridRows = w.state().GridCols = 1;
     w.mnuOptions->trigger();
-    w.findChild<QPushButton*>("cmdOK")->click();  // and Yes to the smaller grid
+    for (auto* box : {w.findChild<QLineEdit*>("txt(1)"), w.findChild<QLineEdit*>("txt(2)")})
+        box->setText("1"), box->setModified(true);  // as typed
+    platform.messageAnswers = {MsgAnswer::Yes};  // to the smaller grid
+    w.findChild<QPushButton*>("cmdOK")->click();
     EXPECT_EQ(counts("a smaller grid"), 0);
 }

@@ -54,14 +54,6 @@ struct OptionsFixture : ::testing::Test {
 
 } // namespace
 
-TEST(Options, GridSizesRoundHalvesToEvenAndRejectWhatIsNoCount)
-{
-    for (auto [text, value] : {std::pair{"2.5", 2}, {"3.5", 4}, {"1e2", 100}, {" 0.6 ", 1}, {"2147483647", 2147483647}})
-        EXPECT_EQ(GridSizeFromText(text), value) << text;
-    for (const char* refused : {"0", "-5", "abc", "", "2147483648", "inf", "5x"})
-        EXPECT_FALSE(GridSizeFromText(refused).has_value()) << refused;
-}
-
 TEST_F(OptionsFixture, OpensOnceWithTheSettingsInForceAndNoToThePerfectWarningCancelOrTheCloseBoxChangeNothing)
 {
     ASSERT_TRUE(dialog && dialog->windowTitle() == "Options" && dialog->windowModality() == Qt::NonModal);
@@ -102,52 +94,26 @@ TEST_F(OptionsFixture, OpensOnceWithTheSettingsInForceAndNoToThePerfectWarningCa
     EXPECT_TRUE(s.ThumbMaxHeight == 200 && s.MonoImages && !s.HideGridLines && !s.HidePreview && w.fg().hasGridLines());
 
     open();
-    quality()->setCurrentIndex(4);
+    editEverything("3", 4);  // the sizes as shown: set, not typed
     ok();  // Yes
     EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
+    EXPECT_TRUE(!s.MonoImages && w.cells().PictureType() == CellStore::Colour && s.HideGridLines && s.HidePreview);
+    EXPECT_TRUE(!w.fg().hasGridLines() && s.GridCols == 100 && w.cells().Rows() == 100);
 }
 
-TEST_F(OptionsFixture, OkResizesInPlaceOnlyWithTheUsersWordForWhatItLeavesOutAndAppliesEverySetting)
+TEST_F(OptionsFixture, ShowsTheGridAWallFileGrewAndResizesOnlyToWhatIsTyped)
 {
-    QTemporaryDir dir;
-    TestImages::write(dir.filePath("a.jpg"), TestImages::jpeg(40, 30));
-    CellStore& cells = w.cells();
-    cells.setImage(50, 50, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath("a.jpg"));
-    cells.setImage(5, 5, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath("a.jpg"));
-    cells.setImage(11, 0, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath("a.jpg"));
-    cells.hideImage(11, 0);  // hidden by a search, an image all the same
-    cells.setCellText(20, 2, "a text");
-    w.state().ImageCount = 3;
-    w.fg().Select(5, 5);
-    w.PreviewCurrentCell();
-    editEverything("10", 3);
-    platform.messageAnswers = {MsgAnswer::No};
-    ok();
-    const AskedMessage asked = platform.messages.value(0);
-    EXPECT_EQ(asked.text, "A grid of 10 columns and 12 rows leaves out 1 images and 1 texts of the wall.\n\n"
-                          "Make the grid smaller?");
-    EXPECT_TRUE(asked.title == AppTitle && asked.icon == MsgIcon::Question && asked.buttons == MsgButtons::YesNo);
-    // No keeps the size; every other setting applies.
-    EXPECT_TRUE(s.GridCols == 100 && s.GridRows == 100 && cells.Cols() == 100 && cells.occupiedCount() == 4);
-    EXPECT_TRUE(s.ThumbMaxHeight == 3000 && s.ThumbMaxWidth == 3000);
-    EXPECT_TRUE(s.HidePreview && s.HideGridLines && !s.MonoImages && cells.PictureType() == CellStore::Colour);
-    EXPECT_TRUE(!w.fg().hasGridLines() && !w.previewIfOpen()->isVisible() && closed());
-
+    w.cells().setRows(151);  // as a wall file grows it
+    w.cells().setCellText(150, 0, "far down");
+    dialog->close();
     open();
-    box(1)->setText("10");
-    box(2)->setText("12");
-    ok();  // Yes
-    EXPECT_TRUE(s.GridCols == 10 && s.GridRows == 12 && s.CellCount == 120 && s.ImageCount == 2);
-    EXPECT_TRUE(cells.Cols() == 10 && cells.Rows() == 12 && cells.occupiedCount() == 2 && closed());
-    EXPECT_TRUE(w.windowTitle().contains("2 Images [120 cells]")) << qPrintable(w.windowTitle());
-
+    EXPECT_TRUE(box(1)->text() == "100" && box(2)->text() == "151");
+    QTest::keyClick(box(1), Qt::Key_Return);  // Enter is OK, and the sizes stand as shown
+    EXPECT_TRUE(closed() && w.cells().Rows() == 151 && s.GridRows == 100 && platform.messages.isEmpty());
     open();
-    EXPECT_TRUE(box(1)->text() == "10" && quality()->currentText() == "High");
-    box(1)->setText("-5");
-    box(2)->setText("2000000000");  // any size works: the grid costs what it holds
-    QTest::keyClick(box(1), Qt::Key_Return);  // Enter is OK
-    EXPECT_TRUE(s.GridCols == 10 && cells.Rows() == 2000000000 && closed());
-    EXPECT_EQ(s.CellCount, 120);  // beyond 32 bits the last count stays
-    w.fg().ShowCell(1999999999, 9);
-    EXPECT_FALSE(w.fg().grab().isNull());
+    box(2)->selectAll();
+    QTest::keyClicks(box(2), "12");
+    ok();  // the question's default No keeps the wall; the rest applies
+    EXPECT_TRUE(platform.messages.value(0).buttons == MsgButtons::YesNoDefaultNo && closed());
+    EXPECT_TRUE(w.cells().CellText(150, 0) == "far down" && s.GridRows == 100);
 }

@@ -23,21 +23,23 @@ struct Drag : ViewWall {
 
 } // namespace
 
-TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsWithoutACaption)
+TEST(Drag, TheSecondPressLiftsAndTheDropMovesOrSwapsAndTheCellItWentToIsShown)
 {
     Drag w;
     w.mouse(QTest::MouseClick, 1, 1);
-    EXPECT_TRUE(!w.overlay.isVisible() && w.captions == 1);
+    EXPECT_FALSE(w.overlay.isVisible());
     w.mouse(QTest::MousePress, 1, 1);
     EXPECT_TRUE(w.overlay.isVisible() && w.overlay.geometry() == QRect(7, 7, 7, 7));
-    EXPECT_EQ(w.overlay.shownRect(), w.overlay.rect());  // the 8 x 6 picture stretched over its cell
+    const QImage lifted = w.overlay.grab().toImage();  // the 8 x 6 picture stretched over its cell
+    EXPECT_TRUE(lifted.pixelColor(0, 0) == Qt::red && lifted.pixelColor(6, 6) == Qt::red);
     w.mouse(QTest::MouseMove, 2, 5);
     EXPECT_EQ(w.overlay.pos(), QPoint(7, 7) + w.at(2, 5) - w.at(1, 1));  // held where it was grabbed
     w.mouse(QTest::MouseRelease, 2, 5);
     EXPECT_TRUE(!w.overlay.isVisible() && w.cells.CellData(2, 5) == w.a && !w.cells.holdsImage(1, 1));
-    EXPECT_TRUE(w.cells.CellPicture(2, 5).whole().pixelColor(0, 0) == Qt::red && w.captions == 2);
+    EXPECT_TRUE(w.cells.CellPicture(2, 5).whole().pixelColor(0, 0) == Qt::red && w.previews == 1);
+    EXPECT_TRUE(w.grid.Row() == 2 && w.grid.Col() == 5);
     w.mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
-    EXPECT_EQ(w.grid.GetSelection().row2, 1);
+    EXPECT_EQ(w.grid.GetSelection().row2, 2);
     // A swap: the source gets the other image as a load makes it, not the whole
     // photograph; the old picture when its file is refused.
     // Pictures keep the type they were placed with; the one made afresh
@@ -68,8 +70,11 @@ TEST(Drag, OnlyTheLeftButtonMovesItAndDropsOffTheWallChangeNothing)
 
     w.cells.setCols(10);
     w.cells.setCellData(3, 3, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
-    for (int drop : {1, 3, 4, 20}) {  // itself, the hidden cell, a source changed meanwhile, beside the wall
+    // Itself, the hidden cell, a source changed meanwhile, a load started
+    // meanwhile, beside the wall, above the view.
+    for (int drop : {1, 3, 4, 5, 20, -2}) {
         w.lift(1, 1);
+        w.state.IsLoading = drop == 5;
         if (drop == 4)
             w.cells.setCellData(1, 1, w.b);
         w.dropOn(drop, drop);
@@ -77,6 +82,11 @@ TEST(Drag, OnlyTheLeftButtonMovesItAndDropsOffTheWallChangeNothing)
         EXPECT_EQ(w.cells.CellData(1, 1), drop == 4 ? w.b : w.a);
         w.cells.setCellData(1, 1, w.a);
     }
+    w.state.IsLoading = false;
+    // A press on another cell of the current row selects from there.
+    w.mouse(QTest::MousePress, 1, 3);
+    w.dropOn(2, 5);
+    EXPECT_TRUE(w.cells.CellData(1, 3) == w.b && !w.cells.holdsImage(2, 5) && w.grid.GetSelection().row2 == 2);
     QFile::remove(w.a);  // an image whose file has gone is not lifted
     w.lift(1, 1);
     EXPECT_FALSE(w.overlay.isVisible());

@@ -4,6 +4,7 @@
 // holding the mouse gets them, and a second click is a double-click.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "support/CellPoint.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
 #include "support/TestWall.h"
@@ -42,12 +43,7 @@ struct ViewWall : TestWall {
         cells.setImage(row, col, picture, dir.filePath(name));
         return dir.filePath(name);
     }
-    // The middle of a cell in the viewport.
-    QPoint at(int row, int col) const
-    {
-        const double px = grid.ColWidth() / 15.0;
-        return QPoint(int((col - grid.LeftCol() + 0.5) * px), int((row - grid.TopRow() + 0.5) * px));
-    }
+    QPoint at(int row, int col) const { return CellPoint(grid, row, col); }
     void mouse(QTest::MouseAction action, int row, int col, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseEvent(action, vp, button, {}, at(row, col));

@@ -46,5 +46,5 @@ TEST(Zoom, StepsFromTheGridsWidthWithAFloorKeepThePositionFromLevelThreeAndZoomT
     EXPECT_EQ(view(w), (QList<int>{11850, 47, 40, 50}));
     mnuRightReset_Click(w.ctx);
     EXPECT_TRUE(w.grid.ColWidth() == 105 && w.grid.RowHeight() == 105 && w.state.ZoomLevel == 0);
-    EXPECT_TRUE(w.grid.Row() == 0 && w.grid.Col() == 0 && w.previews == 1);
+    EXPECT_TRUE(w.grid.Row() == 0 && w.grid.Col() == 0);
 }

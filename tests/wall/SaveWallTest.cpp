@@ -1,4 +1,6 @@
 #include "WallFixture.h"
+#include "shell/FileNames.h"
+#include "shell/MainState.h"
 #include "wall/SaveWall.h"
 
 namespace {
@@ -33,13 +35,13 @@ TEST_F(SaveFixture, RecordsFollowTheGridRowByRowAndOnlyAWallReallyWrittenIsCalle
                                        + "\r\n3,1," + b + "\r\n4,4," + b + "\r\n\r\n")
                                           .toUtf8());
     EXPECT_TRUE(TestImages::read(dir.filePath("kept.wall")) == "old" && !QFile::exists(dir.filePath("w.wal")));
-    // The wrong extension's message and the failed write's own report come between.
-    const QStringList told = platform.texts();
-    EXPECT_EQ(told.value(0), "Nothing was saved: no cell holds an image or a text.");
-    EXPECT_EQ(told.mid(3), (QStringList{"The wall was not saved to " + unwritable + ".",
-                                        "File saved.\nNote: only the image paths are saved so the file will only "
-                                        "work on this computer."}));
-    EXPECT_TRUE(platform.messages.last().icon == MsgIcon::Information && wall.state.StopSlideshow);
+    EXPECT_EQ(platform.texts(), (QStringList{"Nothing was saved: no cell holds an image or a text.",
+                                             "The file must have the .wall extension.",
+                                             "The wall was not saved to " + unwritable + ".",
+                                             "File saved.\nNote: only the image paths are saved so the file will "
+                                             "only work on this computer.\n\n1 texts written on images are not "
+                                             "kept in a wall file."}));
+    EXPECT_TRUE(platform.messages.last().icon == MsgIcon::Exclamation && wall.state.StopSlideshow);
 }
 
 TEST_F(SaveFixture, ACommaLeavesAFileNameWhereThatNameIsFreeAndEveryOtherPathIsWrittenAsItStands)
@@ -53,6 +55,12 @@ TEST_F(SaveFixture, ACommaLeavesAFileNameWhereThatNameIsFreeAndEveryOtherPathIsW
     const QString inFolder = write("Paris, 2019/e,f.jpg", "x");
     place(3, 0, inFolder);
     place(4, 0, dir.filePath("gone,g.jpg"));
+    // Renamed only for a wall that is written.
+    save(dir.filePath("no/such/folder/w.wall"));
+    platform.messageAnswers = {MsgAnswer::No};
+    wall.state.PartialWallPath = CanonicalPath(write("part.wall", "")), wall.state.PartialWallRecords = 9;
+    save(dir.filePath("part.wall"));
+    EXPECT_TRUE(QFile::exists(comma) && wall.cells.CellData(1, 1) == comma && platform.messages.size() == 2);
     save(path);
     EXPECT_EQ(TestImages::read(path), ("1,1," + plain + "\r\n1,2," + plain + "\r\n2,0," + taken + "\r\n3,0," + inFolder
                                        + "\r\n4,0," + dir.filePath("gone,g.jpg") + "\r\n\r\n")

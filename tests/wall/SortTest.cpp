@@ -50,15 +50,22 @@ TEST_F(Sort, OldestFirstThenByPathColumnByColumnGrowingTheGridAndEmptyingTexts)
     wall.cells.hideImage(2, 2);
     wall.cells.setCellText(0, 1, "words");
     wall.state.ResetArmed = false;  // a hidden image comes back all the same
+    const std::string before = images(wall);
+    mnuSortCreateDate_Click(wall.ctx, fgTop, dates);  // the default No keeps the texts
+    EXPECT_TRUE(images(wall) == before && wall.cells.CellText(0, 1) == "words");
+    const AskedMessage asked = platform.messages.value(0);
+    EXPECT_TRUE(asked.text == "Sort by Create Date clears the 2 texts of the wall.\n\nSort anyway?"
+                && asked.buttons == MsgButtons::YesNoDefaultNo);
+    platform.messageAnswers = {MsgAnswer::Yes};
     mnuSortCreateDate_Click(wall.ctx, fgTop, dates);
     // The 10:00:05 ties go by case-sensitive path; files that have gone last.
     const std::string sorted = "0,0:/p/x=2 | 0,1:/p/B=1 | 0,2:/p/C=7 | 0,3:/p/gone-z=4 | "
                                "1,0:/p/A=3 | 1,1:/p/a=6 | 1,2:/p/gone-y=5";
     EXPECT_EQ(images(wall), sorted);  // and no text is left
-    EXPECT_TRUE(wall.state.StopSlideshow && wall.grid.isRedrawing() && platform.messages.isEmpty());
+    EXPECT_TRUE(wall.state.StopSlideshow && wall.grid.isRedrawing() && platform.messages.size() == 2);
     EXPECT_TRUE(fgTop.Rows() == 0 && fgTop.occupiedCount() == 0);
-    mnuSortCreateDate_Click(wall.ctx, fgTop, dates);  // again: nothing changes
-    EXPECT_TRUE(images(wall) == sorted && wall.state.ImageCount == 7);
+    mnuSortCreateDate_Click(wall.ctx, fgTop, dates);  // again: nothing changes, no texts to ask about
+    EXPECT_TRUE(images(wall) == sorted && wall.state.ImageCount == 7 && platform.messages.size() == 2);
     wall.cells.forEachOccupied(wall.cells.wholeGrid(),
                                [](int, int, const Cell& cell) { EXPECT_FALSE(cell.picture.isGrey()); });
 }
