@@ -1,5 +1,6 @@
 #include "BenchCorpus.h"
 
+#include "app/ProcessSettings.h"
 #include "load/Loading.h"
 #include "shell/LoadingRun.h"
 #include "shell/MainModule.h"
@@ -46,6 +47,7 @@ namespace BenchCorpus {
 
 Program::Program()
 {
+    ApplyProcessSettings();
     AppTitle = BuildAppTitle();
     qputenv("XDG_CACHE_HOME", QFile::encodeName(m_scratch.filePath("cache")));
 }

@@ -14,16 +14,6 @@
 
 namespace {
 
-// libjpeg reads its own memory cap from the environment at every decode and
-// refuses a file whose whole-image buffers (progressive files keep every
-// coefficient) would need more. This holds a real 40-megapixel progressive
-// photograph; a crafted header asking for gigabytes fails at once.
-[[maybe_unused]] const bool DecoderMemoryCapped = [] {
-    if (!qEnvironmentVariableIsSet("JPEGMEM"))
-        qputenv("JPEGMEM", "320M");
-    return true;
-}();
-
 // Large enough for a full decode of the largest image we accept.
 constexpr int AllocationLimitMB = int(MaxSourcePixels * 4 / (qint64{1024} * 1024)) + 64;
 constexpr qint64 BytesPerBlock = qint64{64} * 2;  // one coefficient block

@@ -8,77 +8,52 @@
 #include <malloc.h>
 #endif
 
+DecodeAhead::DecodeAhead(WorkerPool& pool, const ThumbnailCache* cache, qint64 budget, DecodeStop stop)
+    // On a single core a decode ahead only adds switching to the same work.
+    : m_cache(cache), m_budget(budget), m_decoders(QThread::idealThreadCount() > 1 ? pool.threads() : 0),
+      m_stop(std::move(stop)), m_work(pool)
+{
+}
+
 namespace {
 
-#ifdef __GLIBC__
-// Decoding allocates large, short-lived buffers on the worker threads. With
-// glibc's sliding thresholds they come from the workers' own heaps, whose
-// freed tops stay resident after the load: fixed thresholds give the large
-// ones (a progressive photograph's coefficients) their own mappings and trim
-// what is freed, while the rest is reused without faulting in fresh pages.
-[[maybe_unused]] const bool HeapsGiveBack = [] {
-    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
-    return true;
-}();
-#endif
+DecodedThumbnail stoppedDecode()
+{
+    DecodedThumbnail stopped;
+    stopped.stopped = true;
+    return stopped;
+}
 
 } // namespace
 
-DecodeAhead::DecodeAhead(int threads, const ThumbnailCache* cache, qint64 budget, DecodeStop stop)
-    : m_cache(cache), m_budget(budget), m_stop(std::move(stop)),
-      m_decodeStop([this] { return m_ending || (m_stop && m_stop()); })
-{
-    for (int i = 0; i < threads; ++i)
-        m_workers.emplace_back([this] { work(); });
-}
-
 DecodeAhead::~DecodeAhead()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        m_jobs.clear();
-    }
-    m_ending = true;
-    m_work.notify_all();
-    m_done.notify_all();
-    for (std::thread& worker : m_workers)
-        worker.join();
+    m_work.stop();
 #ifdef __GLIBC__
     // What the load freed in the middle of the heaps goes back as well.
     malloc_trim(0);
 #endif
 }
 
-int DecodeAhead::defaultThreads()
-{
-    // On a single core a worker only adds switching to the same work.
-    const int cores = QThread::idealThreadCount();
-    return cores > 1 ? cores : 0;
-}
-
 int DecodeAhead::peakConcurrentDecodes() const
 {
-    std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(m_mutex);
     return m_peakRunning;
 }
 
 void DecodeAhead::enqueue(const QStringList& paths, int maxWidth, int maxHeight)
 {
-    if (m_workers.empty() || paths.isEmpty())
+    if (m_decoders == 0)
         return;
-    {
-        std::lock_guard lock(m_mutex);
-        for (const QString& path : paths) {
-            auto job = std::make_shared<Job>();
-            job->path = path;
-            job->maxWidth = maxWidth;
-            job->maxHeight = maxHeight;
-            m_jobs.push_back(std::move(job));
-        }
+    const std::lock_guard lock(m_mutex);
+    for (const QString& path : paths) {
+        auto job = std::make_shared<Job>();
+        job->path = path;
+        job->maxWidth = maxWidth;
+        job->maxHeight = maxHeight;
+        m_jobs.push_back(std::move(job));
     }
-    m_work.notify_all();
+    post();
 }
 
 std::optional<DecodedThumbnail> DecodeAhead::take(const QString& path, int maxWidth, int maxHeight)
@@ -95,63 +70,112 @@ std::optional<DecodedThumbnail> DecodeAhead::take(const QString& path, int maxWi
             m_heldBytes -= (*it)->result.bytes();
     }
     m_jobs.erase(m_jobs.begin(), found + 1);
-    m_work.notify_all();  // the window moved on
-    if (job->state == Job::Waiting) {
-        job->state = Job::Claimed;
-        return decodeClaimed(lock, *job, maxWidth, maxHeight);
+    post();  // the window moved on
+    // A worker may leave it waiting for room, which the load then waits for itself.
+    if (!waitUnlessStopped(lock, m_done, [&] { return job->state != Job::Claimed; }))
+        return stoppedDecode();
+    if (job->state == Job::Waiting || job->maxWidth != maxWidth || job->maxHeight != maxHeight) {
+        job->state = Job::Claimed;  // not begun, or the limits changed meanwhile
+        return decodeClaimed(lock, *job, maxWidth, maxHeight, nullptr);
     }
-    if (!waitUnlessStopped(lock, m_done, [&] { return job->state == Job::Done; })) {
-        DecodedThumbnail stopped;
-        stopped.stopped = true;
-        return stopped;
-    }
-    if (job->maxWidth != maxWidth || job->maxHeight != maxHeight)
-        return decodeClaimed(lock, *job, maxWidth, maxHeight);  // the limits changed meanwhile
     return std::move(job->result);
 }
 
-std::shared_ptr<DecodeAhead::Job> DecodeAhead::nextWaiting()
+std::shared_ptr<DecodeAhead::Job> DecodeAhead::nextWaiting() const
 {
-    if (m_heldBytes > HeldBudget || m_waitingForBudget > 0)
+    if (m_heldBytes > HeldBudget || m_loadWaitsForRoom)
         return nullptr;
+    std::shared_ptr<Job> first;
     const std::size_t end = std::min(Window, m_jobs.size());
-    for (std::size_t i = 0; i < end; ++i)
-        if (m_jobs[i]->state == Job::Waiting)
-            return m_jobs[i];
-    return nullptr;
+    for (std::size_t i = 0; i < end; ++i) {
+        const std::shared_ptr<Job>& job = m_jobs[i];
+        if (job->state != Job::Waiting)
+            continue;
+        // One left for want of room goes next, and nothing beside it until it fits.
+        if (job->cost >= 0)
+            return fits(job->cost) ? job : nullptr;
+        if (!first)
+            first = job;
+    }
+    return first;
 }
 
-DecodedThumbnail DecodeAhead::decodeClaimed(Lock& lock, const Job& job, int maxWidth, int maxHeight)
+void DecodeAhead::post()
 {
-    lock.unlock();
-    if (m_cache) {
-        if (std::optional<DecodedThumbnail> cached = CachedThumbnail(job.path, maxWidth, maxHeight, *m_cache)) {
-            lock.lock();
-            return std::move(*cached);
-        }
+    int waiting = 0;
+    if (nextWaiting()) {
+        for (std::size_t i = 0, end = std::min(Window, m_jobs.size()); i < end; ++i)
+            waiting += m_jobs[i]->state == Job::Waiting ? 1 : 0;
     }
-    const qint64 cost = EstimatedDecodeBytes(job.path, maxWidth, maxHeight);
-    lock.lock();
-    ++m_waitingForBudget;
-    const bool started = waitUnlessStopped(
-        lock, m_work, [&] { return m_stopping || m_inFlightBytes == 0 || m_inFlightBytes + cost <= m_budget; });
-    --m_waitingForBudget;
-    if (m_stopping || !started) {
-        m_work.notify_all();
-        DecodedThumbnail stopped;
-        stopped.stopped = true;
-        return stopped;
+    // Each pool job takes the next waiting one when it runs.
+    for (; m_posted < m_decoders && m_unclaimed < waiting; ++m_posted, ++m_unclaimed)
+        m_work.post(WorkerPool::Priority::Load, [this](const std::stop_token& stop) { decodeNext(stop); });
+}
+
+std::optional<DecodedThumbnail> DecodeAhead::decodeClaimed(Lock& lock, Job& job, int maxWidth, int maxHeight,
+                                                           const std::stop_token* worker)
+{
+    const auto stopped = [&] { return worker && worker->stop_requested(); };
+    qint64 cost = maxWidth == job.maxWidth && maxHeight == job.maxHeight ? job.cost : -1;
+    if (cost < 0) {
+        lock.unlock();
+        if (m_cache) {
+            if (std::optional<DecodedThumbnail> cached = CachedThumbnail(job.path, maxWidth, maxHeight, *m_cache)) {
+                lock.lock();
+                return cached;
+            }
+        }
+        cost = stopped() ? 0 : EstimatedDecodeBytes(job.path, maxWidth, maxHeight);
+        lock.lock();
+    }
+    if (stopped())
+        return std::nullopt;
+    if (!fits(cost)) {
+        if (worker) {
+            job.cost = cost;
+            return std::nullopt;
+        }
+        m_loadWaitsForRoom = true;
+        const bool room = waitUnlessStopped(lock, m_roomFreed, [&] { return fits(cost); });
+        m_loadWaitsForRoom = false;
+        if (!room) {
+            post();
+            return stoppedDecode();
+        }
     }
     m_inFlightBytes += cost;
     m_peakRunning = std::max(m_peakRunning, ++m_running);
-    m_work.notify_all();  // others may start beside it now
+    post();  // others may start beside it now
     lock.unlock();
-    DecodedThumbnail result = DecodeThumbnail(job.path, maxWidth, maxHeight, m_cache, m_decodeStop);
+    DecodedThumbnail result =
+        DecodeThumbnail(job.path, maxWidth, maxHeight, m_cache, [&] { return stopped() || (m_stop && m_stop()); });
     lock.lock();
     m_inFlightBytes -= cost;
     --m_running;
-    m_work.notify_all();
+    m_roomFreed.notify_all();
+    post();
     return result;
+}
+
+void DecodeAhead::decodeNext(const std::stop_token& stop)
+{
+    Lock lock(m_mutex);
+    --m_unclaimed;
+    if (const std::shared_ptr<Job> job = nextWaiting()) {
+        job->state = Job::Claimed;
+        std::optional<DecodedThumbnail> result = decodeClaimed(lock, *job, job->maxWidth, job->maxHeight, &stop);
+        if (result) {
+            job->result = std::move(*result);
+            job->state = Job::Done;
+            if (!job->dropped)
+                m_heldBytes += job->result.bytes();
+        } else {
+            job->state = Job::Waiting;
+        }
+        m_done.notify_all();
+    }
+    --m_posted;
+    post();
 }
 
 template <class Ready>
@@ -168,24 +192,4 @@ bool DecodeAhead::waitUnlessStopped(Lock& lock, std::condition_variable& wake, R
         }
     }
     return true;
-}
-
-void DecodeAhead::work()
-{
-    Lock lock(m_mutex);
-    for (;;) {
-        std::shared_ptr<Job> job;
-        m_work.wait(lock, [&] { return m_stopping || (job = nextWaiting()); });
-        if (m_stopping)
-            return;
-        job->state = Job::Claimed;
-        DecodedThumbnail result = decodeClaimed(lock, *job, job->maxWidth, job->maxHeight);
-        if (m_stopping)
-            return;
-        job->result = std::move(result);
-        job->state = Job::Done;
-        if (!job->dropped)
-            m_heldBytes += job->result.bytes();
-        m_done.notify_all();
-    }
 }

@@ -1,19 +1,17 @@
 #pragma once
 
 #include "image/Decode.h"
+#include "shell/WorkerPool.h"
 
 #include <QStringList>
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
-#include <vector>
 
-// Decodes the next files of a load on worker threads while the user-interface
+// Decodes the next files of a load in the worker pool while the user-interface
 // thread places the images before them. The load still asks for every image
 // in order; a file that was never queued is simply decoded by the caller.
 //
@@ -27,9 +25,8 @@ class DecodeAhead final : public ReadyDecodes {
 public:
     static constexpr qint64 DefaultBudget = qint64{256} * 1024 * 1024;
 
-    // `stop` ends the decodes under way and the load's wait for one; the
-    // end of this object ends them as well.
-    explicit DecodeAhead(int threads, const ThumbnailCache* cache = nullptr, qint64 budget = DefaultBudget,
+    // `stop` ends the decodes under way and the load's waits for one.
+    explicit DecodeAhead(WorkerPool& pool, const ThumbnailCache* cache = nullptr, qint64 budget = DefaultBudget,
                          DecodeStop stop = {});
     ~DecodeAhead() override;
     DecodeAhead(const DecodeAhead&) = delete;
@@ -42,9 +39,6 @@ public:
     // A stop meanwhile gives a stopped result at once.
     std::optional<DecodedThumbnail> take(const QString& path, int maxWidth, int maxHeight) override;
 
-    // Workers for this machine: one per core the process may use, none on
-    // a single core.
-    static int defaultThreads();
     // The most decodes that ran at once so far.
     int peakConcurrentDecodes() const;
 
@@ -55,25 +49,29 @@ private:
         int maxHeight = 0;
         enum State { Waiting, Claimed, Done } state = Waiting;
         bool dropped = false;  // no longer queued: its bytes are not held
+        qint64 cost = -1;      // known once a worker found no room for it
         DecodedThumbnail result;
     };
     using Lock = std::unique_lock<std::mutex>;
 
-    void work();
-    std::shared_ptr<Job> nextWaiting();
+    void decodeNext(const std::stop_token& stop);
+    std::shared_ptr<Job> nextWaiting() const;
+    bool fits(qint64 cost) const { return m_inFlightBytes == 0 || m_inFlightBytes + cost <= m_budget; }
+    // Gives the pool a job for every decode that may start now.
+    void post();
     // Decodes a claimed job under the budget; the lock is held on entry and
-    // on return, and released while decoding.
-    DecodedThumbnail decodeClaimed(Lock& lock, const Job& job, int maxWidth, int maxHeight);
+    // on return, and released while decoding. The load waits for room; a
+    // worker does not, nor goes on once told to stop: it gets nullopt.
+    std::optional<DecodedThumbnail> decodeClaimed(Lock& lock, Job& job, int maxWidth, int maxHeight,
+                                                  const std::stop_token* worker);
     // Waits on `wake` until `ready`; false when the stop came first. The
     // stop is asked without the lock, now and then.
     template <class Ready>
     bool waitUnlessStopped(Lock& lock, std::condition_variable& wake, Ready ready);
 
     mutable std::mutex m_mutex;
-    // Workers wait on the first (a job, room in the budgets, the end), the
-    // load on the second (a finished decode): each wakes only who can go on.
-    std::condition_variable m_work;
-    std::condition_variable m_done;
+    std::condition_variable m_roomFreed;  // the load waits for room in the budget
+    std::condition_variable m_done;       // and for a worker's decode
     std::deque<std::shared_ptr<Job>> m_jobs;
     static constexpr std::size_t Window = 64;
     static constexpr qint64 HeldBudget = qint64{64} * 1024 * 1024;
@@ -83,10 +81,10 @@ private:
     qint64 m_inFlightBytes = 0;
     int m_running = 0;
     int m_peakRunning = 0;
-    int m_waitingForBudget = 0;  // while one waits, no new decode starts beside it
-    bool m_stopping = false;
+    bool m_loadWaitsForRoom = false;  // meanwhile no new decode starts beside it
+    const int m_decoders;             // the most pool jobs at once
+    int m_posted = 0;                 // pool jobs not ended
+    int m_unclaimed = 0;              // of those, not begun
     const DecodeStop m_stop;
-    std::atomic<bool> m_ending = false;  // read by the decodes under way
-    const DecodeStop m_decodeStop;
-    std::vector<std::thread> m_workers;
+    WorkerJobs m_work;  // last: it ends the decodes, which use all above
 };

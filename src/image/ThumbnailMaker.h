@@ -53,7 +53,7 @@ private:
 class DecodingAhead {
 public:
     explicit DecodingAhead(Thumbnailer& maker)
-        : m_maker(maker), m_ahead(DecodeAhead::defaultThreads(), maker.cache(), DecodeAhead::DefaultBudget, maker.stopCheck())
+        : m_maker(maker), m_ahead(WorkerPool::shared(), maker.cache(), DecodeAhead::DefaultBudget, maker.stopCheck())
     {
         m_maker.setReadyDecodes(&m_ahead);
     }

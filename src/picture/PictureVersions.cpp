@@ -1,32 +1,10 @@
 #include "picture/PictureVersions.h"
 
-#include <QThread>
-
-PictureVersions::PictureVersions(QObject* parent, qint64 budget) : QObject(parent), m_budget(budget)
+PictureVersions::PictureVersions(QObject* parent, qint64 budget, WorkerPool& pool)
+    : QObject(parent), m_budget(budget), m_jobs(pool)
 {
     // Workers hand their versions over to the thread that shows them.
     connect(this, &PictureVersions::made, this, &PictureVersions::take, Qt::QueuedConnection);
-}
-
-PictureVersions::~PictureVersions()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        m_waiting.clear();
-    }
-    m_changed.notify_all();
-    for (std::thread& worker : m_workers)
-        worker.join();
-}
-
-void PictureVersions::setMaker(Maker maker)
-{
-    m_maker = std::move(maker);
-    if (m_maker && m_workers.empty()) {
-        for (int i = 0, n = std::max(1, QThread::idealThreadCount()); i < n; ++i)
-            m_workers.emplace_back([this] { work(); });
-    }
 }
 
 const QImage* PictureVersions::find(const Key& key)
@@ -51,13 +29,11 @@ QImage PictureVersions::best(const Picture& picture, int side, bool ahead)
     if (m_maker && !m_asked.contains(wanted)) {
         m_asked.insert(wanted, true);
         {
-            std::lock_guard lock(m_mutex);
-            if (ahead)
-                m_waiting.push_front({wanted, *picture.source(), picture.isGrey()});
-            else
-                m_waiting.push_back({wanted, *picture.source(), picture.isGrey()});
+            const std::lock_guard lock(m_mutex);
+            (ahead ? m_aheadWaiting : m_viewWaiting).push_back({wanted, *picture.source(), picture.isGrey()});
         }
-        m_changed.notify_one();
+        m_jobs.post(ahead ? WorkerPool::Priority::Ahead : WorkerPool::Priority::View,
+                    [this, ahead](const std::stop_token& stop) { makeNext(ahead, stop); });
     }
     for (int smaller = side / 2; smaller > Picture::SmallSide; smaller /= 2)
         if (const QImage* ready = find({picture.key(), smaller}))
@@ -72,16 +48,19 @@ bool PictureVersions::isReady(const Picture& picture, int side) const
 
 void PictureVersions::dropWaiting()
 {
-    std::lock_guard lock(m_mutex);
-    for (const Job& job : m_waiting)
-        m_asked.remove(job.key);
-    m_waiting.clear();
+    m_jobs.dropQueued();
+    const std::lock_guard lock(m_mutex);
+    for (std::deque<Job>* waiting : {&m_viewWaiting, &m_aheadWaiting}) {
+        for (const Job& job : *waiting)
+            m_asked.remove(job.key);
+        waiting->clear();
+    }
 }
 
 int PictureVersions::busy() const
 {
-    std::lock_guard lock(m_mutex);
-    return int(m_waiting.size()) + m_making;
+    const std::lock_guard lock(m_mutex);
+    return int(m_viewWaiting.size() + m_aheadWaiting.size()) + m_making;
 }
 
 void PictureVersions::keep(const Key& key, const QImage& image)
@@ -112,20 +91,25 @@ void PictureVersions::take(quint64 picture, int side, const QImage& image)
     emit arrived();
 }
 
-void PictureVersions::work()
+void PictureVersions::makeNext(bool ahead, const std::stop_token& stop)
 {
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
-        if (m_stopping)
-            return;
-        // The newest request first: it is for what the view shows now.
-        const Job job = std::move(m_waiting.back());
-        m_waiting.pop_back();
+    Job job;
+    {
+        const std::lock_guard lock(m_mutex);
+        std::deque<Job>& waiting = ahead ? m_aheadWaiting : m_viewWaiting;
+        if (waiting.empty())
+            return;  // dropped since
+        // The view's newest request first: it is for what the view shows now.
+        if (ahead) {
+            job = std::move(waiting.front());
+            waiting.pop_front();
+        } else {
+            job = std::move(waiting.back());
+            waiting.pop_back();
+        }
         ++m_making;
-        lock.unlock();
-        const QImage image = m_maker(job.source, job.key.side, job.grey);
-        emit made(job.key.picture, job.key.side, image, QPrivateSignal());
-        lock.lock();
     }
+    const QImage image = m_maker(job.source, job.key.side, job.grey);
+    if (!stop.stop_requested())
+        emit made(job.key.picture, job.key.side, image, QPrivateSignal());
 }

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "picture/Picture.h"
+#include "shell/WorkerPool.h"
 
 #include <QHash>
 #include <QObject>
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <list>
 #include <mutex>
-#include <thread>
-#include <vector>
 
 // The larger versions of pictures that a zoomed-in view shows. They are
 // made on worker threads by a function the window gives (from the shared
@@ -29,11 +27,12 @@ public:
 
     static constexpr qint64 DefaultBudget = qint64{96} * 1024 * 1024;
 
-    explicit PictureVersions(QObject* parent = nullptr, qint64 budget = DefaultBudget);
-    ~PictureVersions() override;
+    explicit PictureVersions(QObject* parent = nullptr, qint64 budget = DefaultBudget,
+                             WorkerPool& pool = WorkerPool::shared());
 
-    // Without a maker only the small versions and whole pictures show.
-    void setMaker(Maker maker);
+    // Without a maker only the small versions and whole pictures show. Set
+    // before any version is asked for.
+    void setMaker(Maker maker) { m_maker = std::move(maker); }
 
     // The version for a box of `side` pixels when it is ready, else the
     // best one that is; a version not ready is asked for, once. Versions
@@ -57,8 +56,8 @@ signals:
 
 private:
     struct Key {
-        quint64 picture;
-        int side;
+        quint64 picture = 0;
+        int side = 0;
         bool operator==(const Key&) const = default;
         friend size_t qHash(const Key& key, size_t seed) { return qHashMulti(seed, key.picture, key.side); }
     };
@@ -69,13 +68,13 @@ private:
     struct Job {
         Key key;
         PictureSource source;
-        bool grey;
+        bool grey = false;
     };
 
     const QImage* find(const Key& key);
     void keep(const Key& key, const QImage& image);
     void take(quint64 picture, int side, const QImage& image);
-    void work();
+    void makeNext(bool ahead, const std::stop_token& stop);
 
     const qint64 m_budget;
     qint64 m_keptBytes = 0;
@@ -85,9 +84,10 @@ private:
 
     Maker m_maker;
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Job> m_waiting;
+    // Each request is one job in the pool, which takes the newest of the
+    // view's requests, or the oldest of those ahead of a scroll, when it runs.
+    std::deque<Job> m_viewWaiting;
+    std::deque<Job> m_aheadWaiting;
     int m_making = 0;
-    bool m_stopping = false;
-    std::vector<std::thread> m_workers;
+    WorkerJobs m_jobs;  // last: it ends the makings, which use all above
 };

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -18,10 +19,10 @@ QImage filled(QColor colour)
 // A shown grid of red pictures whose larger versions, from a maker that
 // records what it was asked for, are green; "gone" paths make none.
 struct Zoomed : ::testing::Test {
+    std::mutex lock;  // what the maker uses outlives the grid whose workers run it
+    QStringList asked;
     CellStore cells{100, 100};
     GridWidget grid{cells};
-    std::mutex lock;
-    QStringList asked;
 
     Zoomed()
     {
@@ -102,4 +103,23 @@ TEST_F(Zoomed, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreAsk
     cells.setImage(1, 0, moved, "/p/a.jpg");
     shot = settled();
     EXPECT_TRUE(asked.isEmpty() && shown(shot, 1, 0, 140) == 'v');
+}
+
+TEST(PictureVersions, AVersionPushedOutOfTheBudgetIsMadeAfreshWhenAskedForAgain)
+{
+    std::atomic<int> made = 0;
+    PictureVersions versions(nullptr, qint64{128} * 128 * 4);  // room for one version
+    versions.setMaker([&](const PictureSource&, int side, bool grey) {
+        ++made;
+        return Picture::fitted(filled(Qt::green), side, grey);
+    });
+    const Picture a = Picture::fromSource(filled(Qt::red), false, {"/p/a.jpg", 200, 200});
+    const Picture b = Picture::fromSource(filled(Qt::red), false, {"/p/b.jpg", 200, 200});
+    const auto madeFor = [&](const Picture& picture) {
+        versions.best(picture, 128);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return versions.busy() == 0; }));
+        return versions.best(picture, 128).pixelColor(0, 0) == QColor(Qt::green);
+    };
+    EXPECT_TRUE(madeFor(a) && madeFor(b) && !versions.isReady(a, 128) && madeFor(a));
+    EXPECT_EQ(made, 3);
 }

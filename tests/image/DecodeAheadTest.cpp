@@ -13,7 +13,8 @@ TEST(DecodeAhead, GivesEveryQueuedFileItsOwnDecodeInAnyOrderOfArrivalAndKeepsToT
         paths.append(dir.filePath(QString("%1.jpg").arg(i)));
         TestImages::write(paths.last(), TestImages::jpeg(300 + 10 * i, 200));
     }
-    DecodeAhead ahead(3);
+    WorkerPool pool(4);
+    DecodeAhead ahead(pool);
     ahead.enqueue(paths, 100, 100);
     EXPECT_FALSE(ahead.take(dir.filePath("never queued.jpg"), 100, 100).has_value());
     for (int i = 0; i < paths.size(); i += 2) {  // every other file is passed over
@@ -27,7 +28,7 @@ TEST(DecodeAhead, GivesEveryQueuedFileItsOwnDecodeInAnyOrderOfArrivalAndKeepsToT
     const auto other = ahead.take(paths[3], 50, 50);
     EXPECT_TRUE(other && other->size.width() == 50);
 
-    DecodeAhead single(4, nullptr, 1);  // every decode exceeds the budget: one at a time
+    DecodeAhead single(pool, nullptr, 1);  // every decode exceeds the budget: one at a time
     single.enqueue(paths, 100, 100);
     for (const QString& path : paths)
         EXPECT_TRUE(single.take(path, 100, 100).value_or(DecodedThumbnail{}).decoded);

@@ -1,3 +1,4 @@
+#include "app/ProcessSettings.h"
 #include "shell/MainModule.h"
 #include "support/RawFolder.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    ApplyProcessSettings();
     // Test discovery runs this binary at build time, without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
