@@ -1,6 +1,7 @@
 #include "image/ThumbnailMaker.h"
 
 #include "shell/MainState.h"
+#include "shell/Utilities.h"
 
 bool Thumbnailer::MakeThumbnail(const QString& path)
 {

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
