@@ -6,6 +6,7 @@
 #include "support/TestWall.h"
 #include "ui/frmMain.h"
 #include "view/frmPreview.h"
+#include "wall/WallDigest.h"
 
 #include <QEvent>
 #include <QTemporaryDir>
@@ -77,6 +78,7 @@ TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeAndRefusesASecondOneMea
 TEST_F(LoadFixture, NoLoadWithoutAFolderThatCanBeListed)
 {
     cells.setCellText(3, 3, "kept");
+    WallIsSaved(w.commands());  // no question before the folder picker
     // Cancelled, not there, and a file: it passes the folder search, as on
     // the system this follows, but cannot be listed.
     const QString missing = dir.filePath("missing");
@@ -108,8 +110,8 @@ TEST_F(LoadFixture, StopKeepsTheImagesPlacedSoFarAndAddFromHereFillsDownFromTheC
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(cells.CellData(5 + i, 2), paths[i]) << i;
     EXPECT_TRUE(cells.CellData(0, 0) == paths[0] && cells.CellText(0, 1) == "kept" && w.state().ImageCount == 6);
-    // The preview was emptied and hidden for the load and is not shown again.
-    EXPECT_TRUE(!w.previewIfOpen()->isVisible() && w.previewIfOpen()->windowTitle() == "Preview Window");
+    // The load's end shows the current cell, which now holds the folder's first image.
+    EXPECT_TRUE(w.previewIfOpen()->isVisible() && w.previewIfOpen()->windowTitle() == paths[0]);
 }
 
 TEST(LoadClosing, ClosingTheWindowDuringALoadEndsTheProgramOnceTheLoadHasStopped)

@@ -76,7 +76,7 @@ TEST_F(Window, ANameThatIsNotUtf8IsAFileLikeAnyOther)
     EXPECT_TRUE(w.windowTitle().contains(name) && w.previewIfOpen()->windowTitle() == name);
     // Its thumbnail's entry is named after the name's bytes.
     const QByteArray uri = "file://" + QFile::encodeName(dir.path()) + "/Fotos%20%E9t%E9/caf%E9.jpg";
-    const QString entry = ThumbnailCache::DefaultRoot() + "/large/"
+    const QString entry = ThumbnailCache::DefaultRoot() + "/normal/"
                           + QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex() + ".png";
     EXPECT_TRUE(QFile::exists(entry)) << qPrintable(entry);
 
