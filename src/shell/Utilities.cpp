@@ -55,7 +55,7 @@ void writeOnce(const QString& path, const QByteArray& bytes)
 
 QString startFolder(const QString& purpose)
 {
-    const QString last = Platform::lastFolder(purpose);
+    QString last = Platform::lastFolder(purpose);
     if (!last.isEmpty())
         return last;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -157,7 +157,7 @@ QString WriteNewFile(const QString& path, const QByteArray& text)
 
 QString BrowseForFolder(const QString& title)
 {
-    const QString chosen = NameFromDialog(Platform::prompts().folder(title, startFolder(title)));
+    QString chosen = NameFromDialog(Platform::prompts().folder(title, startFolder(title)));
     if (!chosen.isEmpty())
         Platform::rememberFolder(title, chosen);
     return chosen;
@@ -166,7 +166,7 @@ QString BrowseForFolder(const QString& title)
 QString AskForFile(FileRequest request)
 {
     request.startFolder = startFolder(request.title);
-    const QString chosen = NameFromDialog(Platform::prompts().file(request));
+    QString chosen = NameFromDialog(Platform::prompts().file(request));
     if (!chosen.isEmpty())
         Platform::rememberFolder(request.title, chosen.left(std::max<qsizetype>(chosen.lastIndexOf(u'/'), 1)));
     return chosen;
