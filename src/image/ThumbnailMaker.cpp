@@ -5,8 +5,8 @@
 
 bool Thumbnailer::MakeThumbnail(const QString& path)
 {
-    const int maxWidth = m_state.ThumbMaxWidth;
-    const int maxHeight = m_state.ThumbMaxHeight;
+    const int maxWidth = m_settings.ThumbMaxWidth;
+    const int maxHeight = m_settings.ThumbMaxHeight;
     std::optional<DecodedThumbnail> ready;
     if (m_ready)
         ready = m_ready->take(path, maxWidth, maxHeight);
@@ -19,7 +19,7 @@ bool Thumbnailer::place(DecodedThumbnail decoded)
 {
     m_made = {};
     // A stop asked for while the file was scaled keeps it out of the wall.
-    if (!decoded.decoded || (!decoded.fits && m_state.StopLoading))
+    if (!decoded.decoded || (!decoded.fits && m_load.StopLoading))
         return false;
     m_made = std::move(decoded);
     return true;
@@ -27,7 +27,7 @@ bool Thumbnailer::place(DecodedThumbnail decoded)
 
 std::optional<Picture> Thumbnailer::made(const QString& path, bool grey)
 {
-    const PictureSource source{path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight};
+    const PictureSource source{path, m_settings.ThumbMaxWidth, m_settings.ThumbMaxHeight};
     const Picture picture = Picture::fromSmall(m_made.small, m_made.size, grey, source);
     m_made = {};
     return picture.isNull() ? std::nullopt : std::optional<Picture>(picture);
@@ -42,14 +42,14 @@ std::optional<Picture> Thumbnailer::CellPicture(const QString& path, bool grey)
 
 std::optional<Picture> Thumbnailer::FreshCellPicture(const QString& path, bool grey)
 {
-    if (!place(DecodeThumbnail(path, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight, m_cache)))
+    if (!place(DecodeThumbnail(path, m_settings.ThumbMaxWidth, m_settings.ThumbMaxHeight, m_cache)))
         return std::nullopt;
     return made(path, grey);
 }
 
 DecodeStop Thumbnailer::stopCheck() const
 {
-    return LoadStopCheck(m_state);
+    return LoadStopCheck(m_load);
 }
 
 QImage Thumbnailer::Version(const PictureSource& source, int side, bool grey) const

@@ -8,7 +8,8 @@
 
 #include <optional>
 
-struct MainState;
+struct LoadFlags;
+struct Settings;
 class ReadyDecodes;
 class ThumbnailCache;
 
@@ -16,7 +17,12 @@ class ThumbnailCache;
 // With a shared thumbnail cache, its entries spare the decode.
 class Thumbnailer {
 public:
-    explicit Thumbnailer(MainState& state, const ThumbnailCache* cache = nullptr) : m_state(state), m_cache(cache) {}
+    // Thumbnails are bounded by the settings' limits; the load's flags tell
+    // a decode to stop.
+    Thumbnailer(const Settings& settings, const LoadFlags& load, const ThumbnailCache* cache = nullptr)
+        : m_settings(settings), m_load(load), m_cache(cache)
+    {
+    }
 
     const ThumbnailCache* cache() const { return m_cache; }
 
@@ -42,7 +48,8 @@ private:
     bool place(DecodedThumbnail decoded);
     std::optional<Picture> made(const QString& path, bool grey);
 
-    MainState& m_state;
+    const Settings& m_settings;
+    const LoadFlags& m_load;
     const ThumbnailCache* m_cache;
     ReadyDecodes* m_ready = nullptr;
     DecodedThumbnail m_made;  // what the last MakeThumbnail made

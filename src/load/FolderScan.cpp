@@ -99,7 +99,7 @@ bool FolderScan::gridFull() const
 {
     // The right edge ends a load that started in the middle of the grid.
     return qint64(m_found) >= qint64(m_ctx.state.GridCols) * m_ctx.state.GridRows
-           || m_ctx.state.NextCell.Col >= m_ctx.cells.Cols();
+           || m_next.Col >= m_ctx.cells.Cols();
 }
 
 bool FolderScan::enterOnce(const QString& path)
@@ -115,11 +115,11 @@ void FolderScan::FindFile(const QString& path, bool reset, bool fromHere, int st
     MainState& s = m_ctx.state;
     if (fromHere) {
         // The wall keeps its other images, and ImageCount with them.
-        s.NextCell = {startCol, startRow, startRow};
+        m_next = {startCol, startRow, startRow};
         m_found = 0;
         m_entered.clear();
     } else if (reset) {
-        s.NextCell = {0, 0, 0};
+        m_next = {0, 0, 0};
         s.ImageCount = 0;
         m_found = 0;
         m_entered.clear();
@@ -174,12 +174,11 @@ bool FolderScan::placeImage(const QString& filePath, const QString& folder)
     if (!picture)
         return false;
     MainState& s = m_ctx.state;
-    NextCellPosition& next = s.NextCell;
-    PlaceImage(m_ctx.cells, s, next.Row, next.Col, *picture, filePath);
+    PlaceImage(m_ctx.cells, s, m_next.Row, m_next.Col, *picture, filePath);
     ++m_found;
-    if (++next.Row >= s.GridRows) {
-        next.Row = next.FirstRow;
-        ++next.Col;
+    if (++m_next.Row >= s.GridRows) {
+        m_next.Row = m_next.FirstRow;
+        ++m_next.Col;
     }
     if (gridFull())
         return true;

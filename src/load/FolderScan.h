@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <set>
 #include <utility>
 
@@ -44,6 +45,14 @@ public:
     void FindFile(const QString& path, bool reset, bool fromHere, int startRow, int startCol);
 
 private:
+    // The cell that receives the next image; a subfolder's scan continues
+    // where its parent's left off.
+    struct NextCellPosition {
+        int32_t Col = 0;
+        int32_t Row = 0;
+        int32_t FirstRow = 0;  // where every new column starts
+    };
+
     void scanFolder(const QString& path);
     bool placeImage(const QString& filePath, const QString& folder);
     bool gridFull() const;
@@ -51,6 +60,7 @@ private:
 
     CommandContext& m_ctx;
     DecodingAhead* m_ahead;
+    NextCellPosition m_next;
     // Images this load placed: a load from the middle of the wall counts
     // from 0 for its progress and for the full grid, while ImageCount keeps
     // counting every image the wall holds.

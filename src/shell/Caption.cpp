@@ -39,11 +39,11 @@ QString FormatByteSize(qint64 count)
     return QString::number(count) + QStringLiteral(" Bytes");
 }
 
-qint64 FreeMemory(MainState& state)
+qint64 FreeMemory(LoadFlags& load)
 {
     const qint64 available = Platform::memory().availablePhysical();
     if (available < LowMemoryThreshold)
-        state.LowMemory = true;
+        load.LowMemory = true;
     return available;
 }
 
@@ -52,13 +52,13 @@ QString AvailableMemoryText(qint64 available)
     return QStringLiteral("Available memory: ") + FormatByteSize(available);
 }
 
-bool StopOnLowMemory(MainState& state)
+bool StopOnLowMemory(LoadFlags& load)
 {
-    if (!state.LowMemory)
+    if (!load.LowMemory)
         return false;
-    state.LowMemory = false;
+    load.LowMemory = false;
     MsgBox(OutOfMemoryText, MsgIcon::Exclamation);
-    state.StopLoading = true;
+    load.StopLoading = true;
     return true;
 }
 

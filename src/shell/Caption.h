@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+struct LoadFlags;
 struct MainState;
 
 extern const QString OutOfMemoryText;
@@ -12,7 +13,7 @@ QString FormatCount(qint64 value);
 // Bytes as "1.00 GB", "1024.00 MB", "1.00 KB" or "1023 Bytes".
 QString FormatByteSize(qint64 count);
 // The free physical memory in bytes; raises LowMemory when it runs short.
-qint64 FreeMemory(MainState& state);
+qint64 FreeMemory(LoadFlags& load);
 // "Available memory: …" for that many bytes.
 QString AvailableMemoryText(qint64 available);
 // The main window's status caption for the current cell.
@@ -20,6 +21,6 @@ QString CaptionText(MainState& state, int row, int col, const QString& cellPath)
 
 // After a progress update: when memory ran short, tells the user, asks the
 // running load to stop and answers true. LowMemory is consumed.
-bool StopOnLowMemory(MainState& state);
+bool StopOnLowMemory(LoadFlags& load);
 
 constexpr qint64 LowMemoryThreshold = 262144000;  // 250 MiB

@@ -205,13 +205,13 @@ void DragForm(QWidget* window)
         window->window()->windowHandle()->startSystemMove();
 }
 
-std::function<bool()> LoadStopCheck(const MainState& state)
+std::function<bool()> LoadStopCheck(const LoadFlags& load)
 {
-    return [&state, sinceEvents = QElapsedTimer()]() mutable {
+    return [&load, sinceEvents = QElapsedTimer()]() mutable {
         constexpr qint64 EventsEveryMs = 100;
         static bool inEvents = false;  // a decode in those events does not let more run
         const QCoreApplication* app = QCoreApplication::instance();
-        if (app && QThread::currentThread() == app->thread() && state.IsLoading && !inEvents) {
+        if (app && QThread::currentThread() == app->thread() && load.IsLoading && !inEvents) {
             if (!sinceEvents.isValid()) {
                 sinceEvents.start();
             } else if (sinceEvents.elapsed() >= EventsEveryMs) {
@@ -221,7 +221,7 @@ std::function<bool()> LoadStopCheck(const MainState& state)
                 sinceEvents.start();
             }
         }
-        return state.StopLoading.load();
+        return load.StopLoading.load();
     };
 }
 

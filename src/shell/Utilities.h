@@ -8,7 +8,7 @@
 #include <functional>
 
 class QWidget;
-struct MainState;
+struct LoadFlags;
 
 // The standard ending of a failed command: default pointer, then (when there
 // is an error) the message naming the window, the procedure and the error.
@@ -72,7 +72,7 @@ void DragForm(QWidget* window);
 // thread. Asked on the window's thread during a load, once the decode has
 // gone on a while it lets queued events run now and then, so Stop or a
 // close is seen in the middle of a large picture.
-std::function<bool()> LoadStopCheck(const MainState& state);
+std::function<bool()> LoadStopCheck(const LoadFlags& load);
 // Lets events run until dMs milliseconds have passed or bCancel is set by
 // one of them. Sleeps between events instead of spinning.
 void Pause(double dMs, const bool& bCancel);

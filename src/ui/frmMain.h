@@ -114,7 +114,7 @@ private:
     CellStore m_cells;
     SortTable m_fgTop;
     ThumbnailCache m_thumbnailCache;
-    Thumbnailer m_thumbnails{m_state, &m_thumbnailCache};
+    Thumbnailer m_thumbnails{m_state, m_state, &m_thumbnailCache};
     GridWidget* m_fg;
     CommandContext m_commands;
     PreviewHandoff m_preview;

@@ -100,7 +100,7 @@ frmOptions::frmOptions(CommandContext& ctx, QWidget* owner)
 
 void frmOptions::Form_Load()
 {
-    const MainState& s = m_ctx.state;
+    const Settings& s = m_ctx.state;
     m_cols->setText(QString::number(ShownGridCols(m_ctx)));
     m_rows->setText(QString::number(ShownGridRows(m_ctx)));
     m_quality->setCurrentIndex(QualityEntryFor(s.ThumbMaxHeight));

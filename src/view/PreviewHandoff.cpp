@@ -6,16 +6,16 @@
 #include "shell/Utilities.h"
 #include "view/frmPreview.h"
 
-PreviewHandoff::PreviewHandoff(QMainWindow& owner, const MainState& state, const CellStore& cells,
+PreviewHandoff::PreviewHandoff(QMainWindow& owner, const Settings& settings, const CellStore& cells,
                                const GridWidget& grid)
-    : m_owner(owner), m_state(state), m_cells(cells), m_grid(grid)
+    : m_owner(owner), m_settings(settings), m_cells(cells), m_grid(grid)
 {
 }
 
 frmPreview& PreviewHandoff::preview()
 {
     if (!m_preview) {
-        m_preview = new frmPreview(&m_owner, m_state);
+        m_preview = new frmPreview(&m_owner, m_settings);
         connect(m_preview, &frmPreview::deleteRequested, this, &PreviewHandoff::deleteRequested);
     }
     return *m_preview;
@@ -28,7 +28,7 @@ frmPreview* PreviewHandoff::previewIfOpen() const
 
 void PreviewHandoff::PreviewCurrentCell()
 {
-    if (m_state.HidePreview)
+    if (m_settings.HidePreview)
         return;
     QString path;
     SkipErrors([&] { path = m_cells.CellData(m_grid.Row(), m_grid.Col()); });

@@ -7,14 +7,14 @@ class CellStore;
 class GridWidget;
 class QMainWindow;
 class frmPreview;
-struct MainState;
+struct Settings;
 
 // Feeds the preview window from the grid's current cell. The window is
 // created and placed on first use and again after the user closed it.
 class PreviewHandoff : public QObject {
     Q_OBJECT
 public:
-    PreviewHandoff(QMainWindow& owner, const MainState& state, const CellStore& cells, const GridWidget& grid);
+    PreviewHandoff(QMainWindow& owner, const Settings& settings, const CellStore& cells, const GridWidget& grid);
 
     // Shows the current cell's image, or hides the preview when the cell
     // has no existing file.
@@ -32,7 +32,7 @@ signals:
 
 private:
     QMainWindow& m_owner;
-    const MainState& m_state;
+    const Settings& m_settings;
     const CellStore& m_cells;
     const GridWidget& m_grid;
     QPointer<frmPreview> m_preview;

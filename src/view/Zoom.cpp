@@ -45,7 +45,7 @@ void ZoomOutStep(CommandContext& ctx)
     if (ctx.state.IsLoading)
         return;
     GridWidget& grid = ctx.grid;
-    MainState& s = ctx.state;
+    Settings& s = ctx.state;
     const RedrawSuspended quiet(grid);
     SkipErrors([&] {
         const bool keepPosition = s.ZoomLevel >= 3;

@@ -57,8 +57,8 @@ void PreviewPicture::mousePressEvent(QMouseEvent*)
     SkipErrors([this] { DragForm(window()); });
 }
 
-frmPreview::frmPreview(QMainWindow* owner, const MainState& state)
-    : QWidget(owner, Qt::Tool), m_owner(*owner), m_state(state),
+frmPreview::frmPreview(QMainWindow* owner, const Settings& settings)
+    : QWidget(owner, Qt::Tool), m_owner(*owner), m_settings(settings),
       m_picture1(new PreviewPicture(this))
 {
     setObjectName(QStringLiteral("frmPreview"));
@@ -128,7 +128,7 @@ void frmPreview::sharpen()
 
 void frmPreview::Display(const QString& sPath, int r, int c)
 {
-    if (m_state.HidePreview)
+    if (m_settings.HidePreview)
         return;
     m_previewPath = sPath;
     m_previewRow = r;

@@ -7,7 +7,7 @@
 
 class QMainWindow;
 class QPushButton;
-struct MainState;
+struct Settings;
 
 // A picture on the preview's dark background, fitted into it whole, its
 // aspect kept and centred; pressing it moves the window.
@@ -34,7 +34,7 @@ private:
 class frmPreview : public QWidget {
     Q_OBJECT
 public:
-    frmPreview(QMainWindow* owner, const MainState& state);
+    frmPreview(QMainWindow* owner, const Settings& settings);
 
     // Shows the image of cell (r, c). Throws when the file cannot be read;
     // the caption and fields are set by then.
@@ -58,7 +58,7 @@ private:
     void sharpen();
 
     QMainWindow& m_owner;
-    const MainState& m_state;
+    const Settings& m_settings;
     PreviewPicture* m_picture1;
     QPushButton* m_cmd[2];
     QString m_previewPath;

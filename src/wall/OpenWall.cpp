@@ -61,8 +61,8 @@ struct QueuedRecord {
 // ones queued for decoding.
 class RecordQueue {
 public:
-    RecordQueue(WallReader& reader, DecodingAhead& ahead, const MainState& state)
-        : m_reader(reader), m_ahead(ahead), m_state(state)
+    RecordQueue(WallReader& reader, DecodingAhead& ahead, const Settings& settings)
+        : m_reader(reader), m_ahead(ahead), m_settings(settings)
     {
     }
 
@@ -86,7 +86,7 @@ public:
                     images.append(m_records.back().record.value);
                 }
             }
-            m_ahead.enqueue(images, m_state.ThumbMaxWidth, m_state.ThumbMaxHeight);
+            m_ahead.enqueue(images, m_settings.ThumbMaxWidth, m_settings.ThumbMaxHeight);
         }
         if (m_records.empty())
             return std::nullopt;
@@ -98,7 +98,7 @@ public:
 private:
     WallReader& m_reader;
     DecodingAhead& m_ahead;
-    const MainState& m_state;
+    const Settings& m_settings;
     std::deque<QueuedRecord> m_records;
     std::size_t m_images = 0;
 };
@@ -201,7 +201,7 @@ void placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted,
 // not placed whole.
 void markOpened(CommandContext& ctx, const QString& path, qint64 placed, qint64 notPlaced)
 {
-    MainState& s = ctx.state;
+    WallState& s = ctx.state;
     WallIsSaved(ctx);
     s.PartialWallPath = notPlaced > 0 ? CanonicalPath(path) : QString();
     s.PartialWallRecords = placed + notPlaced;

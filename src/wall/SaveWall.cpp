@@ -117,7 +117,7 @@ bool holdsText(const QString& path, const QByteArray& text)
 
 // A wall that was opened only in part is not cut down by saving it over
 // its own file without the user's word.
-bool mayReplace(const MainState& s, const QString& path, qint64 records)
+bool mayReplace(const WallState& s, const QString& path, qint64 records)
 {
     if (s.PartialWallPath.isEmpty() || CanonicalPath(path) != s.PartialWallPath || records >= s.PartialWallRecords)
         return true;

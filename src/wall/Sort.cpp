@@ -58,10 +58,10 @@ void orderWorkTable(SortTable& fgTop)
 
 // Column by column from (0, 0), a new column after GridRows images; the
 // grid grows where the images need more room than it has.
-void placeSorted(CellStore& cells, const CellStore& table, MainState& state)
+void placeSorted(CellStore& cells, const CellStore& table, const Settings& settings, WallState& wall)
 {
-    const int wrap = std::max(state.GridRows, 1);
-    state.ImageCount = 0;  // the wall was emptied into the work table
+    const int wrap = std::max(settings.GridRows, 1);
+    wall.ImageCount = 0;  // the wall was emptied into the work table
     int row = 0;
     int col = 0;
     for (int i = 0; i < table.Rows(); ++i) {
@@ -69,7 +69,7 @@ void placeSorted(CellStore& cells, const CellStore& table, MainState& state)
             cells.setRows(row + 1);
         if (col >= cells.Cols())
             cells.setCols(col + 1);
-        PlaceImage(cells, state, row, col, table.CellPicture(i, FromRowCol), table.CellText(i, PathCol));
+        PlaceImage(cells, wall, row, col, table.CellPicture(i, FromRowCol), table.CellText(i, PathCol));
         if (++row >= wrap) {
             row = 0;
             ++col;
@@ -114,7 +114,7 @@ void mnuSortCreateDate_Click(CommandContext& ctx, SortTable& fgTop, const Creati
         // Every image now waits in the work table, so nothing is lost here.
         ctx.cells.Clear();
         orderWorkTable(fgTop);
-        placeSorted(ctx.cells, fgTop.cells(), ctx.state);
+        placeSorted(ctx.cells, fgTop.cells(), ctx.state, ctx.state);
         // The table's pictures would otherwise outlive the wall's.
         fgTop.cells().Clear();
         fgTop.cells().setRows(0);

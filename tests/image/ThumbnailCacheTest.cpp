@@ -21,7 +21,7 @@ struct Cached : ::testing::Test {
     QTemporaryDir home;
     ThumbnailCache cache{home.filePath("thumbnails")};
     MainState state;
-    Thumbnailer thumbs{state, &cache};
+    Thumbnailer thumbs{state, state, &cache};
     const QString path = put("a.jpg");
 
     QString put(const QString& name, const QByteArray& bytes = TestImages::jpeg(800, 600))
@@ -227,7 +227,7 @@ TEST_F(Cached, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPas
     // A file where the cache's folder should be: nothing can be written.
     TestImages::write(home.filePath("blocked"), "a file");
     ThumbnailCache blocked(home.filePath("blocked/thumbnails"));
-    const auto picture = Thumbnailer(state, &blocked).CellPicture(path, false);
+    const auto picture = Thumbnailer(state, state, &blocked).CellPicture(path, false);
     EXPECT_TRUE(picture && picture->size() == QSize(200, 150));
 }
 

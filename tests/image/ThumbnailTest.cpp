@@ -13,7 +13,7 @@ namespace {
 struct Scratch {
     QTemporaryDir dir;
     MainState state;
-    Thumbnailer thumbs{state};
+    Thumbnailer thumbs{state, state};
     QString put(const QString& name, const QByteArray& bytes)
     {
         TestImages::write(dir.filePath(name), bytes);

@@ -47,7 +47,7 @@ struct TestWall : MainWindowPort {
     bool ended = false;
 
     explicit TestWall(int rows = 100, int cols = 100, const ThumbnailCache* cache = nullptr)
-        : cells(rows, cols), thumbnails(state, cache)
+        : cells(rows, cols), thumbnails(state, state, cache)
     {
         state.GridRows = rows;
         state.GridCols = cols;
