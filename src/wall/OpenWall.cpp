@@ -10,6 +10,7 @@
 #include "shell/LoadingRun.h"
 #include "shell/MainState.h"
 #include "shell/Utilities.h"
+#include "shell/WorkerPool.h"
 #include "wall/WallDigest.h"
 #include "wall/WallFormat.h"
 
@@ -17,9 +18,9 @@
 #include <QDir>
 #include <QFile>
 
-#include <atomic>
 #include <deque>
-#include <thread>
+#include <future>
+#include <memory>
 
 namespace {
 
@@ -129,41 +130,46 @@ bool placeValue(CommandContext& ctx, const WallRecord& record, bool image)
     return true;
 }
 
-// Counts the records of a wall file on a thread of its own while the open
-// places them: an open that ends early tells at once how many records it
-// did not place, however large the rest of the file.
+// Counts the records of a wall file on a worker while the open places
+// them: an open that ends early tells at once how many records it did not
+// place, however large the rest of the file. Posted with the load's
+// decodes, and before them, so it starts at once. Its end cancels the
+// count and waits for it.
 class RecordCount {
 public:
-    explicit RecordCount(const QString& path)
-        : m_thread([this, path] {
-              QFile file;
-              if (!OpenForReading(file, path))
-                  return;
-              SkipErrors([&] { m_total = WallReader(file).countRest(&m_cancelled); });
-          })
+    explicit RecordCount(const QString& path) : m_jobs(WorkerPool::shared())
     {
-    }
-    ~RecordCount()
-    {
-        m_cancelled = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        // The job holds only what it owns: nothing of this object.
+        auto counted = std::make_shared<std::promise<qint64>>();
+        m_counted = counted->get_future();
+        m_jobs.post(WorkerPool::Priority::Load, [path, counted](const std::stop_token& stop) {
+            qint64 total = -1;
+            QFile file;
+            if (OpenForReading(file, path))
+                SkipErrors([&] { total = WallReader(file).countRest(stop); });
+            counted->set_value(total);
+        });
     }
     RecordCount(const RecordCount&) = delete;
     RecordCount& operator=(const RecordCount&) = delete;
 
-    // The file's records; -1 when it could not be read.
+    // The file's records, once counted; -1 when it could not be read.
     qint64 total()
     {
-        if (m_thread.joinable())
-            m_thread.join();
+        if (m_counted.valid()) {
+            try {
+                m_total = m_counted.get();
+            } catch (const std::future_error&) {
+                m_total = -1;  // the pool dropped the count: it is ending
+            }
+        }
         return m_total;
     }
 
 private:
-    std::atomic<bool> m_cancelled{false};
+    std::future<qint64> m_counted;
     qint64 m_total = -1;
-    std::thread m_thread;
+    WorkerJobs m_jobs;  // last: it ends first
 };
 
 struct Outcome {

@@ -152,14 +152,14 @@ std::optional<WallRecord> WallReader::next()
     return std::nullopt;
 }
 
-qint64 WallReader::countRest(const std::atomic<bool>* cancelled)
+qint64 WallReader::countRest(const std::stop_token& stop)
 {
     qint64 count = 0;
     QByteArrayView line;
     bool whole = false;
     for (qint64 lines = 1; readLine(line, whole); ++lines) {
         count += whole && parsePrefix(line) ? 1 : 0;
-        if (cancelled && lines % 4096 == 0 && *cancelled)
+        if (lines % 4096 == 0 && stop.stop_requested())
             return -1;
     }
     return count;

@@ -4,9 +4,9 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <atomic>
 #include <climits>
 #include <optional>
+#include <stop_token>
 
 class QIODevice;
 
@@ -57,9 +57,9 @@ public:
     // events run between stretches. A last line without its line end still
     // counts. Throws when the file cannot be read.
     std::optional<WallRecord> next();
-    // The records from here to the end, read but not kept; -1 when
-    // `cancelled` was set meanwhile.
-    qint64 countRest(const std::atomic<bool>* cancelled = nullptr);
+    // The records from here to the end, read but not kept; -1 when a stop
+    // was requested meanwhile.
+    qint64 countRest(const std::stop_token& stop = {});
 
 private:
     // More of the file behind what is left of the block; false at its end.

@@ -70,4 +70,9 @@ TEST(WallFormat, AFileIsReadLineByLineOverlongLinesArePassedOverAndTheRestCanBeC
     ASSERT_TRUE(reader.next() && reader.next());
     EXPECT_EQ(reader.countRest(), 40002);
     EXPECT_TRUE(reader.atEnd());
+    // A stop asked of a count gives no count.
+    std::stop_source stop;
+    stop.request_stop();
+    buffer.seek(0);
+    EXPECT_EQ(WallReader(buffer).countRest(stop.get_token()), -1);
 }
