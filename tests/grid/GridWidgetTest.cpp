@@ -75,6 +75,8 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellHighlightItAndScrollBarsCou
     EXPECT_EQ(fg.horizontalScrollBar()->maximum(), 100 - vp->width() / Px);
     fg.ShowCell(80, 0);
     EXPECT_EQ(fg.TopRow(), 80 - rows + 1);
+    fg.ShowCell(81, 0);  // the row just below the view
+    EXPECT_EQ(fg.TopRow(), 81 - rows + 1);
     fg.ShowCell(3, 0);
     EXPECT_EQ(fg.TopRow(), 3);
 }
