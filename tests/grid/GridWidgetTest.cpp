@@ -58,8 +58,14 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellHighlightItAndScrollBarsCou
     QTest::mouseClick(vp, Qt::RightButton, {}, at(4, 6));
     EXPECT_EQ(fg.state(), (QList<int>{1, 1, 1, 1, 4, 6}));
     QTest::mouseClick(vp, Qt::RightButton, {}, at(5, 6));
-    EXPECT_EQ(fg.state(), (QList<int>{5, 6, 5, 6, 5, 6}));
-    fg.Select(2, 1, 2, 4);  // one row: the highlight covers it and no more
+    QTest::mouseClick(vp, Qt::RightButton, {}, at(5, 2));  // another cell of the current row
+    EXPECT_EQ(fg.state(), (QList<int>{5, 2, 5, 2, 5, 2}));
+    fg.setTopRow(10);  // a drag above the view grows the selection upward, and the view follows
+    QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
+    QTest::mouseMove(vp, {3, -5});
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, {3, -5});
+    EXPECT_EQ(fg.state() << fg.TopRow(), (QList<int>{11, 1, 9, 0, 11, 1, 9}));
+    fg.setTopRow(0), fg.Select(2, 1, 2, 4);  // one row: the highlight covers it and no more
     const QImage shot = vp->grab().toImage();
     EXPECT_TRUE(shot.pixelColor(at(2, 4)) != Qt::black && shot.pixelColor(at(2, 5)) == Qt::black
                 && shot.pixelColor(at(3, 2)) == Qt::black && shot.pixelColor(at(1, 2)) == Qt::black);
