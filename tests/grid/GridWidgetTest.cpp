@@ -157,6 +157,8 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
     EXPECT_EQ(fg.seen(at(4, 4)), QColor(Qt::black));
     fg.setTopRow(2);  // scrolled: every cell moves
     EXPECT_TRUE(fg.seen(at(1, 3)) == Qt::green && fg.seen(at(3, 3)) == Qt::black);
+    fg.setLeftCol(1);  // and sideways alone
+    EXPECT_TRUE(fg.seen(at(1, 2)) == Qt::green && fg.seen(at(1, 3)) == Qt::black);
     const QColor line = fg.seen({Px - 1, 3});
     fg.GridLines(false);
     EXPECT_TRUE(line != Qt::black && fg.seen({Px - 1, 3}) == Qt::black);
