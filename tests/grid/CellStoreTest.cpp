@@ -46,7 +46,8 @@ int near(int value, int count) { return value % 2 ? count - 1 - (value / 2) % co
 RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
 {
     const auto size = [](int a) { return a >= 7 ? 100'000 : a % 7; };
-    int rows = size(*rc::gen::resize(100, rc::gen::inRange(1, 8))), cols = size(*rc::gen::resize(100, rc::gen::inRange(1, 8))), dropped = 0, changes = 0, notices = 0;
+    const auto any = [](int from, int to) { return *rc::gen::resize(100, rc::gen::inRange(from, to)); };  // at every size
+    int rows = size(any(1, 8)), cols = size(any(1, 8)), dropped = 0, changes = 0, notices = 0;
     CellStore store(rows, cols);
     store.setChangeListener([&](const CellRect&) { ++notices; });
     MainState state;
@@ -108,7 +109,8 @@ RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
                 store.reorderRows({rect.row1, 0, rect.row2, cols - 1}, newRowOf);
                 std::map<std::pair<int, int>, ModelCell> sorted;
                 for (auto& [at, kept] : model)
-                    sorted[{inside({rect.row1, 0, rect.row2, cols}, at) ? rect.row1 + rect.row2 - at.first : at.first, at.second}] = kept;
+                    sorted[{inside({rect.row1, 0, rect.row2, cols}, at) ? rect.row1 + rect.row2 - at.first : at.first,
+                            at.second}] = kept;
                 model = std::move(sorted);
             } else if (kind == 8 && d % 4 == 0) {
                 // The default alignment over the whole wall visits only the occupied cells.

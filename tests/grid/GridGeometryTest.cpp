@@ -15,7 +15,8 @@ rc::Gen<GridAxis> axes()
     return rc::gen::exec([] {
         GridAxis axis;
         axis.cell = std::max(*rc::gen::inRange(1, 10'500) / 15.0, 1.0);
-        axis.count = *rc::gen::oneOf(rc::gen::just(1), rc::gen::inRange(1, 40), rc::gen::just(INT_MAX), rc::gen::inRange(1, INT_MAX));
+        axis.count = *rc::gen::oneOf(rc::gen::just(1), rc::gen::inRange(1, 40), rc::gen::just(INT_MAX),
+                                     rc::gen::inRange(1, INT_MAX));
         axis.view = *rc::gen::inRange(1, 3'000);
         const int lastFirst = std::max(0, axis.count - CellsInView(axis));
         axis.first = *rc::gen::oneOf(rc::gen::just(lastFirst), rc::gen::inRange(0, lastFirst + 1));

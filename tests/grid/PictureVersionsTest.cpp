@@ -46,8 +46,8 @@ struct Versions : ::testing::Test {
         QString seen;
         for (const QPoint cell : cellsAt) {
             const QColor c = shot.pixelColor(cell.x() * pixels + pixels / 2, cell.y() * pixels + pixels / 2);
-            const int toGreen = std::abs(c.red() - qGray(greyOf(Qt::green))), toRed = std::abs(c.red() - qGray(greyOf(Qt::red)));
-            seen += c.red() == c.green() && c.green() == c.blue() ? (toGreen < toRed ? 'V' : 'S') : (c.green() > c.red() ? 'v' : 's');
+            const bool greener = std::abs(c.red() - qGray(greyOf(Qt::green))) < std::abs(c.red() - qGray(greyOf(Qt::red)));
+            seen += c.red() == c.green() && c.green() == c.blue() ? (greener ? 'V' : 'S') : (c.green() > c.red() ? 'v' : 's');
         }
         return seen;
     }

@@ -76,7 +76,8 @@ TEST(ThumbnailNames, SizesKeepAspectRoundHalvesToEvenAndUrisAreEscapedHashedAndF
     EXPECT_EQ(ThumbnailCache::FileUri(odd), "file:///tmp/a%20b/%231%20100%25/caf%C3%A9.jpg");
     EXPECT_EQ(ThumbnailCache::EntryName(odd), "af722cdc9c08c09fe6b239e360a2e810.png");
     EXPECT_EQ(ThumbnailCache::FileUri("/p/./q/../a;b=c&d+e'(1)!~.jpg"), "file:///p/a%3Bb=c&d+e'(1)!~.jpg");
-    for (const auto& [limit, size] : QList<QPair<int, int>>{{128, 128}, {129, 256}, {512, 512}, {1024, 1024}, {1025, 0}, {0, 0}})
+    for (const auto& [limit, size] :
+         QList<QPair<int, int>>{{128, 128}, {129, 256}, {512, 512}, {1024, 1024}, {1025, 0}, {0, 0}})
         EXPECT_EQ(ThumbnailCache::EntrySize(limit, limit), size) << limit;
     const QByteArray saved = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_CACHE_HOME", "relative/ignored");
@@ -181,13 +182,16 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     const QImage grey = thumbs.Version(source, 256, true);  // the zoom needs the large entry
     EXPECT_TRUE(grey.size() == QSize(200, 150) && grey.format() == QImage::Format_Grayscale8);
     EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));
-    for (const QString& own : {entryPath(path), entryPath(path, "normal"), cache.root(), cache.root() + "/large", cache.root() + "/normal"})
+    for (const QString& own :
+         {entryPath(path), entryPath(path, "normal"), cache.root(), cache.root() + "/large", cache.root() + "/normal"})
         EXPECT_EQ(QFile::permissions(own) & 0x00FF, 0);  // nothing for group or others
     TestImages::write(cache.root() + "/inside.jpg", TestImages::jpeg(800, 600));
     EXPECT_TRUE(thumbs.MakeThumbnail(cache.root() + "/inside.jpg"));
-    EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"inside.jpg", "large", "normal"}));
+    EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"inside.jpg", "large", "normal"}));
     for (const char* folder : {"/large", "/normal"})
-        EXPECT_EQ(QDir(cache.root() + folder).entryList(QDir::Files | QDir::Hidden), QStringList{ThumbnailCache::EntryName(path)});
+        EXPECT_EQ(QDir(cache.root() + folder).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{ThumbnailCache::EntryName(path)});
     // The smaller version comes from the normal entry (planted green here).
     plant(path, filled({128, 96}, Qt::green), {}, 0, "normal");
     EXPECT_TRUE(isColour(thumbs.Version(source, 128, false), Qt::green));
@@ -259,7 +263,8 @@ TEST_F(Photos, TheNormalEntryFitsTheImageInto128NeverEnlargedAndADecodeWritesItA
 TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgain)
 {
     // Stale, another file's, too small to use; the first two large enough otherwise.
-    for (const auto& [width, uri, age] : QList<std::tuple<int, QString, qint64>>{{240, {}, 5}, {240, "file:///other.jpg", 0}, {20, {}, 0}}) {
+    for (const auto& [width, uri, age] :
+         QList<std::tuple<int, QString, qint64>>{{240, {}, 5}, {240, "file:///other.jpg", 0}, {20, {}, 0}}) {
         const QImage green = filled({width, width * 3 / 4}, Qt::green);
         plant(path, green, uri, age);  // both sizes a placed picture may be read from
         plant(path, green.scaledToWidth(width / 2), uri, age, "normal");
