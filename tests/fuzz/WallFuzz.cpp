@@ -1,19 +1,8 @@
-#include "FuzzSeeds.h"
 #include "wall/WallFormat.h"
 
 #include <QBuffer>
 
 #include <cstdlib>
-
-// Walls as Save Wall writes them, and as people and old programs wrote them.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    WriteSeedsIfEmpty(*argc, *argv,
-                      {"0,0,/home/me/photos/beach.jpg\r\n0,1,/home/me/photos/Paris, 2019/dunes.jpg\r\n2,5,Hello\r\n\r\n",
-                       "0,0,/photos/caf\xE9.jpg\r\n3,2147483646,/\xC3\xA4 b.jpg\r\n2147483646,1,a, b\r\n",
-                       " 2 ,\t5,  Hello\nnot a record\n007,0,\"q\" a,b \n2147483647,0,x\n1,1,a\0b\n5,6,last"});
-    return 0;
-}
 
 namespace {
 
@@ -26,6 +15,8 @@ QBuffer* opened(QBuffer& buffer, const QByteArray& bytes)
 
 } // namespace
 
+// Any bytes as a wall file; the seeds in regressions/ are walls as Save Wall
+// writes them, and as people and old programs wrote them.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -16,11 +16,14 @@ struct ModelCell {
     bool hidden = false;
     QString text;      // the text slot: the path while hidden, until written
     QString userText;  // set aside while hidden
-    bool isDefault() const { return path.isEmpty() && !hidden && text.isEmpty() && userText.isEmpty(); }
+    int align = Cell::StretchAlignment;
+    bool isDefault() const
+    {
+        return path.isEmpty() && !hidden && text.isEmpty() && userText.isEmpty() && align == Cell::StretchAlignment;
+    }
 };
 
-// The image of a cell is gone or shows again: its text comes back unless
-// it was written meanwhile.
+// The image of a cell is gone or shows again: its text comes back unless it was written meanwhile.
 void settle(ModelCell& cell, const QString& hiddenPath)
 {
     if (cell.text == hiddenPath)
@@ -29,118 +32,133 @@ void settle(ModelCell& cell, const QString& hiddenPath)
     cell.hidden = false;
 }
 
+// The first two and the last two cells of an axis.
+int near(int value, int count) { return value % 2 ? count - 1 - (value / 2) % count : (value / 2) % count; }
+
 } // namespace
 
-// Random resizes (one side or both), places, moves, take-outs, hides, shows
-// and texts on a small wall, checked against a model after every step.
+// Walls of one row or column, non-square and of 100,000 cells a side take
+// random one-sided resizes (cells on the new edge stay, those past it go),
+// places, moves, take-outs, hides, shows, texts, alignments and sorted rows
+// (a hidden image goes along and shows again where it went), checked against
+// a model after every step: every cell, the visit of a rectangle, the image
+// count and one change notice per command.
 RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
 {
-    CellStore store(4, 4);
+    const auto size = [](int a) { return a >= 7 ? 100'000 : a % 7; };
+    const auto any = [](int from, int to) { return *rc::gen::resize(100, rc::gen::inRange(from, to)); };  // at every size
+    int rows = size(any(1, 8)), cols = size(any(1, 8)), dropped = 0, changes = 0, notices = 0;
+    CellStore store(rows, cols);
+    store.setChangeListener([&](const CellRect&) { ++notices; });
     MainState state;
-    int rows = 4, cols = 4, dropped = 0;
     std::map<std::pair<int, int>, ModelCell> model;
     const Picture picture(QImage(2, 2, QImage::Format_RGB32), false);
     const auto steps = *rc::gen::container<std::vector<std::array<int, 5>>>(
-        rc::gen::container<std::array<int, 5>>(rc::gen::inRange(0, 8)));
-    for (const auto& [kind, a, b, c, d] : steps) {
+        *rc::gen::inRange(1, 200), rc::gen::container<std::array<int, 5>>(rc::gen::resize(100, rc::gen::inRange(0, 12))));
+    for (const auto& [step, a, b, c, d] : steps) {
+        const int kind = step > 8 ? step - 5 : step;  // hides, shows and texts twice as often
+        const bool some = rows > 0 && cols > 0;
+        const int row = some ? near(a % 4, rows) : 0, col = some ? near(b % 4, cols) : 0;
+        const int toRow = some ? near(c % 4, rows) : 0, toCol = some ? near(d % 4, cols) : 0;
+        const CellRect rect{std::min(row, toRow), std::min(col, toCol), std::max(row, toRow), std::max(col, toCol)};
+        const auto inside = [](const CellRect& r, std::pair<int, int> at) {
+            return at.first >= r.row1 && at.first <= r.row2 && at.second >= r.col1 && at.second <= r.col2;
+        };
+        changes += kind <= 1 || some;
         if (kind <= 1) {
-            // Shrinking drops cells and leaves their images' count to the
-            // caller's reset.
-            (kind == 0 ? rows : cols) = a;
-            kind == 0 ? store.setRows(a) : store.setCols(a);
-            for (auto it = model.begin(); it != model.end();) {
+            (kind == 0 ? rows : cols) = size(a);
+            kind == 0 ? store.setRows(size(a)) : store.setCols(size(a));
+            for (auto it = model.begin(); it != model.end();) {  // the image count is the caller's reset's
                 const bool out = it->first.first >= rows || it->first.second >= cols;
                 dropped += out && !it->second.path.isEmpty();
                 it = out ? model.erase(it) : std::next(it);
             }
-        } else if (rows > 0 && cols > 0) {
-            const int row = a % rows, col = b % cols;
+        } else if (some) {
             ModelCell& cell = model[{row, col}];
-            const QString path = QString("/p/%1.jpg").arg(c);
-            const QString was = cell.path;
-            if (kind == 2) {
-                PlaceImage(store, state, row, col, picture, path);
+            const QString path = QString("/p/%1.jpg").arg(c), was = cell.path;
+            const auto to = model.find({toRow, toCol});
+            if (kind == 2 || kind == 3) {
+                kind == 2 ? PlaceImage(store, state, row, col, picture, path) : TakeImageOut(store, state, row, col);
                 if (cell.hidden)
                     settle(cell, was);
-                cell.path = path;
-            } else if (kind == 3) {
-                TakeImageOut(store, state, row, col);
-                if (cell.hidden)
-                    settle(cell, was);
-                cell.path.clear();
+                cell.path = kind == 2 ? path : QString();
             } else if (kind == 4 && !cell.hidden && !cell.path.isEmpty()) {
                 store.hideImage(row, col);
-                cell.userText = cell.text;
-                cell.text = cell.path;
+                cell.userText = std::exchange(cell.text, cell.path);
                 cell.hidden = true;
             } else if (kind == 5 && cell.hidden) {
                 store.showImage(row, col);
                 settle(cell, cell.path);
             } else if (kind == 6) {
-                store.setCellText(row, col, d % 2 ? QString("t%1").arg(d) : QString());
-                cell.text = d % 2 ? QString("t%1").arg(d) : QString();
-            } else if (const auto to = model.find({c % rows, d % cols});
-                       kind == 7 && !cell.hidden && !cell.path.isEmpty() && (to == model.end() || to->second.path.isEmpty())) {
-                // A move: the image goes to a cell that holds none.
+                cell.text = d % 4 ? QString("t%1").arg(d) : QString();
+                store.setCellText(row, col, cell.text);
+            } else if (kind == 7 && d >= 4 && !cell.hidden && !cell.path.isEmpty()
+                       && (to == model.end() || to->second.path.isEmpty())) {
+                // A drag: the image goes to a cell that holds none.
                 const Picture moved = store.CellPicture(row, col);
                 TakeImageOut(store, state, row, col);
-                PlaceImage(store, state, c % rows, d % cols, moved, was);
+                PlaceImage(store, state, toRow, toCol, moved, was);
                 cell.path.clear();
-                model[{c % rows, d % cols}].path = was;
+                model[{toRow, toCol}].path = was;
+                ++changes;
+            } else if (kind == 7) {
+                // A sort: the rows between the two turn round, every value with them.
+                std::vector<int> newRowOf;
+                for (int r = rect.row2; r >= rect.row1; --r)
+                    newRowOf.push_back(r);
+                store.reorderRows({rect.row1, 0, rect.row2, cols - 1}, newRowOf);
+                std::map<std::pair<int, int>, ModelCell> sorted;
+                for (auto& [at, kept] : model)
+                    sorted[{inside({rect.row1, 0, rect.row2, cols}, at) ? rect.row1 + rect.row2 - at.first : at.first,
+                            at.second}] = kept;
+                model = std::move(sorted);
+            } else if (kind == 8 && d % 4 == 0) {
+                // The default alignment over the whole wall visits only the occupied cells.
+                store.setCellPictureAlignment(store.wholeGrid(), Cell::StretchAlignment);
+                for (auto& [at, kept] : model)
+                    kept.align = Cell::StretchAlignment;
+            } else if (kind == 8) {
+                const CellRect few{row, col, std::min(row + 1, rows - 1), std::min(col + 1, cols - 1)};
+                store.setCellPictureAlignment(few, d % 2 ? 4 : Cell::StretchAlignment);
+                for (int r = few.row1; r <= few.row2; ++r)
+                    for (int k = few.col1; k <= few.col2; ++k)
+                        model[{r, k}].align = d % 2 ? 4 : Cell::StretchAlignment;
+            } else {
+                --changes;
             }
         }
+        RC_ASSERT(notices == changes);
         std::erase_if(model, [](const auto& kept) { return kept.second.isDefault(); });
-        RC_ASSERT(store.Rows() == rows && store.Cols() == cols);
-        std::map<std::pair<int, int>, ModelCell> seen;
+        RC_ASSERT(store.Rows() == rows && store.Cols() == cols && store.occupiedCount() == model.size());
         int held = 0;
-        store.forEachOccupied(store.wholeGrid(), [&](int row, int col, const Cell& cell) {
-            const bool hidden = store.CellDataIsPicture(row, col);
-            RC_ASSERT(store.holdsImage(row, col) == !cell.imagePath().isEmpty());
-            RC_ASSERT(store.CellPicture(row, col).isNull() == (cell.imagePath().isEmpty() || hidden));
-            held += !cell.imagePath().isEmpty();
-            seen[{row, col}] = {cell.imagePath(), hidden, store.CellText(row, col), {}};
+        std::vector<std::pair<int, int>> seen, inRect;
+        store.forEachOccupied(store.wholeGrid(), [&](int r, int k, const Cell& cell) {
+            const ModelCell& want = model[{r, k}];
+            const bool hidden = store.CellDataIsPicture(r, k);
+            RC_ASSERT(cell.imagePath() == want.path && hidden == want.hidden && store.CellText(r, k) == want.text);
+            RC_ASSERT(store.CellPictureAlignment(r, k) == want.align && store.holdsImage(r, k) == !want.path.isEmpty());
+            RC_ASSERT(store.CellPicture(r, k).isNull() == (want.path.isEmpty() || hidden));
+            RC_ASSERT(hidden || (cell.hiddenPath.isEmpty() && cell.userText.isEmpty()));  // nothing left set aside
+            held += !want.path.isEmpty();
         });
-        for (const auto& [at, cell] : model) {
-            RC_ASSERT(seen.count(at) == 1u);
-            const ModelCell& got = seen[at];
-            RC_ASSERT(got.path == cell.path && got.hidden == cell.hidden && got.text == cell.text);
-        }
-        RC_ASSERT(seen.size() == model.size());
         RC_ASSERT(state.ImageCount == held + dropped);
+        // A rectangle's visit finds the cells in it, row by row.
+        for (const auto& [at, cell] : model)
+            if (inside(rect, at))
+                inRect.push_back(at);
+        if (some)
+            store.forEachOccupied(rect, [&](int r, int k, const Cell&) { seen.emplace_back(r, k); });
+        RC_ASSERT(seen == inRect);
     }
-    if (rows > 0)
-        RC_ASSERT_THROWS_AS(store.CellText(rows, 0), AppError);
+    RC_ASSERT_THROWS_AS(store.CellText(rows, 0), AppError);
+    RC_ASSERT_THROWS_AS(store.CellText(0, cols), AppError);
 }
 
-TEST(CellStore, RectangleWritesReachEveryCellDefaultsEmptyThemAndOnlyOccupiedCellsCost)
-{
-    CellStore s(100'000, 100'000);
-    s.setCellPictureAlignment({1, 1, 2, 2}, 4);
-    s.setCellText(99'999, 99'999, "corner");
-    QStringList seen;
-    const auto note = [&](int r, int c, const Cell& cell) { seen << QString("%1,%2:%3").arg(r).arg(c).arg(cell.text); };
-    s.forEachOccupied(s.wholeGrid(), note);
-    s.forEachOccupied({5, 5, 99'999, 99'998}, note);  // holds none of them
-    EXPECT_EQ(seen.join(' '), "1,1: 1,2: 2,1: 2,2: 99999,99999:corner");
-    s.setCellPictureAlignment(s.wholeGrid(), Cell::StretchAlignment);
-    EXPECT_EQ(s.occupiedCount(), 1u);
-}
-
-TEST(CellStore, AnImageComesGoesAndHidesInOneChangeEachAndAPathInTheTextSlotIsShownAgain)
+TEST(CellStore, APictureInTheDataSlotWithItsPathInTheTextShowsAsThatImage)
 {
     CellStore s(3, 3);
-    const QImage picture(4, 4, QImage::Format_RGB32);
-    int changes = 0;
-    s.setChangeListener([&](const CellRect&) { ++changes; });
-    s.setImage(0, 0, picture, "/p/a.jpg");
-    EXPECT_TRUE(s.CellPicture(0, 0).isGrey());  // monochrome unless told otherwise
-    s.hideImage(0, 0);
-    s.hideImage(0, 0);  // already hidden
-    s.showImage(0, 0);
-    EXPECT_EQ(changes, 4);
-    // A picture put into the data slot directly has its path in the text.
-    s.setCellData(2, 0, picture);
+    s.setCellData(2, 0, QImage(4, 4, QImage::Format_RGB32));  // as an open wall writes a hidden cell
     s.setCellText(2, 0, "/p/c.jpg");
     s.showImage(2, 0);
-    EXPECT_TRUE(s.CellData(2, 0) == "/p/c.jpg" && s.CellText(2, 0).isEmpty() && !s.CellPicture(2, 0).isNull());
+    EXPECT_TRUE(s.CellData(2, 0) == "/p/c.jpg" && s.CellText(2, 0).isEmpty() && s.CellPicture(2, 0).isGrey());
 }

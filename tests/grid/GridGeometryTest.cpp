@@ -8,14 +8,15 @@
 namespace {
 
 // One direction of a grid: cells of a twip to 700 pixels, from a single
-// cell to the largest wall, in views of any length, scrolled anywhere and
+// row or column to the largest wall, in views of any length, scrolled anywhere and
 // often to the wall's end.
 rc::Gen<GridAxis> axes()
 {
     return rc::gen::exec([] {
         GridAxis axis;
         axis.cell = std::max(*rc::gen::inRange(1, 10'500) / 15.0, 1.0);
-        axis.count = *rc::gen::oneOf(rc::gen::inRange(1, 40), rc::gen::just(INT_MAX), rc::gen::inRange(1, INT_MAX));
+        axis.count = *rc::gen::oneOf(rc::gen::just(1), rc::gen::inRange(1, 40), rc::gen::just(INT_MAX),
+                                     rc::gen::inRange(1, INT_MAX));
         axis.view = *rc::gen::inRange(1, 3'000);
         const int lastFirst = std::max(0, axis.count - CellsInView(axis));
         axis.first = *rc::gen::oneOf(rc::gen::just(lastFirst), rc::gen::inRange(0, lastFirst + 1));
@@ -39,6 +40,11 @@ RC_GTEST_PROP(GridGeometry, EdgesRiseEveryCellInViewIsFoundOnItsPixelsAndTheCell
     // The last cell holds the view's last pixel, unless the wall ends first.
     RC_ASSERT(edges[edges.size() - 2] < axis.view);
     RC_ASSERT(edges.back() >= axis.view || last == axis.count - 1);
+    // A cell keeps its size in pixels wherever the view is scrolled.
+    const int cell = *rc::gen::inRange(first, last + 1);
+    GridAxis scrolled = axis;
+    scrolled.first = *rc::gen::inRange(std::max(0, cell - 100), cell + 1);
+    RC_ASSERT(EdgeOf(scrolled, qint64(cell) + 1) - EdgeOf(scrolled, cell) == edges[cell - first + 1] - edges[cell - first]);
     // Far off the view, edges still rise and stay within int arithmetic.
     const qint64 a = *rc::gen::inRange<qint64>(0, qint64(axis.count) + 1);
     const qint64 b = *rc::gen::inRange<qint64>(a, qint64(axis.count) + 1);

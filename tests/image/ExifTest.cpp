@@ -16,12 +16,6 @@ using TestImages::Exif;
 const Exif Full{.orientation = 6, .taken = "2021:07:04 10:20:30", .offset = "-03:30",
                 .digitized = "2021:07:05 11:00:00", .thumbnail = "\xFF\xD8 small \xFF\xD9"};
 
-// The head of a JPEG file: its start, the segment, and the next marker.
-QByteArray Head(const Exif& fields)
-{
-    return TestImages::withExif("\xFF\xD8\xFF\xDA", fields);
-}
-
 // Parsed from a buffer of exactly its size, so that a read past the end is
 // one the address sanitizer sees.
 ExifInfo ParseExact(const QByteArray& head)
@@ -31,10 +25,9 @@ ExifInfo ParseExact(const QByteArray& head)
 }
 } // namespace
 
-TEST(Exif, ReadsEachFieldInBothByteOrders)
+TEST(Exif, ReadsEachFieldInBothByteOrdersAndMalformedHeadsGiveTheDefaults)
 {
-    const QDateTime local(QDate(2021, 7, 4), QTime(10, 20, 30));
-    const QDateTime digitized(QDate(2021, 7, 5), QTime(11, 0));
+    const QDateTime local(QDate(2021, 7, 4), QTime(10, 20, 30)), digitized(QDate(2021, 7, 5), QTime(11, 0));
     struct Case {
         Exif fields;
         int orientation;
@@ -50,20 +43,14 @@ TEST(Exif, ReadsEachFieldInBothByteOrders)
         {{.thumbnail = Full.thumbnail}, 1, std::nullopt},
     };
     for (const bool bigEndian : {false, true})
-        for (const Case& c : cases) {
-            Exif fields = c.fields;
-            fields.bigEndian = bigEndian;
-            const ExifInfo info = ParseExact(Head(fields));
-            EXPECT_EQ(info.orientation, c.orientation) << fields.taken.data() << bigEndian;
-            EXPECT_EQ(info.taken, c.taken) << fields.taken.data() << bigEndian;
-            EXPECT_EQ(info.thumbnail, fields.thumbnail) << fields.taken.data() << bigEndian;
-            EXPECT_EQ(info.taken.value_or(QDateTime()).offsetFromUtc(), c.taken.value_or(QDateTime()).offsetFromUtc());
+        for (Case c : cases) {
+            c.fields.bigEndian = bigEndian;
+            const ExifInfo info = ParseExact(TestImages::withExif("\xFF\xD8\xFF\xDA", c.fields));
+            EXPECT_TRUE(info.orientation == c.orientation && info.taken == c.taken && info.thumbnail == c.fields.thumbnail
+                        && info.taken.value_or(QDateTime()).offsetFromUtc() == c.taken.value_or(QDateTime()).offsetFromUtc())
+                << c.fields.taken.data() << bigEndian;
         }
-}
-
-TEST(Exif, MalformedHeadsGiveTheDefaults)
-{
-    const QByteArray head = Head(Full);
+    const QByteArray head = TestImages::withExif("\xFF\xD8\xFF\xDA", Full);
     for (const QByteArray& bad : {head.left(head.size() / 2), QByteArray("\xFF\xD8\xFF\xDA") + head.mid(2),
                                   QByteArray(head).replace("Exif", "Exit"), QByteArray(head).replace("II*", "IM*"),
                                   QByteArray("not a picture"), QByteArray()}) {
@@ -94,14 +81,13 @@ TEST(Exif, FileReadsTheHeaderAfterOtherSegmentsAndUnderAnyName)
 {
     RawFolder dir;
     const QByteArray jpeg = TestImages::jpeg(64, 48);
-    const qsizetype afterApp0 = 4 + ((uchar(jpeg[4]) << 8) | uchar(jpeg[5]));
     ASSERT_EQ(jpeg.mid(6, 4), "JFIF");
     const QString name = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
+    const Exif fields{.bigEndian = true, .orientation = 5, .taken = Full.taken};
     std::ofstream(FileNameBytes(name).toStdString(), std::ios::binary)
-        << TestImages::withExif(jpeg, {.bigEndian = true, .orientation = 5, .taken = Full.taken}, afterApp0).toStdString();
+        << TestImages::withExif(jpeg, fields, 4 + ((uchar(jpeg[4]) << 8) | uchar(jpeg[5]))).toStdString();  // after APP0
     const ExifInfo info = ReadExif(name);
-    EXPECT_EQ(info.orientation, 5);
-    EXPECT_EQ(info.taken, QDateTime(QDate(2021, 7, 4), QTime(10, 20, 30)));
+    EXPECT_TRUE(info.orientation == 5 && info.taken == QDateTime(QDate(2021, 7, 4), QTime(10, 20, 30)));
     TestImages::write(dir.filePath("plain.jpg"), jpeg);
     for (const QString& none : {dir.filePath("plain.jpg"), dir.filePath("missing.jpg"), dir.path()})
         EXPECT_TRUE(!ReadExif(none).taken && ReadExif(none).orientation == 1);

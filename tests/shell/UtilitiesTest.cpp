@@ -1,5 +1,7 @@
+#include "shell/Caption.h"
 #include "shell/FileNames.h"
 #include "shell/MainModule.h"
+#include "shell/MainState.h"
 #include "shell/Utilities.h"
 #include "support/FakePlatform.h"
 #include "support/RawFolder.h"
@@ -7,21 +9,77 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QTemporaryDir>
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagThatIsNeverCleared)
+{
+    FakePlatform platform;
+    platform.freeMemory = 262144000;  // the threshold itself is not low
+    MainState state;
+    state.ZoomLevel = -2, state.ImageCount = 1234567;
+    EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"),
+              "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
+    for (const qint64 free : {262143999LL, 4000000000LL}) {
+        platform.freeMemory = free, FreeMemory(state);
+        EXPECT_TRUE(state.LowMemory) << free;
+    }
+    QStringList sizes;
+    for (const qint64 bytes : {2147483647LL, 1073741824LL, 1073741823LL, 1048576LL, 1048575LL, 1024LL, 1023LL, 0LL})
+        sizes << FormatByteSize(bytes);
+    EXPECT_EQ(sizes.join('|'), "2.00 GB|1.00 GB|1024.00 MB|1.00 MB|1024.00 KB|1.00 KB|1023 Bytes|0 Bytes");
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(FormatCount(10000) + " " + FormatCount(0) + " " + FormatByteSize(1073741823), "10.000 0 1024,00 MB");
+    QLocale::setDefault(saved);
+}
+
+TEST(FileNames, EveryByteSequenceComesBackUtf8ReadsAsUtf8AndSystemCallsReachTheFileTheBytesName)
+{
+    const QByteArray utf8 = "/photos/\xC3\xA4 \xE2\x82\xAC.jpg \xF0\x9F\x92\x80";  // ends in a whole character
+    EXPECT_TRUE(FileNameFromBytes(utf8) == QString::fromUtf8(utf8) && FileNameBytes(QString::fromUtf8(utf8)) == utf8);
+    // Latin-1, an overlong slash, an encoded surrogate, a cut sequence: each stray byte on its own.
+    const QByteArray stray = "caf\xE9 \xC0\xAF \xED\xA0\x80 \xE2\x82";
+    const QString read = FileNameFromBytes(stray);
+    EXPECT_TRUE(read.left(4) == QString("caf") + QChar(0xDCE9) && read.size() == stray.size());
+    std::minstd_rand random(5);
+    for (int run = 0; run < 2000; ++run) {
+        QByteArray bytes(int(random() % 12), '\0');
+        for (char& byte : bytes)
+            byte = char(random() % 255 + 1);
+        ASSERT_EQ(FileNameBytes(FileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
+    }
+    EXPECT_EQ(FileUri(QString("/a b/") + QChar(0xDCE9) + ".jpg"), "file:///a%20b/%E9.jpg");
+
+    RawFolder dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/d\xE9j\xE0";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QString name = FileNameFromBytes(folder + "/caf\xE9.jpg"), moved = FileNameFromBytes(folder + "/th\xE9.jpg");
+    const int fd = OpenPath(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    struct stat st {};
+    EXPECT_EQ(::stat((folder + "/caf\xE9.jpg").constData(), &st), 0);
+    EXPECT_TRUE(StatPath(name, st) && AccessPath(name, R_OK) && CanonicalPath(name) == name);
+    EXPECT_TRUE(RenameNoReplace(name, moved) && !StatPath(name, st));
+    QFile file, notAFile;
+    EXPECT_TRUE(OpenForReading(file, moved) && !OpenForReading(notAFile, FileNameFromBytes(folder)));
+    EXPECT_TRUE(RemovePath(moved) && !LstatPath(moved, st));
+}
 
 TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverHiddenEntries)
 {
     const QString set = QString(QChar(0)) + "\b\t\n\r " + QChar(0x90) + QChar(0x201C) + QChar(4) + QChar(5);
     const QString kept = QString(QChar(0x201D)) + "a  b" + QChar(0xA0);  // outside the set, also at the ends
-    EXPECT_EQ(TrimAll(set + kept + set), kept);
-    EXPECT_EQ(TrimAll(set), "");
-
-    QTemporaryDir dir;
+    EXPECT_TRUE(TrimAll(set + kept + set) == kept && TrimAll(set).isEmpty());
+    RawFolder dir;
     const QString photos = dir.path() + "/photos";
     QDir().mkpath(photos + "/.hidden");
     TestImages::write(photos + "/a.jpg", "x");
@@ -57,46 +115,35 @@ TEST(Dialogs, StartWhereTheSamePurposeLastChoseAndNameTheEntryTheUserSaw)
     EXPECT_EQ(starts, (QStringList{home.path(), pictures, mapped, pictures, mapped, pictures}));
 }
 
-TEST(WriteNewFile, WritesTheTextAndCrLfAndAFailedWriteKeepsTheOldFile)
+TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePointerRestored)
 {
     FakePlatform platform;
-    QTemporaryDir dir;
+    RawFolder dir;
     const QString path = dir.path() + "/my.wall";
     TestImages::write(path, "an older and much longer wall file\r\n");
     WriteNewFile(path, "0,0,/photos/\xC3\xA4.jpg");
     const QByteArray written("0,0,/photos/\xC3\xA4.jpg\r\n");
     EXPECT_EQ(TestImages::read(path), written);
-
     // A file-size limit makes every write past 4 bytes fail, as a full disk would.
-    rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit saved {}, tight {4, RLIM_INFINITY};
+    getrlimit(RLIMIT_FSIZE, &saved), tight.rlim_max = saved.rlim_max;
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = saved;
-    tight.rlim_cur = 4;
     setrlimit(RLIMIT_FSIZE, &tight);
     const QString result = WriteNewFile(path, QByteArray(1000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(result == path && TestImages::read(path) == written);
-    ASSERT_EQ(platform.messages.size(), 1);
-    EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 "));
-    EXPECT_EQ(platform.messages[0].icon, MsgIcon::Critical);
-}
 
-TEST(ErrorReport, StandardTextOnlyForAnErrorAnyExceptionReportedAndThePointerRestored)
-{
-    FakePlatform platform;
-    ReportError("frmMain", "LoadImages", AppError());
+    ReportError("frmMain", "LoadImages", AppError());  // no error: no message
     ShowBusyPointer();
     ReportError("frmMain", "mnuSave_Click", AppError(75, "Path/File access error"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(RunReported("frmMain", "x", [] {}) && !RunReported("frmMain", "x", [] { throw std::bad_alloc(); }));
-    ASSERT_EQ(platform.messages.size(), 2);
-    EXPECT_EQ(platform.messages[0].text,
-              "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\n"
-              "Number: 75\nDescription: Path/File access error");
-    EXPECT_TRUE(platform.messages[0].icon == MsgIcon::Exclamation && platform.messages[0].title == AppTitle);
-    EXPECT_TRUE(platform.messages[1].text.contains("Number: 7\n"));
+    ASSERT_EQ(platform.messages.size(), 3);
+    EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 ") && platform.messages[0].icon == MsgIcon::Critical);
+    EXPECT_EQ(platform.messages[1].text, "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\n"
+                                         "Number: 75\nDescription: Path/File access error");
+    EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle);
+    EXPECT_TRUE(platform.messages[2].text.contains("Number: 7\n"));
 }
 
 TEST(StartUp, TitleCriticalMessageFreeMemoryAndShippedFiles)
@@ -107,9 +154,8 @@ TEST(StartUp, TitleCriticalMessageFreeMemoryAndShippedFiles)
     EXPECT_EQ(Platform::parseMemAvailable("MemTotal: 9 kB\nMemAvailable:    1000 kB\n"), 1024000);
     EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
     EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);
-
     // Shipped files lie beside the program or in its installed share folder.
-    QTemporaryDir prefix;
+    RawFolder prefix;
     const QString bin = prefix.filePath("bin");
     QDir().mkpath(bin);
     TestImages::write(prefix.filePath("share/pavisto/page.html"), "installed");

@@ -4,10 +4,8 @@
 
 #include <atomic>
 #include <future>
-#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 using Priority = WorkerPool::Priority;
 
@@ -17,15 +15,12 @@ TEST(WorkerPool, QueuedJobsStartByPriorityFirstComeFirstAndDroppingTakesOnlyTheO
     std::string order;  // written by the one worker only
     std::promise<void> busy, release, finished;
     WorkerJobs jobs(pool), other(pool);
-    jobs.post(Priority::Ahead, [&](const std::stop_token&) {
-        busy.set_value();
-        release.get_future().wait();
-    });
+    jobs.post(Priority::Ahead, [&](const std::stop_token&) { busy.set_value(), release.get_future().wait(); });
     busy.get_future().wait();  // all that follows waits in the queue
     const auto record = [&](char name) { return [&order, name](const std::stop_token&) { order += name; }; };
-    for (const auto& [priority, name] : {std::pair{Priority::Ahead, 'a'}, {Priority::Load, 'l'}, {Priority::View, 'v'},
-                                         {Priority::Ahead, 'b'}, {Priority::View, 'w'}, {Priority::Load, 'm'}})
-        jobs.post(priority, record(name));
+    for (const char name : std::string("alvbwm"))  // a, b ahead; l, m load; v, w view
+        jobs.post(name == 'l' || name == 'm' ? Priority::Load : name < 'c' ? Priority::Ahead : Priority::View,
+                  record(name));
     other.post(Priority::View, record('x'));
     other.dropQueued();
     other.post(Priority::Ahead, record('y'));  // dropping does not refuse later ones
@@ -44,8 +39,7 @@ TEST(WorkerPool, AnOwnersEndAndThePoolsEndTellRunningJobsToStopWaitForThemAndDro
         started = 0;
         for (int i = 0; i < 2; ++i)
             jobs.post(Priority::Load, [&, held](const std::stop_token& stop) {
-                ++started;
-                while (!stop.stop_requested())
+                for (++started; !stop.stop_requested();)
                     std::this_thread::yield();
                 ++stopped;
             });
@@ -54,14 +48,12 @@ TEST(WorkerPool, AnOwnersEndAndThePoolsEndTellRunningJobsToStopWaitForThemAndDro
             std::this_thread::yield();
     };
     std::optional<WorkerPool> pool(std::in_place, 2);
-    {
-        WorkerJobs jobs(*pool);
-        post(jobs);
-    }
+    std::optional<WorkerJobs> jobs(std::in_place, *pool), outliving(std::in_place, *pool);
+    post(*jobs);
+    jobs.reset();
     EXPECT_TRUE(stopped == 2 && queuedRan == 0 && held.use_count() == 1);
-    WorkerJobs outliving(*pool);
-    post(outliving);
+    post(*outliving);
     pool.reset();
-    outliving.post(Priority::View, [&, held](const std::stop_token&) { ++queuedRan; });
+    outliving->post(Priority::View, [&, held](const std::stop_token&) { ++queuedRan; });
     EXPECT_TRUE(stopped == 4 && queuedRan == 0 && held.use_count() == 1);
 }
