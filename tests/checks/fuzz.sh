@@ -19,7 +19,8 @@ pids=()
 for fuzzer in "${fuzzers[@]}"; do
   corpus="build-fuzz/corpus/$fuzzer"
   mkdir -p "$corpus"
-  # Inputs that once crashed a reader are tried first, every run.
+  # Seeds (files as the program writes them) and inputs that once crashed
+  # a reader are tried first, every run.
   regressions=()
   [ -d "tests/fuzz/regressions/$fuzzer" ] && regressions=("tests/fuzz/regressions/$fuzzer")
   echo "Fuzzing $fuzzer for $seconds s"
