@@ -84,23 +84,26 @@ struct ShownWindow : ::testing::Test {
     }
     // After a command the caption and the preview name the current cell, the
     // highlight covers the selection of several cells (seen on its empty
-    // cells in view) and the image count is the wall's.
-    void agree(const std::string& after)
+    // cells in view) and the image count is the wall's: "" when they do.
+    std::string disagreement()
     {
         const int r = grid.Row(), c = grid.Col();
         const QString path = w.cells().CellData(r, c);
-        EXPECT_TRUE(w.windowTitle().startsWith(QString("Pavisto %1-%2  %3").arg(r + 1).arg(c + 1).arg(path)))
-            << after << ": " << qPrintable(w.windowTitle());
-        EXPECT_EQ(previewed(), QFile::exists(path) ? path : QString()) << after;
-        EXPECT_EQ(w.state().ImageCount, images()) << after;
+        if (!w.windowTitle().startsWith(QString("Pavisto %1-%2  %3").arg(r + 1).arg(c + 1).arg(path)))
+            return "the caption " + w.windowTitle().toStdString();
+        if (previewed() != (QFile::exists(path) ? path : QString()))
+            return "the preview " + previewed().toStdString();
+        if (w.state().ImageCount != images())
+            return "the image count " + std::to_string(w.state().ImageCount);
         const QImage shot = vp->grab().toImage();
         const CellRect s = grid.GetSelection();
         const bool several = s.row1 != s.row2 || s.col1 != s.col2;
         for (int row = grid.TopRow(); at(row, 0).y() < shot.height() && row < w.cells().Rows(); ++row)
             for (int col = grid.LeftCol(); at(0, col).x() < shot.width() && col < w.cells().Cols(); ++col)
-                if (w.cells().CellData(row, col).isEmpty() && w.cells().CellText(row, col).isEmpty()) {
-                    const bool in = several && row >= s.row1 && row <= s.row2 && col >= s.col1 && col <= s.col2;
-                    ASSERT_EQ(shot.pixelColor(at(row, col)) != Qt::black, in) << after << " at " << row << ',' << col;
-                }
+                if (w.cells().CellData(row, col).isEmpty() && w.cells().CellText(row, col).isEmpty()
+                    && (shot.pixelColor(at(row, col)) != Qt::black)
+                           != (several && row >= s.row1 && row <= s.row2 && col >= s.col1 && col <= s.col2))
+                    return "the highlight at " + std::to_string(row) + "," + std::to_string(col);
+        return {};
     }
 };

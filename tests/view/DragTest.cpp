@@ -32,7 +32,7 @@ TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsI
     EXPECT_EQ(overlay.pos(), QPoint(7, 7) + at(2, 5) - at(1, 1));  // held where it was grabbed
     mouse(QTest::MouseRelease, 2, 5);
     EXPECT_TRUE(w.cells().CellData(2, 5) == a && !w.cells().holdsImage(1, 1) && picture(2, 5).whole().pixelColor(0, 0) == Qt::red);
-    agree("the drop");
+    EXPECT_EQ(disagreement(), "");
     mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
     EXPECT_EQ(grid.GetSelection().row2, 2);
     // A swap: the source gets the other image as a load makes it, in the
@@ -45,7 +45,7 @@ TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsI
     TestImages::write(b, "no longer a picture");
     lift(1, 3), dropOn(2, 5);
     EXPECT_TRUE(w.cells().CellData(1, 3) == b && picture(1, 3).size() == QSize(40, 30));
-    agree("the swap");
+    EXPECT_EQ(disagreement(), "");
 }
 
 TEST_F(Drag, OnlyTheLeftButtonMovesItAndADropWhereItCannotGoChangesNothing)
