@@ -232,7 +232,12 @@ RC_GTEST_FIXTURE_PROP(SmallWall, AnyInputKeepsTheScreenAndTheWallTrue, ())
             RC_ASSERT(w.rightMenu()->isVisible() == (!beside && !w.state().IsLoading));
             w.rightMenu()->hide();
             break;
-        case 2: drag(grid.Row(), grid.Col(), above ? grid.TopRow() - 1 : row, col); break;
+        case 2:  // from the current cell: its image is lifted, unless a load runs
+            mouse(QTest::MousePress, grid.Row(), grid.Col());
+            RC_ASSERT(overlay.isVisible() == (!w.state().IsLoading && QFile::exists(w.cells().CellData(grid.Row(), grid.Col()))));
+            mouse(QTest::MouseMove, above ? grid.TopRow() - 1 : row, col);
+            mouse(QTest::MouseRelease, above ? grid.TopRow() - 1 : row, col);
+            break;
         case 3: drag(row, col, row, col + 1); break;
         case 4: key(keys[std::abs(b % 10)], shift); break;
         case 5: mouse(QTest::MouseDClick, row, col); break;
