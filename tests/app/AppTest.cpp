@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 #include "app/FileAssociation.h"
-#include "app/Startup.h"
 #include "shell/MainModule.h"
 #include "support/FakePlatform.h"
 #include "support/TestImages.h"
@@ -29,9 +28,6 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndTheMenuUsesTheWa
     TestImages::write(dir.filePath("--help"), "");
     EXPECT_TRUE(!CommandLineAnswer("--help", dir.path()) && !CommandLineAnswer("a --help", "/"));
     EXPECT_TRUE(CommandLineAnswer("--help", "/")->startsWith("Usage: pavisto [WALL FILE]\n"));
-    char* version[] = {const_cast<char*>("pavisto"), const_cast<char*>("--version")};
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(Main(2, version) == 0 && testing::internal::GetCapturedStdout() == BuildAppTitle().toStdString() + "\n");
 
     platform.fileAnswers = {dir.filePath("my holiday.wall"), dir.filePath("copy.wall")};
     w.mnuOpenWall->trigger();

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
 
@@ -315,11 +314,11 @@ TEST_F(Input, EveryNotchZoomKeyAndZoomCommandIsOneStepAndNothingScrolls)
 {
     w.resize(400, 300);
     quint64 clock = 0;  // the events' own time, in ms
-    const auto turn = [&](QList<QPoint> angles, QWidget* over = nullptr, quint64 gap = 10) {
+    const auto turn = [&](QList<QPoint> angles, quint64 gap = 10) {
         for (QPoint angle : angles) {
             QWheelEvent event({5, 5}, {5, 5}, {}, angle, {}, {}, Qt::NoScrollPhase, false);
             event.setTimestamp(clock += gap);
-            QApplication::sendEvent(over ? over : vp, &event);
+            QApplication::sendEvent(vp, &event);
         }
     };
     const struct {
@@ -335,17 +334,13 @@ TEST_F(Input, EveryNotchZoomKeyAndZoomCommandIsOneStepAndNothingScrolls)
         {"the floor", [&] { turn({{0, -120}, {0, -120}}); }, {100, 0, 0, 0}},
         {"a notch and a swipe of three", [&] { turn({{0, 120}}), turn(QList<QPoint>(12, {0, 30})); }, {1100, 4, 70, 72}},
         {"turned back: what is left over is dropped", [&] { turn({{0, 100}, {0, -120}, {0, 100}}); }, {850, 3, 70, 72}},
-        {"after a pause", [&] { turn({{0, 30}}, nullptr, 1000), turn({{0, 90}, {120, 0}}); }, {1100, 4, 70, 72}},
-        {"over the scroll bars and the corner", [&] {
-             turn({{0, 120}}, grid.verticalScrollBar()), turn({{0, 120}}, grid.horizontalScrollBar());
-             turn({{0, -120}}, &grid);
-         }, {1350, 5, 70, 72}},
+        {"after a pause", [&] { turn({{0, 30}}, 1000), turn({{0, 90}, {120, 0}}); }, {1100, 4, 70, 72}},
         {"Zoom to Image", [&] { grid.Select(40, 50), w.mnuRightZoomToImage->trigger(); }, {12600, 50, 40, 50}},
         {"Zoom to Image at the level", [&] { grid.setTopRow(30), w.mnuRightZoomToImage->trigger(); }, {12600, 50, 30, 50}},
         {"Zoom to Image from above it", [&] { w.state().ZoomLevel = 53, w.mnuRightZoomToImage->trigger(); }, {11850, 50, 40, 50}},
         {"refused while a load runs", [&] {
              w.state().IsLoading = true, w.setMenuStates();
-             turn({{0, -120}}), turn({{0, -120}}, grid.verticalScrollBar());
+             turn({{0, -120}});
              key(Qt::Key_Plus, Qt::ControlModifier), key(Qt::Key_Minus, Qt::ControlModifier);
              w.state().ZoomLevel = 47;
              mnuRightZoomToImage_Click(w.commands());  // counted steps: never stuck
