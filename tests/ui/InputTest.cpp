@@ -1,137 +1,276 @@
 #include "ShownWindow.h"
-#include "support/TestWall.h"
+#include "view/Zoom.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
 
 #include <functional>
+#include <rapidcheck/gtest.h>
 
-namespace {
+using Input = ShownWindow;
 
-struct Input : ShownWindow {
-    // The caption, the preview and the grid's highlight name one cell: the
-    // current one, its image shown when its file is there.
-    void agree(const char* after)
-    {
-        const int r = grid.Row(), c = grid.Col();
-        const QString path = w.cells().CellData(r, c);
-        EXPECT_TRUE(w.windowTitle().startsWith(QString("Pavisto %1-%2  %3").arg(r + 1).arg(c + 1).arg(path)))
-            << after << ": " << qPrintable(w.windowTitle());
-        EXPECT_EQ(previewed(), QFile::exists(path) ? path : QString()) << after;
-    }
-    QWidget& overlay() { return *vp->findChild<QWidget*>("Picture1"); }
-};
-
-} // namespace
-
-TEST_F(Input, TheCaptionThePreviewAndTheHighlightNameTheSameCellAfterEveryCommand)
+// Every command in turn on a wall wider than high, in a window higher than
+// wide: the cell it leaves current, what it did, and that the screen agrees.
+TEST_F(Input, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCurrentCell)
 {
+    w.cells().setRows(100), w.cells().setCols(150);
+    w.resize(300, 460);
+    const auto file = [&](int r, int c) { return dir.filePath(QString("r%1c%2.jpg").arg(r).arg(c)); };
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             put(r, c, QString("r%1c%2.jpg").arg(r).arg(c));
-    TestImages::write(dir.filePath("more/m1.jpg"), TestImages::jpeg(40, 30));
-    TestImages::write(dir.filePath("single.jpg"), TestImages::jpeg(40, 30));
-    QDir().mkpath(dir.filePath("moved"));
-    const auto drag = [&](int fromRow, int fromCol, int toRow, int toCol) {
-        mouse(QTest::MousePress, fromRow, fromCol);  // on the current cell: lifts it
-        mouse(QTest::MouseMove, toRow, toCol);
-        mouse(QTest::MouseRelease, toRow, toCol);
+    w.state().ImageCount = 16;
+    for (const char* name : {"more/m1.jpg", "single.jpg", "f/a.jpg", "f/b.jpg", "f/c.jpg"})
+        TestImages::write(dir.filePath(name), TestImages::jpeg(40, 30));
+    QDir().mkpath(dir.filePath("moved")), QDir().mkpath(dir.filePath("copies"));
+    const auto onRightPress = [&](QAction* item, int row, int col) {
+        grid.Select(1, 1);
+        click(row, col, Qt::RightButton);
+        item->trigger();
     };
-    w.resize(400, 300);
     const int page = vp->height() / 7;
-    // Each command, and the cell it leaves current.
     const struct {
         const char* name;
         std::function<void()> run;
         int row, col;
     } commands[] = {
         {"a click", [&] { click(1, 1); }, 1, 1},
-        {"a click on another cell of the row", [&] { click(1, 3); }, 1, 3},
+        {"a press on another cell of the row selects from there",
+         [&] { drag(1, 3, 2, 3); EXPECT_EQ(cursor(), (QList<int>{1, 3, 1, 3, 2, 3})); }, 1, 3},
         {"Left", [&] { key(Qt::Key_Left); }, 1, 2},
         {"Down", [&] { key(Qt::Key_Down); }, 2, 2},
         {"Page Down", [&] { key(Qt::Key_PageDown); }, 2 + page, 2},
         {"Page Up", [&] { key(Qt::Key_PageUp); }, 2, 2},
-        {"End", [&] { key(Qt::Key_End); }, 2, 99},
+        {"End", [&] { key(Qt::Key_End); }, 2, 149},
         {"Home", [&] { key(Qt::Key_Home); }, 2, 0},
-        {"Ctrl+End", [&] { key(Qt::Key_End, Qt::ControlModifier); }, 99, 99},
+        {"Ctrl+End", [&] { key(Qt::Key_End, Qt::ControlModifier); }, 99, 149},
         {"Ctrl+Home", [&] { key(Qt::Key_Home, Qt::ControlModifier); }, 0, 0},
-        {"Shift+Page Down: a larger selection", [&] { key(Qt::Key_PageDown, Qt::ShiftModifier); }, 0, 0},
+        {"Shift+Page Down", [&] { key(Qt::Key_PageDown, Qt::ShiftModifier); }, 0, 0},
         {"Right", [&] { key(Qt::Key_Right); }, 0, 1},
         {"Up at the top edge", [&] { key(Qt::Key_Up); }, 0, 1},
-        {"a right press on another cell", [&] { click(3, 3, Qt::RightButton); }, 3, 3},
-        {"a drag that swaps", [&] { drag(3, 3, 0, 0); }, 0, 0},
-        {"a drag that moves", [&] { drag(0, 0, 6, 6); }, 6, 6},
-        {"Move", [&] { platform.folderAnswers = {dir.filePath("moved")}, w.mnuRightMove->trigger(); }, 6, 6},
-        {"Refresh Image", [&] { w.mnuRightReload->trigger(); }, 6, 6},
+        {"Open on a selection: row by row", [&] {
+             click(2, 3), click(3, 2, Qt::LeftButton, Qt::ShiftModifier), click(3, 3, Qt::RightButton);
+             w.mnuRightOpen->trigger();
+             EXPECT_EQ(platform.opened, (QList<QUrl>{QUrl::fromLocalFile(file(2, 2)), QUrl::fromLocalFile(file(2, 3)),
+                                                     QUrl::fromLocalFile(file(3, 2)), QUrl::fromLocalFile(file(3, 3))}));
+         }, 2, 3},
+        {"Save As", [&] {
+             platform.folderAnswers = {dir.filePath("copies")};
+             onRightPress(w.mnuRightSaveAs, 3, 2);
+             EXPECT_EQ(QDir(dir.filePath("copies")).entryList(QDir::Files), QStringList{"r3c2.jpg"});
+         }, 3, 2},
+        {"Refresh Image", [&] {
+             onRightPress(w.mnuRightReload, 3, 2);
+             EXPECT_TRUE(w.cells().CellPicture(3, 2).size() == QSize(40, 30)
+                         && w.cells().CellPicture(1, 1).size() == QSize(8, 6));
+         }, 3, 2},
+        {"a drag that swaps", [&] {
+             drag(3, 2, 0, 0);
+             EXPECT_TRUE(w.cells().CellData(0, 0) == file(3, 2) && w.cells().CellData(3, 2) == file(0, 0));
+         }, 0, 0},
+        {"a drag that moves", [&] {
+             drag(0, 0, 6, 6);
+             EXPECT_TRUE(w.cells().CellData(6, 6) == file(3, 2) && !w.cells().holdsImage(0, 0));
+         }, 6, 6},
+        {"a drop above the scrolled view", [&] {
+             grid.setTopRow(4);
+             drag(6, 6, 2, 6);
+             EXPECT_EQ(w.cells().CellData(6, 6), file(3, 2));
+         }, 6, 6},
+        {"a selection dragged above the scrolled view", [&] {
+             grid.Select(8, 5);
+             drag(8, 5, 2, 5);  // the view follows, a row a move: the move's and the release's
+             EXPECT_TRUE(cursor() == (QList<int>{8, 5, 2, 5, 8, 5}) && grid.TopRow() == 2);
+         }, 8, 5},
+        {"Move", [&] {
+             platform.folderAnswers = {dir.filePath("moved")};
+             onRightPress(w.mnuRightMove, 6, 6);
+             EXPECT_TRUE(QFile::exists(dir.filePath("moved/r3c2.jpg")) && !QFile::exists(file(3, 2)));
+         }, 6, 6},
         {"a click on an empty cell", [&] { click(8, 8); }, 8, 8},
-        {"Add Single File",
-         [&] { platform.fileAnswers = {dir.filePath("single.jpg")}, w.mnuRightAddSingleFile->trigger(); }, 8, 8},
-        {"Delete", [&] { w.mnuRightDelete->trigger(); }, 8, 8},
+        {"Add Single File", [&] {
+             platform.fileAnswers = {dir.filePath("single.jpg")};
+             w.mnuRightAddSingleFile->trigger();
+         }, 8, 8},
+        {"Delete", [&] { w.mnuRightDelete->trigger(); EXPECT_FALSE(QFile::exists(dir.filePath("single.jpg"))); }, 8, 8},
         {"a middle click", [&] { click(2, 1, Qt::MiddleButton); }, 8, 8},
-        {"the Delete key on a selection", [&] { click(1, 1, Qt::LeftButton, Qt::ShiftModifier), key(Qt::Key_Delete); }, 8, 8},
+        {"a right press inside a one-row selection, and Delete", [&] {
+             grid.setTopRow(0);
+             click(0, 1), click(0, 3, Qt::LeftButton, Qt::ShiftModifier), click(0, 2, Qt::RightButton);
+             EXPECT_EQ(cursor(), (QList<int>{0, 1, 0, 1, 0, 3}));
+             w.mnuRightDelete->trigger();
+             EXPECT_TRUE(!QFile::exists(file(0, 1)) && !QFile::exists(file(0, 3)) && QFile::exists(file(1, 1)));
+         }, 0, 1},
+        {"the Delete key on a selection", [&] { click(2, 1, Qt::LeftButton, Qt::ShiftModifier), key(Qt::Key_Delete); }, 0, 1},
         {"the preview's Delete", [&] {
              click(3, 0);
              w.previewIfOpen()->findChild<QPushButton*>("cmd(1)")->click();
+             EXPECT_FALSE(QFile::exists(file(3, 0)));
          }, 3, 0},
-        {"Search Grid", [&] { platform.inputAnswers = {QString("r0")}, w.mnuFindFile->trigger(); }, 3, 0},
+        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, w.mnuFindFile->trigger(); }, 3, 0},
         {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 0},
         {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 0},
+        {"a double-click on an image opens it", [&] {
+             const QString d = put(10, 10, "d.jpg");
+             w.state().ImageCount++;
+             click(10, 10), mouse(QTest::MouseDClick, 10, 10);
+             EXPECT_EQ(platform.opened.value(4), QUrl::fromLocalFile(d));
+         }, 10, 10},
+        {"a double-click on an empty cell resets the zoom", [&] {
+             w.mnuZoomIn->trigger();
+             click(11, 11), mouse(QTest::MouseDClick, 11, 11);
+             EXPECT_TRUE(grid.ColWidth() == 105 && grid.TopRow() == 0 && w.state().ZoomLevel == 0);
+         }, 11, 11},
         {"Reset Zoom", [&] { w.mnuRightReset->trigger(); }, 0, 0},
         {"Add Images From Here", [&] {
              grid.Select(5, 0);
              platform.folderAnswers = {dir.filePath("more")}, w.mnuAddImagesFromHere->trigger();
+             EXPECT_EQ(w.cells().CellData(5, 0), dir.filePath("more/m1.jpg"));
          }, 0, 0},
         {"a slideshow's step", [&] {
-             put(99, 0, "last.jpg");
-             grid.Select(98, 0);
-             inYield(1, [&] { agree("in a slideshow's step"), w.mnuSlideshow->trigger(); });
+             put(59, 0, "last.jpg");
+             w.state().ImageCount++;
+             grid.Select(58, 0);
+             inYield(1, [&] { EXPECT_EQ(disagreement(), ""); w.mnuSlideshow->trigger(); });
              w.mnuSlideshow->trigger();
-         }, 99, 0},
+         }, 59, 0},
+        // Then a new wall, from here on in the settings' size.
+        {"Add Images, the changed wall not saved", [&] {
+             platform.messageAnswers = {MsgAnswer::No}, platform.folderAnswers = {dir.filePath("f")};
+             w.mnuAddFiles->trigger();
+         }, 0, 0},
+        {"Add Images From Here over two", [&] {
+             grid.Select(1, 0);
+             platform.folderAnswers = {dir.filePath("f")}, w.mnuAddImagesFromHere->trigger();
+             EXPECT_EQ(images(), 4);
+         }, 0, 0},
+        {"Add Single File onto a file gone and onto an empty cell", [&] {
+             QFile::remove(dir.filePath("f/c.jpg"));
+             platform.fileAnswers = {dir.filePath("f/a.jpg"), dir.filePath("f/b.jpg")};
+             grid.Select(3, 0), w.mnuRightAddSingleFile->trigger();
+             grid.Select(5, 5), w.mnuRightAddSingleFile->trigger();
+             EXPECT_EQ(images(), 5);
+         }, 5, 5},
+        {"Delete with a file gone", [&] { grid.Select(0, 0, 1, 1), w.mnuRightDelete->trigger(); }, 0, 0},
+        {"Open Wall", [&] {
+             platform.fileAnswers = {dir.filePath("w.wall"), dir.filePath("w.wall")};
+             w.mnuSave->trigger(), w.mnuOpenWall->trigger();
+         }, 0, 0},
+        {"a smaller grid", [&] {
+             w.mnuOptions->trigger();
+             for (auto* box : {w.findChild<QLineEdit*>("txt(1)"), w.findChild<QLineEdit*>("txt(2)")})
+                 box->setText("1"), box->setModified(true);  // as typed
+             platform.messageAnswers = {MsgAnswer::Yes};
+             w.findChild<QPushButton*>("cmdOK")->click();
+         }, 0, 0},
     };
     for (const auto& command : commands) {
         command.run();
-        EXPECT_TRUE(grid.Row() == command.row && grid.Col() == command.col) << command.name;
-        agree(command.name);
+        EXPECT_TRUE(grid.Row() == command.row && grid.Col() == command.col)
+            << command.name << ": " << grid.Row() << ',' << grid.Col();
+        EXPECT_FALSE(overlay.isVisible()) << command.name;
+        EXPECT_EQ(disagreement(), "") << command.name;
     }
-    EXPECT_EQ(previewed(), dir.filePath("last.jpg"));
-    EXPECT_TRUE(platform.messages.size() == 3 && !overlay().isVisible());  // two deletes, a move
+    EXPECT_EQ(platform.texts().count("Delete all selected files?"), 4);  // not the preview's, which asks nothing
 }
 
-TEST_F(Input, ALoadHoldsClicksKeysAndDragsBackAndClicksBesideTheCellsRunNothing)
-{
-    const QString a = put(1, 1, "a.jpg"), b = put(2, 2, "b.jpg");
-    w.cells().setRows(5), w.cells().setCols(5);  // a black area beyond the wall's last row and column
-    click(1, 1);
-    mouse(QTest::MouseClick, 1, 8, Qt::RightButton);
-    mouse(QTest::MouseDClick, 8, 1);
-    click(8, 8);
-    EXPECT_TRUE(!w.rightMenu()->isVisible() && platform.opened.isEmpty() && !overlay().isVisible());
-    EXPECT_TRUE(cursor() == (QList<int>{1, 1, 1, 1, 1, 1}) && previewed() == a && w.state().ZoomLevel == 0);
-    key(Qt::Key_Escape);  // nothing to stop: no stale stop request for the next load
-    EXPECT_FALSE(w.state().StopLoading);
+namespace {
 
-    // While a load runs the cursor still moves, but only Escape has a
-    // command, and no image is lifted that the load might overwrite.
-    w.state().IsLoading = true;
-    mouse(QTest::MouseClick, 2, 2, Qt::RightButton);
-    mouse(QTest::MousePress, 2, 2);
-    EXPECT_FALSE(overlay().isVisible());
-    mouse(QTest::MouseMove, 3, 3);
-    mouse(QTest::MouseRelease, 3, 3);
-    key(Qt::Key_Left);
-    key(Qt::Key_Delete);
-    EXPECT_TRUE(cursor() == (QList<int>{2, 1, 2, 1, 2, 1}) && !w.rightMenu()->isVisible() && previewed() == a);
-    EXPECT_TRUE(platform.messages.isEmpty() && w.cells().CellData(2, 2) == b && w.windowTitle().contains(a));
-    key(Qt::Key_Escape);
-    EXPECT_TRUE(w.state().StopLoading);
-    w.state().IsLoading = false;
-    w.cells().setRows(0);  // no current cell, no menu
-    mouse(QTest::MouseClick, 0, 0, Qt::RightButton);
-    EXPECT_FALSE(w.rightMenu()->isVisible());
+// A wall wider than high with images in a third of its cells.
+struct SmallWall : ShownWindow {
+    QStringList files;
+    SmallWall()
+    {
+        w.resize(500, 400), w.cells().setRows(6), w.cells().setCols(9);
+        for (int r = 0; r < 6; ++r)
+            for (int c = r % 3; c < 9; c += 3)
+                files << put(r, c, QString("%1-%2.jpg").arg(r).arg(c));
+        w.state().ImageCount = int(files.size());
+        w.PreviewCurrentCell();
+    }
+    // Every file there is in one cell, and no cell names a file that is not.
+    bool noImageLostOrDoubled()
+    {
+        QStringList inCells = ColumnPaths(w.cells()), there;
+        for (const QString& file : files)
+            if (QFile::exists(file))
+                there << file;
+        inCells.sort(), there.sort();
+        return inCells == there;
+    }
+};
+
+} // namespace
+
+// Random clicks, drags, keys and double-clicks, some while a load
+// runs. After each the screen agrees with the wall, no image is lost or
+// doubled, none stays lifted and no stop request is left for the next load;
+// a load's wall, a drag from another cell and a drop above the view move
+// no image; a click beside the cells runs nothing, the popup included.
+RC_GTEST_FIXTURE_PROP(SmallWall, AnyInputKeepsTheScreenAndTheWallTrue, ())
+{
+    const auto steps = *rc::gen::resize(24, rc::gen::arbitrary<std::vector<std::tuple<int, int, int>>>());
+    const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home,
+                            Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Escape};
+    for (const auto& [kind, a, b] : steps) {
+        const int row = grid.TopRow() + std::abs(a % 8), col = grid.LeftCol() + std::abs(b % 11);
+        const bool current = row == grid.Row() && col == grid.Col(), above = b < 0;
+        const bool beside = row >= w.cells().Rows() || col >= w.cells().Cols();
+        const QList<int> cursorBefore = cursor();
+        const int zoom = w.state().ZoomLevel, what = std::abs(kind % 7);
+        const QStringList before = ColumnPaths(w.cells());
+        const Qt::KeyboardModifiers shift = a < 0 ? Qt::ShiftModifier : Qt::NoModifier;
+        switch (what) {
+        case 0: click(row, col, Qt::LeftButton, shift); break;
+        case 1:
+            mouse(QTest::MouseClick, row, col, Qt::RightButton);
+            RC_ASSERT(w.rightMenu()->isVisible() == (!beside && !w.state().IsLoading));
+            w.rightMenu()->hide();
+            break;
+        case 2:  // from the current cell: its image is lifted, unless a load runs
+            mouse(QTest::MousePress, grid.Row(), grid.Col());
+            RC_ASSERT(overlay.isVisible() == (!w.state().IsLoading && QFile::exists(w.cells().CellData(grid.Row(), grid.Col()))));
+            mouse(QTest::MouseMove, above ? grid.TopRow() - 1 : row, col);
+            mouse(QTest::MouseRelease, above ? grid.TopRow() - 1 : row, col);
+            break;
+        case 3: drag(row, col, row, col + 1); break;
+        case 4: key(keys[std::abs(b % 10)], shift); break;
+        case 5: mouse(QTest::MouseDClick, row, col); break;
+        default:  // a load starts or ends
+            if (!(w.state().IsLoading = !w.state().IsLoading))
+                w.state().StopLoading = false, w.PreviewCurrentCell();
+            w.setMenuStates();
+        }
+        RC_ASSERT(!overlay.isVisible());
+        if (beside && (what == 0 || what == 5))  // a click beside the wall's cells runs nothing
+            RC_ASSERT(cursor() == cursorBefore && w.state().ZoomLevel == zoom);
+        if (w.state().IsLoading || (what == 3 && !current) || (what == 2 && above))
+            RC_ASSERT(ColumnPaths(w.cells()) == before);
+        if (!w.state().IsLoading) {
+            RC_ASSERT(!w.state().StopLoading);
+            RC_ASSERT(noImageLostOrDoubled());
+            RC_ASSERT(disagreement() == "");
+        }
+    }
+}
+
+// Fails today, so left out of the runs and the random input: the tiny
+// cells' picture kept from level 0 still shows an image moved while zoomed
+// in, once the view is back where it was.
+TEST_F(Input, DISABLED_AnImageMovedWhileZoomedInHasLeftItsCellBackAtLevelZero)
+{
+    put(0, 8, "a.jpg");
+    w.state().ImageCount = 1;
+    click(0, 8);
+    EXPECT_EQ(disagreement(), "");  // painted at level 0
+    w.mnuZoomIn->trigger();
+    drag(0, 8, 0, 9);
+    mouse(QTest::MouseDClick, 1, 8);  // on an empty cell: back to level 0 at the top left
+    EXPECT_EQ(disagreement(), "");
 }
 
 TEST_F(Input, ThePreviewTakesNoKeyboardFromAnotherWindowAndADoubleClickOnItsDeleteDeletesOnce)
@@ -168,46 +307,53 @@ TEST_F(Input, ThePreviewTakesNoKeyboardFromAnotherWindowAndADoubleClickOnItsDele
     EXPECT_TRUE(!QFile::exists(b) && QFile::exists(c) && w.state().ImageCount == 1 && previewed().isEmpty());
 }
 
-TEST_F(Input, EveryNotchOfTurnAndEveryZoomKeyOrCommandIsOneStepAndNothingScrolls)
+// Each notch of the wheel, zoom key and zoom command is one step from the
+// grid's cell width, with a floor; from level 3 the current cell stays at
+// the top left, below it the view goes home. Nothing scrolls.
+TEST_F(Input, EveryNotchZoomKeyAndZoomCommandIsOneStepAndNothingScrolls)
 {
-    grid.Select(70, 72);
-    const auto view = [&] { return QList<int>{grid.ColWidth(), w.state().ZoomLevel, grid.TopRow(), grid.LeftCol()}; };
+    w.resize(400, 300);
     quint64 clock = 0;  // the events' own time, in ms
-    const auto turn = [&](QWidget* over, QList<QPoint> angles, quint64 gap = 10) {
+    const auto turn = [&](QList<QPoint> angles, quint64 gap = 10) {
         for (QPoint angle : angles) {
             QWheelEvent event({5, 5}, {5, 5}, {}, angle, {}, {}, Qt::NoScrollPhase, false);
             event.setTimestamp(clock += gap);
-            QApplication::sendEvent(over, &event);
+            QApplication::sendEvent(vp, &event);
         }
     };
-    turn(vp, {{0, 120}});
-    turn(vp, QList<QPoint>(12, {0, 30}));  // a touchpad's swipe of three notches
-    EXPECT_EQ(view(), (QList<int>{1105, 4, 70, 72}));
-    // What is left over is dropped when the wheel turns back or after a
-    // pause: the notch back is one step, the small turn after the pause none.
-    turn(vp, {{0, 100}, {0, -120}});
-    turn(vp, {{0, 100}});
-    turn(vp, {{0, 30}}, 1000);
-    EXPECT_EQ(view(), (QList<int>{855, 3, 70, 72}));
-    turn(vp, {{0, 90}, {120, 0}});  // sideways: eaten
-    EXPECT_EQ(view(), (QList<int>{1105, 4, 70, 72}));
-
-    // The scroll bars and the corner zoom too, and none of them scrolls.
-    turn(grid.verticalScrollBar(), {{0, 120}});
-    turn(grid.horizontalScrollBar(), {{0, 120}});
-    turn(&grid, {{0, -120}});
-    EXPECT_EQ(view(), (QList<int>{1355, 5, 70, 72}));
-    key(Qt::Key_Plus, Qt::ControlModifier);
-    key(Qt::Key_Equal, Qt::ControlModifier);
-    w.mnuZoomIn->trigger();
-    key(Qt::Key_Minus, Qt::ControlModifier);
-    w.mnuZoomOut->trigger();
-    EXPECT_EQ(view(), (QList<int>{1605, 6, 70, 72}));
-    w.state().IsLoading = true;  // zoom refused: the wheel does not scroll either
-    w.setMenuStates();
-    turn(vp, {{0, -120}});
-    turn(grid.verticalScrollBar(), {{0, -120}});
-    key(Qt::Key_Plus, Qt::ControlModifier);
-    key(Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(view(), (QList<int>{1605, 6, 70, 72}));
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        QList<int> view;  // cell width, level, top row, left column
+    } steps[] = {
+        {"Ctrl++", [&] { grid.Select(60, 61), key(Qt::Key_Plus, Qt::ControlModifier); }, {355, 1, 60, 61}},
+        {"Ctrl+=", [&] { key(Qt::Key_Equal, Qt::ControlModifier); }, {605, 2, 60, 61}},
+        {" + ", [&] { w.mnuZoomIn->trigger(); }, {855, 3, 60, 61}},
+        {" - from level 3", [&] { grid.Select(70, 72), w.mnuZoomOut->trigger(); }, {605, 2, 70, 72}},
+        {"Ctrl+- below it", [&] { key(Qt::Key_Minus, Qt::ControlModifier); }, {355, 1, 0, 0}},
+        {"the floor", [&] { turn({{0, -120}, {0, -120}}); }, {100, 0, 0, 0}},
+        {"a notch and a swipe of three", [&] { turn({{0, 120}}), turn(QList<QPoint>(12, {0, 30})); }, {1100, 4, 70, 72}},
+        {"turned back: what is left over is dropped", [&] { turn({{0, 100}, {0, -120}, {0, 100}}); }, {850, 3, 70, 72}},
+        {"after a pause", [&] { turn({{0, 30}}, 1000), turn({{0, 90}, {120, 0}}); }, {1100, 4, 70, 72}},
+        {"Zoom to Image", [&] { grid.Select(40, 50), w.mnuRightZoomToImage->trigger(); }, {12600, 50, 40, 50}},
+        {"Zoom to Image at the level", [&] { grid.setTopRow(30), w.mnuRightZoomToImage->trigger(); }, {12600, 50, 30, 50}},
+        {"Zoom to Image from above it", [&] { w.state().ZoomLevel = 53, w.mnuRightZoomToImage->trigger(); }, {11850, 50, 40, 50}},
+        {"refused while a load runs", [&] {
+             w.state().IsLoading = true, w.setMenuStates();
+             turn({{0, -120}});
+             key(Qt::Key_Plus, Qt::ControlModifier), key(Qt::Key_Minus, Qt::ControlModifier);
+             w.state().ZoomLevel = 47;
+             mnuRightZoomToImage_Click(w.commands());  // counted steps: never stuck
+         }, {11850, 47, 40, 50}},
+        {"Reset Zoom", [&] { w.state().IsLoading = false, w.mnuRightReset->trigger(); }, {105, 0, 40, 46}},
+    };
+    for (const auto& step : steps) {
+        step.run();
+        EXPECT_EQ((QList<int>{grid.ColWidth(), w.state().ZoomLevel, grid.TopRow(), grid.LeftCol()}), step.view)
+            << step.name;
+        EXPECT_TRUE(grid.RowHeight() == grid.ColWidth()
+                    && (w.state().IsLoading || w.windowTitle().contains(QString("Zoom Level %1]").arg(step.view[1]))))
+            << step.name;
+    }
+    EXPECT_TRUE(grid.Row() == 0 && grid.Col() == 0 && w.state().StopSlideshow);
 }

@@ -9,6 +9,7 @@
 #include "support/FakePlatform.h"
 #include "support/RawFolder.h"
 #include "support/TestImages.h"
+#include "support/TestWall.h"
 #include "ui/frmMain.h"
 #include "view/frmPreview.h"
 
@@ -25,17 +26,20 @@ struct ShownWindow : ::testing::Test {
     frmMain w;
     GridWidget& grid = w.fg();
     QWidget* vp = grid.viewport();
+    QWidget& overlay = *vp->findChild<QWidget*>("Picture1");  // a lifted image
 
     ShownWindow()
     {
         w.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
     }
-    // A JPEG file of 40 x 30 in cell (row, col), with a small grey picture.
-    QString put(int row, int col, const QString& name)
+    // A JPEG file of 40 x 30 in cell (row, col), with a small picture.
+    QString put(int row, int col, const QString& name, QColor colour = Qt::gray)
     {
         TestImages::write(dir.filePath(name), TestImages::jpeg(40, 30));
-        w.cells().setImage(row, col, QImage(4, 4, QImage::Format_Grayscale8), dir.filePath(name));
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(colour);
+        w.cells().setImage(row, col, picture, dir.filePath(name));
         return dir.filePath(name);
     }
     QPoint at(int row, int col) const { return CellPoint(grid, row, col); }
@@ -50,6 +54,13 @@ struct ShownWindow : ::testing::Test {
         mouse(QTest::MouseClick, row, col, button, modifiers);
         w.rightMenu()->hide();
     }
+    // A press, a move and a release: on the current cell it drags the image.
+    void drag(int fromRow, int fromCol, int toRow, int toCol)
+    {
+        mouse(QTest::MousePress, fromRow, fromCol);
+        mouse(QTest::MouseMove, toRow, toCol);
+        mouse(QTest::MouseRelease, toRow, toCol);
+    }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(&grid, key, modifiers); }
     // The path the preview shows; "" when it is hidden.
     QString previewed() const
@@ -62,5 +73,37 @@ struct ShownWindow : ::testing::Test {
     {
         const CellRect s = grid.GetSelection();
         return {grid.Row(), grid.Col(), s.row1, s.col1, s.row2, s.col2};
+    }
+    int images()
+    {
+        int count = 0;
+        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) {
+            count += cell.imagePath().isEmpty() ? 0 : 1;
+        });
+        return count;
+    }
+    // After a command the caption and the preview name the current cell, the
+    // highlight covers the selection of several cells (seen on its empty
+    // cells in view) and the image count is the wall's: "" when they do.
+    std::string disagreement()
+    {
+        const int r = grid.Row(), c = grid.Col();
+        const QString path = w.cells().CellData(r, c);
+        if (!w.windowTitle().startsWith(QString("Pavisto %1-%2  %3").arg(r + 1).arg(c + 1).arg(path)))
+            return "the caption " + w.windowTitle().toStdString();
+        if (previewed() != (QFile::exists(path) ? path : QString()))
+            return "the preview " + previewed().toStdString();
+        if (w.state().ImageCount != images())
+            return "the image count " + std::to_string(w.state().ImageCount);
+        const QImage shot = vp->grab().toImage();
+        const CellRect s = grid.GetSelection();
+        const bool several = s.row1 != s.row2 || s.col1 != s.col2;
+        for (int row = grid.TopRow(); at(row, 0).y() < shot.height() && row < w.cells().Rows(); ++row)
+            for (int col = grid.LeftCol(); at(0, col).x() < shot.width() && col < w.cells().Cols(); ++col)
+                if (w.cells().CellData(row, col).isEmpty() && w.cells().CellText(row, col).isEmpty()
+                    && (shot.pixelColor(at(row, col)) != Qt::black)
+                           != (several && row >= s.row1 && row <= s.row2 && col >= s.col1 && col <= s.col2))
+                    return "the highlight at " + std::to_string(row) + "," + std::to_string(col);
+        return {};
     }
 };

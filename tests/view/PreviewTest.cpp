@@ -1,47 +1,27 @@
-#include "grid/CellStore.h"
-#include "grid/GridWidget.h"
-#include "shell/MainState.h"
-#include "support/FakePlatform.h"
-#include "support/TestImages.h"
-#include "view/PreviewHandoff.h"
-#include "view/frmPreview.h"
+#include "ui/ShownWindow.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
-TEST(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForTheFileShown)
+using Preview = ShownWindow;
+
+TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForTheFileShown)
 {
-    FakePlatform platform;
-    QTemporaryDir dir;
-    MainState state;
-    CellStore cells(1, 3);
-    QMainWindow owner;  // a menu bar above the wall
-    auto* grid = new GridWidget(cells);
-    owner.setCentralWidget(grid);
-    owner.menuBar()->addMenu("File");
-    owner.setGeometry(30, 20, 1024, 720);
-    owner.show();
-    PreviewHandoff handoff(owner, state, cells, *grid);
+    w.setGeometry(30, 20, 1024, 720);
     const auto put = [&](int col, const QString& name, int width) {
         TestImages::write(dir.filePath(name), TestImages::jpeg(width, width * 2 / 3));
-        cells.setCellData(0, col, dir.filePath(name));
+        w.cells().setCellData(0, col, dir.filePath(name));
         return dir.filePath(name);
     };
     const auto show = [&](int col) {
-        grid->Select(0, col);
-        handoff.PreviewCurrentCell();
-        return handoff.previewIfOpen();
+        grid.Select(0, col);
+        w.PreviewCurrentCell();
+        return w.previewIfOpen();
     };
     const QString a = put(0, "a.jpg", 3000), gone = put(2, "gone.jpg", 40);
-    state.HidePreview = true;
+    w.state().HidePreview = true;
     EXPECT_EQ(show(0), nullptr);
-    state.HidePreview = false;
+    w.state().HidePreview = false;
     EXPECT_EQ(show(1), nullptr);  // an empty cell opens nothing
     frmPreview* preview = show(0);
     ASSERT_NE(preview, nullptr);
@@ -50,9 +30,9 @@ TEST(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForT
     EXPECT_TRUE(!shown.isEmpty() && shown.width() <= preview->width() && shown.height() <= preview->height());
     // Its inner right edge 650 twips (43 px) inside the main window's outer
     // right edge; its inner bottom 200 twips (13 px) below the wall's, not the menu bar's.
-    const QRect frame = owner.frameGeometry();
-    const QPoint placed(frame.right() + 1 - preview->width() - 43, frame.top() + grid->height() - preview->height() + 13);
-    EXPECT_TRUE(preview->pos() == placed && grid->height() < owner.height());
+    const QRect frame = w.frameGeometry();
+    const QPoint placed(frame.right() + 1 - preview->width() - 43, frame.top() + grid.height() - preview->height() + 13);
+    EXPECT_TRUE(preview->pos() == placed && grid.height() < w.height());
 
     show(2)->findChild<QPushButton*>("cmd(0)")->click();
     QFile::remove(gone);
@@ -62,26 +42,21 @@ TEST(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForT
         show(0);
         EXPECT_FALSE(show(col)->isVisible()) << col;
     }
-
     // Dragged away it stays; closed by the user it opens in its place again.
     preview->move(0, 0);
     EXPECT_EQ(show(0)->pos(), QPoint(0, 0));
     preview->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_EQ(handoff.previewIfOpen(), nullptr);
+    ASSERT_EQ(w.previewIfOpen(), nullptr);
     EXPECT_EQ(show(0)->pos(), placed);
 }
 
-TEST(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsShapeWhenTheWindowGrows)
+TEST_F(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsShapeWhenTheWindowGrows)
 {
-    QTemporaryDir dir;
-    MainState state;
-    QMainWindow owner;
-    owner.show();
     // Stored 1052 x 780 and turned by its EXIF tag: upright 780 x 1052, red above blue.
     const QString photo = dir.filePath("portrait.jpg");
     TestImages::write(photo, TestImages::jpeg(1052, 780, 6));
-    auto* preview = new frmPreview(&owner, state);
+    auto* preview = new frmPreview(&w, w.state());
     preview->Display(photo, 0, 0);
     const PreviewPicture& picture = preview->Picture1();
     ASSERT_EQ(preview->size(), QSize(584, 566));
@@ -90,7 +65,6 @@ TEST(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsS
     const auto colour = [&](int x, int y) { return shot.pixelColor(x, y).name().toStdString(); };
     EXPECT_TRUE(colour(40, 283) == "#404040" && colour(560, 283) == "#404040") << colour(40, 283);
     EXPECT_TRUE(shot.pixelColor(291, 5).red() > 200 && shot.pixelColor(291, 560).blue() > 200);
-
     // Decoded afresh for the larger window, still in the photograph's shape.
     preview->resize(700, 600);
     EXPECT_TRUE(QTest::qWaitFor([&] { return picture.picture().size() == QSize(444, 600); }, 3000))
