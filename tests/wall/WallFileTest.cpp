@@ -4,7 +4,6 @@
 #include "wall/UnsavedWall.h"
 #include "wall/WallFormat.h"
 
-#include <QBuffer>
 #include <QDir>
 
 #include <sys/stat.h>
@@ -22,20 +21,6 @@ struct WallFile : WallFixture {
     }
 };
 
-// The records of a wall file, each as "row,col,value".
-QStringList readAll(const QByteArray& bytes)
-{
-    QBuffer file;
-    file.setData(bytes);
-    file.open(QIODevice::ReadOnly);
-    WallReader reader(file);
-    QStringList records;
-    while (!reader.atEnd())
-        if (std::optional<WallRecord> r = reader.next())
-            records.append(QString("%1,%2,%3").arg(r->row).arg(r->col).arg(r->value));
-    return records;
-}
-
 } // namespace
 
 TEST(WallFormat, LinesAreRecordsOnlyWithPlainIndexesAndAValueToTheLineEnd)
@@ -52,7 +37,7 @@ TEST(WallFormat, LinesAreRecordsOnlyWithPlainIndexesAndAValueToTheLineEnd)
     QByteArray emoji;
     AppendWallRecord(emoji, 3, MaxWallIndex, QString::fromUtf8("/\xF0\x9F\x92\x80"));
     EXPECT_EQ(emoji, "3,2147483646,/\xF0\x9F\x92\x80\r\n");
-    EXPECT_EQ(readAll(emoji), QStringList{QString::fromUtf8("3,2147483646,/\xF0\x9F\x92\x80")});
+    EXPECT_EQ(WallFixture::records(emoji), (QList<WallRecord>{{3, MaxWallIndex, QString::fromUtf8("/\xF0\x9F\x92\x80")}}));
     EXPECT_TRUE(WallValueWritable("a, b") && !WallValueWritable("/a\nb.jpg") && !WallValueWritable("a\rb"));
 }
 
@@ -68,11 +53,11 @@ TEST(WallFormat, LinesAcrossTheReadersBlocksAreWholeOverlongOnesArePassedOverAnd
     const QByteArray head = "0,0,a\r\n\r\nbad\r\n" + QByteArray("no record\r\n").repeated(95'000);
     const QByteArray file = head + longest + "\r\n" + tooLong + "\r\n3,4,b\n" + many + "5,6,last";
     ASSERT_TRUE(head.size() < 1 << 20 && head.size() + longest.size() > 1 << 20);
-    const QStringList records = readAll(file);
+    const QList<WallRecord> records = WallFixture::records(file);
     ASSERT_EQ(records.size(), 40004);
-    EXPECT_EQ(records.mid(0, 1) + records.mid(2, 1), (QStringList{"0,0,a", "3,4,b"}));
-    EXPECT_EQ(records[1], "1,1," + QString(MaxWallLineBytes - 4, 'x'));
-    EXPECT_TRUE(records[40002] == "4,39999,some text" && records.last() == "5,6,last");
+    EXPECT_TRUE(records[0] == (WallRecord{0, 0, "a"}) && records[2] == (WallRecord{3, 4, "b"}));
+    EXPECT_EQ(records[1], (WallRecord{1, 1, QString(MaxWallLineBytes - 4, 'x')}));
+    EXPECT_TRUE(records[40002] == (WallRecord{4, 39999, "some text"}) && records.last() == (WallRecord{5, 6, "last"}));
     QBuffer buffer;
     buffer.setData(file);
     buffer.open(QIODevice::ReadOnly);
