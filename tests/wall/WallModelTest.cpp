@@ -38,6 +38,7 @@ struct Expected {
     Cells images, texts;
     std::set<Pos> hidden;
     QStringList files, walls;  // the wall files written so far
+    QHash<QString, QList<WallRecord>> contents;  // of each, as written
     QHash<QString, int> widths;  // of each file's picture
     QString partialPath;  // a wall file opened only in part, and its records
     qint64 partialRecords = 0;
@@ -113,8 +114,9 @@ struct Wall : TestWall {
 using Command = rc::state::Command<int, Wall>;
 
 struct Open : Command {
+    // Rows and columns up to one past the grid's edge.
     std::vector<std::tuple<int, int, int>> records = *rc::gen::container<std::vector<std::tuple<int, int, int>>>(
-        rc::gen::tuple(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side), rc::gen::inRange(0, 12)));
+        rc::gen::tuple(rc::gen::inRange(0, Side + 1), rc::gen::inRange(0, Side + 1), rc::gen::inRange(0, 12)));
     int stopAt = *rc::gen::oneOf(rc::gen::just(0), rc::gen::inRange(1, 30));  // the yield that stops it; 0: none
     bool reopen = *rc::gen::arbitrary<bool>();  // a saved wall instead of a new file
 
@@ -124,11 +126,13 @@ struct Open : Command {
         if (!w.m.walls.contains(path)) {
             const QStringList texts{"text, with a comma", "naïve ü", "gone", w.dir.filePath("gone.jpg"), "relative/a.jpg"};
             QByteArray bytes;
-            for (const auto& [r, c, v] : records)
-                AppendWallRecord(bytes, r, c, v < 7 || w.m.files.isEmpty() ? texts.value(v % 5) : w.m.files[v % w.m.files.size()]);
+            for (const auto& [r, c, v] : records) {
+                w.m.contents[path].append({r, c, v < 7 || w.m.files.isEmpty() ? texts.value(v % 5) : w.m.files[v % w.m.files.size()]});
+                AppendWallRecord(bytes, r, c, w.m.contents[path].last().value);
+            }
             WriteNewFile(w.m.walls.emplace_back(path), bytes + "\r\n");
         }
-        const QList<WallRecord> file = WallFixture::records(TestImages::read(path));
+        const QList<WallRecord> file = w.m.contents.value(path);
         const auto armed = std::make_shared<bool>(stopAt > 0);
         inYield(stopAt, [&w, armed] { *armed ? void(w.state.StopLoading = w.state.IsLoading) : void(); });
         const qsizetype told = w.platform.messages.size();
@@ -168,7 +172,7 @@ struct Save : Command {
             return RC_ASSERT(w.platform.texts().last().startsWith("Nothing was saved"));
         const QByteArray bytes = TestImages::read(path);
         RC_ASSERT(WallFixture::records(bytes) == records);
-        w.m.walls.removeAll(path), w.m.walls.append(path);
+        w.m.walls.removeAll(path), w.m.walls.append(path), w.m.contents[path] = records;
         if (CanonicalPath(path) == w.m.partialPath)
             w.m.partialPath.clear();
         // Opened again it comes back whole, and saves the same bytes.
