@@ -43,10 +43,9 @@ public:
     QStringList folderPrompts, folderStarts;
     QList<FileRequest> fileRequests;
     QList<QUrl> opened;
-    // Progress runs as "label/total", the steps reported, and the step at
-    // which the user presses Cancel (none when -1).
+    // Progress runs as "label/total", and the step at which the user
+    // presses Cancel (none when -1).
     QStringList progressRuns;
-    QList<int> progressSteps;
     int cancelAtStep = -1;
     int progressEnds = 0;
 
@@ -87,6 +86,6 @@ public:
     {
         progressRuns.append(label + '/' + QString::number(total));
     }
-    bool advance(int done) override { return progressSteps.append(done), cancelAtStep >= 0 && done >= cancelAtStep; }
+    bool advance(int done) override { return cancelAtStep >= 0 && done >= cancelAtStep; }
     void end() override { ++progressEnds; }
 };

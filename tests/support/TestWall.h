@@ -4,11 +4,13 @@
 #include "grid/GridWidget.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/CommandContext.h"
+#include "shell/FileNames.h"
 #include "shell/MainState.h"
 
 #include <QStringList>
 #include <QTimer>
 
+#include <fstream>
 #include <functional>
 
 // Runs `step` in the n-th yield to the event loop from now: a load yields
@@ -16,6 +18,12 @@
 inline void inYield(int n, std::function<void()> step)
 {
     QTimer::singleShot(0, [n, step = std::move(step)] { n > 1 ? inYield(n - 1, step) : step(); });
+}
+
+// Writes a file through its name's bytes, which need not be UTF-8.
+inline void WriteRaw(const QString& path, const QByteArray& bytes)
+{
+    std::ofstream(FileNameBytes(path).toStdString(), std::ios::binary) << bytes.toStdString();
 }
 
 // The paths of a wall's cells, column by column.

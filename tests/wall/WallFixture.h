@@ -4,7 +4,9 @@
 #include "support/TestImages.h"
 #include "support/TestWall.h"
 #include "wall/WallDialog.h"
+#include "wall/WallFormat.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,19 @@ struct WallFixture : ::testing::Test {
     static AskWallFile dialog(const QString& answer)
     {
         return [answer](const QString&, bool) { return answer; };
+    }
+    // The records of a wall file in its order.
+    static QList<WallRecord> records(const QByteArray& bytes)
+    {
+        QBuffer file;
+        file.setData(bytes);
+        file.open(QIODevice::ReadOnly);
+        WallReader reader(file);
+        QList<WallRecord> found;
+        while (!reader.atEnd())
+            if (std::optional<WallRecord> record = reader.next())
+                found.append(*record);
+        return found;
     }
     QString write(const QString& name, const QByteArray& bytes)
     {
