@@ -18,7 +18,8 @@
 # Environment: CORPUS=<tree-folder>/corpus (the photographs, made when
 # missing), CASES="normal+large large" (which, in order), RUNS=1 (per
 # case), TIMEOUT=900 (seconds a run may take), WARM=1 (read the cache once
-# first, so that disk reads do not count).
+# first, so that disk reads do not count), PERF=0 (1: perf record -g of
+# the program, kept in the run's folder, which is then named).
 #
 # Printed per run: wall time, the program's CPU time (utime + stime of all
 # its threads, read from /proc just after the caption shows the end), CPU
@@ -52,9 +53,19 @@ if [[ "${1:-}" == --inside ]]; then
     x_before=$(cpu_ticks "${xvfb:-0}")
     wm_before=$(cpu_ticks "$wm")
     start=$(date +%s%N)
-    env XDG_CACHE_HOME="$cache_home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
-        QT_QPA_PLATFORM=xcb "$pavisto" "$wall" >"$scratch/pavisto.log" 2>&1 &
-    pid=$!
+    profiler=()
+    [[ ${PERF:-0} == 1 ]] && profiler=(perf record -F 499 -g -o "$scratch/perf.data" --)
+    "${profiler[@]}" env XDG_CACHE_HOME="$cache_home" XDG_CONFIG_HOME="$scratch/config" \
+        XDG_DATA_HOME="$scratch/data" QT_QPA_PLATFORM=xcb "$pavisto" "$wall" >"$scratch/pavisto.log" 2>&1 &
+    pid=$! launcher=$!
+    if [[ ${PERF:-0} == 1 ]]; then
+        # The program is the profiler's child.
+        for _ in $(seq 100); do
+            child=$(ps --ppid "$launcher" -o pid= | head -1 | tr -d ' ')
+            [[ -n "$child" ]] && pid=$child && break
+            sleep 0.05
+        done
+    fi
     wid='' title='' seen_loading=0 outcome=timeout end=0 ticks=0 hwm=0 rss=0 images=0 partial_since=0
     while :; do
         now=$(date +%s%N)
@@ -96,7 +107,7 @@ if [[ "${1:-}" == --inside ]]; then
     geometry=''
     [[ -n "$wid" ]] && geometry=$(xwininfo -id "$wid" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
     kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    wait "$launcher" 2>/dev/null || true
     kill "$wm" 2>/dev/null || true
     wait "$wm" 2>/dev/null || true
     # One line for the caller: outcome, images, wall ms, CPU ms, kB, kB, CPU ms, CPU ms, window.
@@ -162,8 +173,8 @@ for case in $cases; do
                 printf "%-13s %-9s %7d %7.1f %6.1f %7.3f %6.2f %8d %8d %6.1f %7.1f  %s\n", c, o, n, w / 1000, u / 1000,
                     n ? u / n : 0, w ? u / w : 0, h / 1024, r / 1024, x / 1000, m / 1000, g }'
         cat "$scratch/caption.txt" >&2 2>/dev/null || true
-        if [[ $outcome != finished ]]; then
-            echo "  (logs kept in $scratch)" >&2
+        if [[ $outcome != finished || ${PERF:-0} == 1 ]]; then
+            echo "  (logs and profile kept in $scratch)" >&2
         else
             rm -rf "$scratch"
         fi
