@@ -43,7 +43,7 @@ if [[ "${1:-}" == --inside ]]; then
     }
     status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status" 2>/dev/null || echo 0; }
     # xvfb-run starts the server beside this script.
-    xvfb=$(ps --ppid "$PPID" -o pid=,comm= | awk '$2 == "Xvfb" { print $1 }' | head -1)
+    xvfb=$(ps --ppid "$PPID" -o pid=,comm= | awk '$2 == "Xvfb" { print $1 }' | head -1 || true)
     openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
     wm=$!
     for _ in $(seq 100); do
@@ -61,7 +61,7 @@ if [[ "${1:-}" == --inside ]]; then
     if [[ ${PERF:-0} == 1 ]]; then
         # The program is the profiler's child.
         for _ in $(seq 100); do
-            child=$(ps --ppid "$launcher" -o pid= | head -1 | tr -d ' ')
+            child=$(ps --ppid "$launcher" -o pid= | head -1 | tr -d ' ' || true)
             [[ -n "$child" ]] && pid=$child && break
             sleep 0.05
         done
@@ -96,6 +96,18 @@ if [[ "${1:-}" == --inside ]]; then
             end=$now
             ticks=$(cpu_ticks "$pid")
             hwm=$(status_kb "$pid" VmHWM)
+            # Which threads spent it: user and system CPU and voluntary waits, by thread name.
+            for task in /proc/"$pid"/task/*; do
+                stat=$(cat "$task/stat" 2>/dev/null) || continue
+                read -r -a f <<<"${stat##*) }"
+                name=$(tr ' ' _ <"$task/comm")
+                [[ ${task##*/} == "$pid" ]] && name="$name(main)"
+                echo "$name $((f[11] * 1000 / tick)) $((f[12] * 1000 / tick))" \
+                    "$(awk '$1 == "voluntary_ctxt_switches:" { print $2 }' "$task/status")"
+            done | awk '{ u[$1] += $2; k[$1] += $3; w[$1] += $4; n[$1]++ }
+                END { for (t in u) printf "  thread %-16s x%-2d %7.1f s user %6.1f s system %8d waits\n",
+                                           t, n[t], u[t] / 1000, k[t] / 1000, w[t] }' \
+                | sort -k4 -rn >"$scratch/threads.txt"
             rss=$(status_kb "$pid" VmRSS)
             break
         fi
@@ -172,7 +184,7 @@ for case in $cases; do
             -v x="$x_ms" -v m="$wm_ms" -v g="$geometry" 'BEGIN {
                 printf "%-13s %-9s %7d %7.1f %6.1f %7.3f %6.2f %8d %8d %6.1f %7.1f  %s\n", c, o, n, w / 1000, u / 1000,
                     n ? u / n : 0, w ? u / w : 0, h / 1024, r / 1024, x / 1000, m / 1000, g }'
-        cat "$scratch/caption.txt" >&2 2>/dev/null || true
+        cat "$scratch/caption.txt" "$scratch/threads.txt" >&2 2>/dev/null || true
         if [[ $outcome != finished || ${PERF:-0} == 1 ]]; then
             echo "  (logs and profile kept in $scratch)" >&2
         else
