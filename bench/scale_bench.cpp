@@ -1,12 +1,15 @@
 // A wall of 100,000 photographs, run by hand (never by ctest):
 //
 //   cmake --build build --target scale_bench
-//   QT_QPA_PLATFORM=offscreen build/bench/scale_bench [corpus-folder] [image-count] [tree-folder]
+//   QT_QPA_PLATFORM=offscreen build/bench/scale_bench [--make] [corpus-folder] [image-count] [tree-folder]
 //
 // The load benchmark's corpus linked 100,000 times into 100 folders, with a
-// shared thumbnail cache that holds an entry for every link, as after a
-// first load or a file manager's visit (made once, into the tree folder,
-// default /tmp/pavisto-scale; about 7 GB). Then, each in a fresh process,
+// shared thumbnail cache (tree-folder/cache/thumbnails) that holds a large
+// and a normal entry for every link, as after a zoomed first load or a file
+// manager's visit, and the tree's wall file tree-folder/tree.wall (made
+// once, into the tree folder, default /tmp/pavisto-scale-<image-count>;
+// about 7 GB). With --make it stops there: bench/real_window.sh measures
+// the tree in a real window. Otherwise, each in a fresh process,
 // in grey and in colour: Open Wall of the whole tree's wall file and a
 // folder load of the tree, each with its time and the resident memory
 // after it; and on the opened wall, in a 1920 x 1080 view, the first frame
@@ -36,6 +39,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -62,7 +66,8 @@ void makeTree(const QString& tree, const QStringList& files, int count)
     if (QFileInfo::exists(done))
         return;
     std::fprintf(stderr, "making %d links and their cache entries in %s (once)\n", count, qPrintable(tree));
-    // Each photograph's large entry, from a decode of its own.
+    // Each photograph's large entry, from a decode of its own: the whole
+    // thumbnail, since a cold load writes only the normal entry.
     QTemporaryDir scratch;
     const ThumbnailCache once(scratch.filePath("cache"));
     struct Entry {
@@ -71,8 +76,12 @@ void makeTree(const QString& tree, const QStringList& files, int count)
     };
     std::vector<Entry> entries;
     for (const QString& file : files) {
-        DecodeThumbnail(file, 200, 200, &once);
+        ThumbnailVersion(file, 200, 200, 256, false, &once);
         const QImage picture = once.find(*once.original(file), 256);
+        if (picture.isNull()) {
+            std::fprintf(stderr, "no large entry was made for %s\n", qPrintable(file));
+            std::exit(1);
+        }
         entries.push_back({picture, QSize(picture.text("Thumb::Image::Width").toInt(),
                                           picture.text("Thumb::Image::Height").toInt())});
     }
@@ -211,11 +220,18 @@ int main(int argc, char** argv)
     if (args.value(1) == "--measure")
         return measure(args.value(2), args.value(3), args.value(4) == "grey");
 
-    const auto [corpus, files] = BenchCorpus::prepare(std::min(argc, 2), argv);
-    const int count = argc > 2 ? std::atoi(argv[2]) : 100'000;
-    const QString tree = argc > 3 ? QDir(QString::fromLocal8Bit(argv[3])).absolutePath()
-                                  : QDir::tempPath() + QString("/pavisto-scale-%1").arg(count);
+    // "--make" first: the tree only, for a measure from outside the program.
+    // Shifted copies: the application keeps argc and argv themselves.
+    const bool makeOnly = args.value(1) == "--make";
+    const int n = makeOnly ? argc - 1 : argc;
+    char** const v = makeOnly ? argv + 1 : argv;
+    const auto [corpus, files] = BenchCorpus::prepare(std::min(n, 2), v);
+    const int count = n > 2 ? std::atoi(v[2]) : 100'000;
+    const QString tree = n > 3 ? QDir(QString::fromLocal8Bit(v[3])).absolutePath()
+                               : QDir::tempPath() + QString("/pavisto-scale-%1").arg(count);
     makeTree(tree, files, count);
+    if (makeOnly)
+        return 0;
     for (const QString what : {"open", "load"})
         for (const QString colour : {"grey", "colour"}) {
             QProcess child;
