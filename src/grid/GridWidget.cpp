@@ -165,7 +165,7 @@ void GridWidget::cellsChanged(const CellRect& changed)
         updateScrollBars();
     }
     const QRect area = ViewArea(rowAxis(), colAxis(), changed);
-    m_canvas.markStale(area);
+    m_canvas.markStale(area, rowAxis(), colAxis());
     // A change is shown at once; a load changes thousands of cells a second,
     // and those are shown as they fill a few times a second, not once a
     // cell: every frame costs the load its time.

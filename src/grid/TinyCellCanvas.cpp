@@ -23,6 +23,15 @@ void TinyCellCanvas::show(QPainter& painter, const QRect& exposed, const CellSto
     painter.drawImage(exposed, m_canvas, exposed);
 }
 
+void TinyCellCanvas::markStale(const QRect& area, const GridAxis& rows, const GridAxis& cols)
+{
+    if (rows.first == m_key.topRow && cols.first == m_key.leftCol && rows.cell == m_key.cellHeight
+        && cols.cell == m_key.cellWidth)
+        m_stale |= area;
+    else
+        m_key = {};
+}
+
 void TinyCellCanvas::render(const QRect& area, const CellStore& cells, const GridAxis& rows, const GridAxis& cols,
                             bool gridLines)
 {

@@ -11,8 +11,10 @@ class QPainter;
 // which is kept: a frame draws again only what changed in it.
 class TinyCellCanvas {
 public:
-    // Cells under this part of the view changed.
-    void markStale(const QRect& area) { m_stale |= area; }
+    // Cells under this part of the view, as `rows` and `cols` lay it out,
+    // changed. Laid out otherwise (zoomed in, or scrolled), the area says
+    // nothing of the image, which is then made anew when next shown.
+    void markStale(const QRect& area, const GridAxis& rows, const GridAxis& cols);
     void show(QPainter& painter, const QRect& exposed, const CellStore& cells, const GridAxis& rows,
               const GridAxis& cols, bool gridLines);
 
