@@ -89,7 +89,10 @@ QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
     QFile opened;
     if (!OpenForReading(opened, path) || opened.size() > MaxEntryBytes)
         return {};
-    QByteArray bytes = opened.read(MaxEntryBytes);
+    // As much as the entry holds: read(MaxEntryBytes) would set the whole
+    // limit aside for every entry, and the mapping and freeing of it cost
+    // more than the decode.
+    QByteArray bytes = opened.read(opened.size());
     if (!chunksFit(bytes))
         return {};
     QBuffer buffer(&bytes);
