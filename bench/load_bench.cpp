@@ -2,7 +2,7 @@
 //
 //   cmake --build build --target load_bench
 //   QT_QPA_PLATFORM=offscreen build/bench/load_bench [corpus-folder] [image-count]
-//   QT_QPA_PLATFORM=offscreen build/bench/load_bench --cold <folder> [zoom-level]
+//   QT_QPA_PLATFORM=offscreen build/bench/load_bench --cold <folder> [zoom-level] [copy-an-entry-to]
 //
 // Makes a corpus of photo-like JPEGs once (2 to 24 megapixels, baseline and
 // progressive, some turned by an EXIF orientation, with gradients and noise
@@ -16,7 +16,8 @@
 // empty cache in a 1920 x 1080 view, then zooms in to the level given (10 by
 // default) and waits for the cells on screen to be sharp; it prints one line
 // of key=value figures, times on the monotonic clock, for bench/peers.py to
-// set beside another viewer's.
+// set beside another viewer's; it copies one normal entry it wrote where
+// asked, to be checked with other programs.
 
 #include "BenchCorpus.h"
 #include "grid/CellStore.h"
@@ -175,7 +176,7 @@ double sharpMs(GridWidget& grid)
     return grid.cellsAwaitingVersions() > 0 ? -1 : double(clock.nsecsElapsed()) / 1e6;
 }
 
-int coldOnce(const BenchCorpus::Program& program, const QString& folder, int level)
+int coldOnce(const BenchCorpus::Program& program, const QString& folder, int level, const QString& keepEntry)
 {
     int count = 0;
     for (QDirIterator it(folder, {"*.jpg"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
@@ -187,9 +188,12 @@ int coldOnce(const BenchCorpus::Program& program, const QString& folder, int lev
     w.resize(w.size() + QSize(1920, 1080) - w.fg().viewport()->size());
     QApplication::processEvents();
     const Load load = wholeLoad(program, w, folder, count);
-    const int entries = int(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/thumbnails/normal")
-                                .entryList({"*.png"}, QDir::Files)
-                                .size());
+    const QDir normal(qEnvironmentVariable("XDG_CACHE_HOME") + "/thumbnails/normal");
+    const QStringList written = normal.entryList({"*.png"}, QDir::Files);
+    const int entries = int(written.size());
+    if (!keepEntry.isEmpty() && !written.isEmpty())  // for a look with other programs
+        QFile::copy(normal.filePath(written.first()), keepEntry);
+    const int large = int(QDir(normal.filePath("../large")).entryList({"*.png"}, QDir::Files).size());
     const double loadCpu = load.cpu;
     const double zoomCpu = cpuSeconds();
     for (int i = 0; i < level; ++i)
@@ -197,9 +201,9 @@ int coldOnce(const BenchCorpus::Program& program, const QString& folder, int lev
     w.fg().viewport()->repaint();  // asks for the versions of the cells on screen
     const int awaiting = w.fg().cellsAwaitingVersions();
     const double sharp = sharpMs(w.fg());
-    std::printf("pavisto files=%d placed=%d entries=%d started=%.4f first=%.4f full=%.4f load_cpu=%.4f "
+    std::printf("pavisto files=%d placed=%d entries=%d large=%d started=%.4f first=%.4f full=%.4f load_cpu=%.4f "
                 "level=%d cell_px=%d awaiting=%d sharp_ms=%.1f zoom_cpu=%.4f\n",
-                count, w.state().ImageCount, entries, load.started, load.started + load.first,
+                count, w.state().ImageCount, entries, large, load.started, load.started + load.first,
                 load.started + load.full, loadCpu, level, TwipsToWholePixels(w.fg().ColWidth()),
                 awaiting, sharp, cpuSeconds() - zoomCpu);
     std::fflush(stdout);
@@ -214,7 +218,7 @@ int main(int argc, char** argv)
     const BenchCorpus::Program program;
     if (app.arguments().value(1) == "--cold")
         return coldOnce(program, QDir(app.arguments().value(2)).absolutePath(),
-                        app.arguments().size() > 3 ? app.arguments().value(3).toInt() : 10);
+                        app.arguments().size() > 3 ? app.arguments().value(3).toInt() : 10, app.arguments().value(4));
     const auto [folder, files] = BenchCorpus::prepare(argc, argv);
     const int count = int(files.size());
     const int cores = QThread::idealThreadCount();

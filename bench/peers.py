@@ -4,13 +4,15 @@
     cmake --build build --target load_bench
     build/bench/load_bench /tmp/pavisto-bench-corpus 44   # makes the corpus once
     xvfb-run -a -s "-screen 0 1920x1080x24" dbus-run-session -- \
-        python3 bench/peers.py build/bench/load_bench /tmp/pavisto-bench-corpus 10 3
+        python3 bench/peers.py build/bench/load_bench /tmp/pavisto-bench-corpus 10 3 [10 [other-load_bench]]
 
 Links the corpus photographs `copies` times into one flat folder (gThumb
 does not look into subfolders), then runs `rounds` rounds, each a cold load
 by Pavisto (load_bench --cold, offscreen) and by gThumb (in the X server
 this runs in, with openbox, its cache and settings in a scratch home), the
-order alternating so that other load on the machine hits both alike. Each
+order alternating so that other load on the machine hits both alike (with
+another load_bench given, say an earlier build, it runs in each round too
+as "before"). Each
 starts from an empty thumbnail cache. Times count from the launch of the
 process: the first picture (gThumb: its first cache entry), the full wall
 (gThumb: a `normal` entry for every file). CPU is the whole process's
@@ -67,6 +69,7 @@ def pavisto(load_bench, folder, level):
     return {
         "files": int(f["files"]),
         "entries": int(f["entries"]),
+        "large": int(f.get("large", -1)),
         "first": f["first"] - launched,
         "full": f["full"] - launched,
         "cpu": usage.ru_utime + usage.ru_stime - f["zoom_cpu"],
@@ -122,6 +125,7 @@ def main():
     copies = int(sys.argv[3]) if len(sys.argv) > 3 else 10
     rounds = int(sys.argv[4]) if len(sys.argv) > 4 else 3
     level = int(sys.argv[5]) if len(sys.argv) > 5 else 10
+    before = sys.argv[6] if len(sys.argv) > 6 else None
     folder, count = link_folder(corpus, copies)
     for photo in os.listdir(folder):  # from memory, for both alike
         with open(os.path.join(folder, photo), "rb") as f:
@@ -135,11 +139,15 @@ def main():
     os.rmdir(empty)
     print(f"{count} files ({copies} links to each corpus photograph), {os.cpu_count()} cores; start-up CPU on an "
           f"empty folder: Pavisto {start_p:.2f} s, gThumb {start_g:.2f} s", flush=True)
-    runs = {"pavisto": [], "gthumb": []}
+    runs = {"pavisto": [], "gthumb": [], "before": []}
     for r in range(rounds):
-        order = ["pavisto", "gthumb"] if r % 2 == 0 else ["gthumb", "pavisto"]
+        order = ["pavisto", "gthumb"] + (["before"] if before else [])
+        order = order if r % 2 == 0 else order[::-1]
         for who in order:
-            run = pavisto(load_bench, folder, level) if who == "pavisto" else gthumb(folder, count)
+            if who == "gthumb":
+                run = gthumb(folder, count)
+            else:
+                run = pavisto(load_bench if who == "pavisto" else before, folder, level)
             runs[who].append(run)
             print(f"round {r + 1} {who:8s} " + " ".join(
                 f"{k}={v:.3f}" if isinstance(v, float) else f"{k}={v}" for k, v in run.items()), flush=True)
@@ -158,8 +166,15 @@ def main():
     for key, name in (("first", "first picture (s from launch)"), ("full", "full wall (s from launch)")):
         p, g = median("pavisto", key), median("gthumb", key)
         print(f"{name:32s} {p:8.2f}  {g:8.2f}   {p / g:6.2f}")
+    if before:
+        b_cpu = median("before", "cpu") / count * 1000
+        print(f"before: CPU per photograph {b_cpu:.1f} ms ({b_cpu / g_cpu:.2f} x gThumb's), first picture "
+              f"{median('before', 'first'):.2f} s, full wall {median('before', 'full'):.2f} s "
+              f"({median('before', 'full') / median('gthumb', 'full'):.2f} x gThumb's), zoomed to level {level}: "
+              f"sharp after {median('before', 'sharp_ms'):.0f} ms, {median('before', 'zoom_cpu'):.2f} s of CPU")
     print(f"Pavisto zoomed to level {level}: cells on screen sharp after {median('pavisto', 'sharp_ms'):.0f} ms "
-          f"(median; -1 = not within 20 s)")
+          f"(median; -1 = not within 20 s), "
+          f"{median('pavisto', 'zoom_cpu'):.2f} s of CPU")
 
 
 if __name__ == "__main__":
