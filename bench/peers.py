@@ -155,7 +155,9 @@ def main():
 
     def median(who, key, minus=0.0):
         values = sorted(run[key] - minus for run in runs[who] if run[key] is not None)
-        return values[len(values) // 2] if values else float("nan")
+        if not values:
+            return float("nan")
+        return (values[(len(values) - 1) // 2] + values[len(values) // 2]) / 2
 
     p_cpu, g_cpu = median("pavisto", "cpu") / count * 1000, median("gthumb", "cpu") / count * 1000
     p_net, g_net = median("pavisto", "cpu", start_p) / count * 1000, median("gthumb", "cpu", start_g) / count * 1000
