@@ -20,7 +20,6 @@ constexpr qint64 BytesPerBlock = qint64{64} * 2;  // one coefficient block
 constexpr qint64 DecoderOverhead = 1 << 20;
 constexpr int MaxHeaderSegments = 512;
 constexpr int SmallestEntrySize = 128;  // the cache's "normal" size
-constexpr int MaxDecoderReduction = 8;   // libjpeg's: it decodes at 1/8 of the size and up
 
 int roundHalfEven(double value)
 {
@@ -221,7 +220,6 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
     int entrySize = 0;
     if (cache && (entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight)))
         file = cache->original(path);
-    const int largestEntry = entrySize;
     if (!whole)
         entrySize = std::min(entrySize, SmallestEntrySize);
     try {
@@ -239,17 +237,6 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         // camera's embedded thumbnail holds: the photograph is not decoded.
         if (!whole && thumb && target)
             result.image = embeddedThumbnail(path, reader, *target);
-        // A photograph decoded at the smallest reduction for the larger entry
-        // as well costs little more with it, and spares a zoom into the new
-        // wall a decode per cell.
-        if (!whole && cached && result.image.isNull() && largestEntry > entrySize) {
-            const std::optional<QSize> larger = ThumbnailSize(reader.size(), largestEntry, largestEntry);
-            if (larger && reader.size().width() >= MaxDecoderReduction * larger->width()
-                && reader.size().height() >= MaxDecoderReduction * larger->height()) {
-                entrySize = largestEntry;
-                target = larger;
-            }
-        }
         if (!reader.refused() && result.image.isNull()) {
             if (target)
                 reader.setScaledSize(*target);

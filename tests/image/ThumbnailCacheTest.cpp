@@ -102,25 +102,6 @@ TEST_F(Cached, OnlyAScaledFileOutsideTheCacheGetsPrivateStandardEntriesTheLargeO
                   QStringList{ThumbnailCache::EntryName(path)});
 }
 
-TEST_F(Cached, APhotographDecodedAtTheSmallestReductionForBothEntriesGetsTheLargeOneTooUnlessItsOwnThumbnailServes)
-{
-    // 2048 x 1536 upright is the first size the decoder reduces as much for
-    // 256 x 192 as for 128 x 96; one without an embedded thumbnail that can
-    // stand in is decoded, so its large entry costs little more.
-    const QString turned = put("turned.jpg", TestImages::jpeg(1536, 2048, 6));
-    const QString under = put("under.jpg", TestImages::jpeg(2040, 1530));
-    const QString own = put("own.jpg", TestImages::withExif(TestImages::jpeg(2048, 1536),
-                                                            {.thumbnail = TestImages::jpeg(160, 120)}));
-    for (const QString& file : {turned, under, own})
-        ASSERT_TRUE(thumbs.CellPicture(file, false)) << file.toStdString();
-    EXPECT_EQ(QImage(entryPath(turned)).size(), QSize(256, 192));
-    EXPECT_EQ(QImage(entryPath(turned, "normal")).size(), QSize(128, 96));
-    for (const QString& file : {under, own}) {
-        EXPECT_FALSE(QFile::exists(entryPath(file))) << file.toStdString();
-        EXPECT_TRUE(QFile::exists(entryPath(file, "normal"))) << file.toStdString();
-    }
-}
-
 TEST_F(Cached, EntriesAreCompressedPngsWithTheirKeysInTextChunksAndReadBackUnchanged)
 {
     // Photo-like: gradients under a little noise. Grey stays grey and only
