@@ -2,6 +2,7 @@
 //
 //   cmake --build build --target load_bench
 //   QT_QPA_PLATFORM=offscreen build/bench/load_bench [corpus-folder] [image-count]
+//   QT_QPA_PLATFORM=offscreen build/bench/load_bench --cold <folder> [zoom-level] [copy-an-entry-to]
 //
 // Makes a corpus of photo-like JPEGs once (2 to 24 megapixels, baseline and
 // progressive, some turned by an EXIF orientation, with gradients and noise
@@ -10,26 +11,38 @@
 // core, the whole load on every core (with its CPU time per image, the time
 // to the first picture on the wall and to a full wall), vipsthumbnail when
 // installed, and what the wall holds per placed image.
+//
+// With --cold it makes no corpus and only loads the folder once from an
+// empty cache in a 1920 x 1080 view, then zooms in to the level given (10 by
+// default) and waits for the cells on screen to be sharp; it prints one line
+// of key=value figures, times on the monotonic clock, for bench/peers.py to
+// set beside another viewer's; it copies one normal entry it wrote where
+// asked, to be checked with other programs.
 
 #include "BenchCorpus.h"
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
 #include "image/Decode.h"
 #include "shell/MainModule.h"
+#include "shell/Twips.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <sched.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 using BenchCorpus::seconds;
@@ -66,18 +79,43 @@ double cpuSeconds()
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The CPU seconds of the busiest thread still running: on an idle machine
+// with enough cores a run takes at least that long.
+double busiestThreadCpu()
+{
+    double busiest = 0;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // After the name in parentheses: state is field 3, utime and stime 14 and 15.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            busiest = std::max(busiest, double(fields[11].toLongLong() + fields[12].toLongLong()));
+    }
+    return busiest / double(sysconf(_SC_CLK_TCK));
+}
+
 // When the wall was first painted with an image on it, and with all of them.
 class PaintClock : public QObject {
 public:
     PaintClock(frmMain& w, int expected) : m_w(w), m_expected(expected)
     {
         m_clock.start();
+        started = monotonic();
         w.fg().viewport()->installEventFilter(this);
     }
     ~PaintClock() override { m_w.fg().viewport()->removeEventFilter(this); }
     PaintClock(const PaintClock&) = delete;
     PaintClock& operator=(const PaintClock&) = delete;
     double first = 0, full = 0;
+    double started = 0;  // on the monotonic clock, as other processes read it
+
+    static double monotonic()
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
 
     bool eventFilter(QObject*, QEvent* event) override
     {
@@ -98,7 +136,7 @@ private:
 };
 
 struct Load {
-    double time = 0, cpu = 0, first = 0, full = 0;
+    double time = 0, cpu = 0, first = 0, full = 0, started = 0;
 };
 
 Load wholeLoad(const BenchCorpus::Program& program, frmMain& w, const QString& folder, int expected)
@@ -113,6 +151,7 @@ Load wholeLoad(const BenchCorpus::Program& program, frmMain& w, const QString& f
     });
     load.cpu = cpuSeconds() - cpu;
     load.first = painted.first;
+    load.started = painted.started;
     load.full = painted.full;
     if (w.state().ImageCount != expected)
         std::fprintf(stderr, "load placed %d of %d images\n", w.state().ImageCount, expected);
@@ -145,12 +184,62 @@ qint64 wallBytes(const CellStore& cells)
     return bytes;
 }
 
+// Waits until every cell on screen shows its whole version, as the idle
+// program would let them come in; milliseconds, or -1 after 20 s.
+double sharpMs(GridWidget& grid)
+{
+    QElapsedTimer clock;
+    clock.start();
+    grid.viewport()->repaint();
+    while (grid.cellsAwaitingVersions() > 0 && clock.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    return grid.cellsAwaitingVersions() > 0 ? -1 : double(clock.nsecsElapsed()) / 1e6;
+}
+
+int coldOnce(const BenchCorpus::Program& program, const QString& folder, int level, const QString& keepEntry)
+{
+    int count = 0;
+    for (QDirIterator it(folder, {"*.jpg"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        ++count;
+    frmMain w;
+    w.state().HidePreview = true;
+    w.show();
+    QApplication::processEvents();
+    w.resize(w.size() + QSize(1920, 1080) - w.fg().viewport()->size());
+    QApplication::processEvents();
+    const Load load = wholeLoad(program, w, folder, count);
+    const QDir normal(qEnvironmentVariable("XDG_CACHE_HOME") + "/thumbnails/normal");
+    const QStringList written = normal.entryList({"*.png"}, QDir::Files);
+    const int entries = int(written.size());
+    if (!keepEntry.isEmpty() && !written.isEmpty())  // for a look with other programs
+        QFile::copy(normal.filePath(written.first()), keepEntry);
+    const int large = int(QDir(normal.filePath("../large")).entryList({"*.png"}, QDir::Files).size());
+    const double loadCpu = load.cpu;
+    const double busiest = busiestThreadCpu();
+    const double zoomCpu = cpuSeconds();
+    for (int i = 0; i < level; ++i)
+        w.ZoomIn();
+    w.fg().viewport()->repaint();  // asks for the versions of the cells on screen
+    const int awaiting = w.fg().cellsAwaitingVersions();
+    const double sharp = sharpMs(w.fg());
+    std::printf("pavisto files=%d placed=%d entries=%d large=%d started=%.4f first=%.4f full=%.4f load_cpu=%.4f "
+                "busiest_thread_cpu=%.3f level=%d cell_px=%d awaiting=%d sharp_ms=%.1f zoom_cpu=%.4f\n",
+                count, w.state().ImageCount, entries, large, load.started, load.started + load.first,
+                load.started + load.full, loadCpu, busiest, level, TwipsToWholePixels(w.fg().ColWidth()),
+                awaiting, sharp, cpuSeconds() - zoomCpu);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const BenchCorpus::Program program;
+    if (app.arguments().value(1) == "--cold")
+        return coldOnce(program, QDir(app.arguments().value(2)).absolutePath(),
+                        app.arguments().size() > 3 ? app.arguments().value(3).toInt() : 10, app.arguments().value(4));
     const auto [folder, files] = BenchCorpus::prepare(argc, argv);
     const int count = int(files.size());
     const int cores = QThread::idealThreadCount();
