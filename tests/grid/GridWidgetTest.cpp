@@ -85,6 +85,9 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellHighlightItAndScrollBarsCou
     EXPECT_EQ(fg.TopRow(), 81 - rows + 1);
     fg.ShowCell(3, 0);
     EXPECT_EQ(fg.TopRow(), 3);
+    fg.Select(90, 95, 3, 40);
+    fg.cells.setCols(30);  // columns only: the current cell and the selection come inside
+    EXPECT_EQ(fg.state(), (QList<int>{90, 29, 3, 29, 90, 29}));
 }
 
 TEST(GridWidget, TheLargestWallPaintsScrollsAndMovesToItsLastCell)

@@ -139,4 +139,11 @@ TEST(Options, ResizeTheGridOnlyToATypedSizeAndAskBeforeLeavingCellsOut)
         EXPECT_EQ(QSize(wall.state.GridCols, wall.state.GridRows), c.settings) << qPrintable(label);
         EXPECT_TRUE(wall.state.ImageCount == c.images && wall.state.CellCount == c.settings.width() * c.settings.height());
     }
+    // A text alone on the edge is asked about too, and kept on No.
+    TestWall texts{10, 10};
+    texts.cells.setCellText(9, 9, "a text");
+    platform.messages.clear();
+    platform.messageAnswers = {MsgAnswer::No};
+    EXPECT_TRUE(ApplyOptions(texts.ctx, {QString("9"), {}, 1, true, false, false}));
+    EXPECT_TRUE(platform.texts().value(0) == question.arg(9).arg(10).arg(0).arg(1) && texts.cells.Cols() == 10);
 }
