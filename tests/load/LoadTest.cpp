@@ -61,12 +61,13 @@ TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhatev
 {
     Scan s(10, 10);
     const QStringList expected{s.put(".x.jpg"), s.put("a.Jpeg", TestImages::jpeg(300, 200, 6)), s.put("B.jpg"),
-                               s.put("PHOTO.JPG"), s.put("A/x.jpg"), s.put("A/deep/y.jpg"), s.put("b/z.jpg")};
+                               s.put("PHOTO.JPG"), s.put("A/x.jpg"), s.put("A/deep/y.jpg"), s.put("b/z.jpg"),
+                               s.root + "/b/zz-link.jpg"};
     for (const char* name : {"c.jpe", "d.jfif", "e.jpg.txt", ".hidden/h.jpg"})
         s.put(name);
     s.put("b0.jpg", "plain text");
-    // Entries that cannot be examined and a link back up the tree.
-    for (const auto& [target, link] : {std::pair{"missing.jpg", "b-dangling.jpg"}, {"c-self.jpg", "c-self.jpg"}, {".", "b/loop"}})
+    // Entries that cannot be examined, a link back up the tree and one to a photograph.
+    for (const auto& [target, link] : {std::pair{"missing.jpg", "b-dangling.jpg"}, {"c-self.jpg", "c-self.jpg"}, {".", "b/loop"}, {"B.jpg", "b/zz-link.jpg"}})
         ASSERT_TRUE(QFile::link(s.root + '/' + target, s.root + '/' + link));
     for (const bool untyped : {false, true}) {
         untypedEntries = untyped;
@@ -74,7 +75,7 @@ TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhatev
         s.run();
         untypedEntries = false;
         EXPECT_EQ(ColumnPaths(s.cells), expected) << untyped;
-        EXPECT_TRUE(!s.cells.CellPicture(5, 0).isNull() && s.state.ImageCount == 7 && !s.state.StopLoading);
+        EXPECT_TRUE(!s.cells.CellPicture(5, 0).isNull() && s.state.ImageCount == 8 && !s.state.StopLoading);
     }
     EXPECT_TRUE(s.platform.messages.isEmpty());
     EXPECT_EQ(s.titles.value(0), "Searching for files. 1 Images found. Please wait...   Available memory: 4.00 GB   " + s.root);
