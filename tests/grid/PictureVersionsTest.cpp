@@ -79,18 +79,19 @@ TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreA
     EXPECT_EQ(shown(140, {{2, 0}}) + QString::number(asked.size()), "v6");
 }
 
-TEST_F(Versions, AVersionPushedOutOfTheBudgetIsMadeAfreshWhenAskedForAgain)
+TEST_F(Versions, TheLeastRecentlyShownVersionLeavesTheBudgetFirstAndIsMadeAfreshWhenAskedForAgain)
 {
-    PictureVersions versions(nullptr, qint64{128} * 128 * 4);  // room for one version
+    PictureVersions versions(nullptr, qint64{128} * 128 * 4 * 2);  // room for two versions
     versions.setMaker(maker);
     const auto madeFor = [&](const Picture& picture) {
         versions.best(picture, 128);
         EXPECT_TRUE(QTest::qWaitFor([&] { return versions.busy() == 0; }));
         return versions.best(picture, 128).pixelColor(0, 0) == QColor(Qt::green);
     };
-    const Picture a = picture("a"), b = picture("b");
-    EXPECT_TRUE(madeFor(a) && madeFor(b) && !versions.isReady(a, 128) && madeFor(a));
-    EXPECT_EQ(asked.join(' '), "a128 b128 a128");
+    const Picture a = picture("a"), b = picture("b"), c = picture("c");
+    EXPECT_TRUE(madeFor(a) && madeFor(b) && madeFor(a) && madeFor(c));  // a shown again before c came
+    EXPECT_TRUE(versions.isReady(a, 128) && !versions.isReady(b, 128) && madeFor(b));
+    EXPECT_EQ(asked.join(' '), "a128 b128 c128 b128");
 }
 
 namespace {
