@@ -27,6 +27,9 @@
 
 namespace {
 
+// How often a load's counting captions reach the title bar at most.
+constexpr qint64 TitleIntervalMs = 100;
+
 // Hidden: not shown at start. RefusedWhileLoading: the command does nothing
 // while a load runs (a second load would share the first one's fill
 // position and flags), and its item is disabled meanwhile. OnlyWhileLoading:
@@ -180,6 +183,8 @@ frmMain::frmMain(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pavisto"));
+    m_titleDue.setSingleShot(true);
+    connect(&m_titleDue, &QTimer::timeout, this, [this] { showTitle(m_title); });
     resize(1024, 720);
     setCentralWidget(m_fg);
     buildMenus();
@@ -294,12 +299,26 @@ void frmMain::Form_Load()
 void frmMain::UpdateCaption()
 {
     SkipErrors([this] {
-        setWindowTitle(CaptionText(m_state, m_fg->Row(), m_fg->Col(), m_cells.CellData(m_fg->Row(), m_fg->Col())));
+        showTitle(CaptionText(m_state, m_fg->Row(), m_fg->Col(), m_cells.CellData(m_fg->Row(), m_fg->Col())));
     });
 }
 
 void frmMain::setTitle(const QString& title)
 {
+    m_title = title;
+    if (m_titleDue.isActive())
+        return;
+    const qint64 since = m_titleShown.isValid() ? m_titleShown.elapsed() : TitleIntervalMs;
+    if (since < TitleIntervalMs)
+        m_titleDue.start(int(TitleIntervalMs - since));
+    else
+        showTitle(title);
+}
+
+void frmMain::showTitle(const QString& title)
+{
+    m_titleDue.stop();
+    m_titleShown.start();
     setWindowTitle(title);
 }
 

@@ -9,8 +9,10 @@
 #include "view/PreviewHandoff.h"
 #include "wall/WallDialog.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 class GridInput;
 struct GridEvent;
@@ -109,6 +111,7 @@ private:
     bool gridEvent(const GridEvent& event);
     void Form_Load();
     void closeOtherWindows();
+    void showTitle(const QString& title);
 
     MainState m_state;
     CellStore m_cells;
@@ -121,4 +124,11 @@ private:
     GridInput* m_gridInput;  // owned by the grid
     QMenu* m_rightMenu = nullptr;
     QPointer<frmAbout> m_about;
+    // A load sets the caption once an image, thousands a second, and the
+    // window system and the window manager redraw the title bar for each:
+    // its captions reach the title bar at most ten times a second, the last
+    // one always.
+    QString m_title;
+    QTimer m_titleDue;
+    QElapsedTimer m_titleShown;
 };

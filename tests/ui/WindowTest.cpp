@@ -210,6 +210,20 @@ TEST_F(Window, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWarnings
     EXPECT_TRUE(!grid.hasGridLines() && s.GridCols == 100 && w.cells().Rows() == 151 && w.cells().Cols() == 100);
 }
 
+TEST_F(Window, ALoadsCountingCaptionsReachTheTitleBarAtMostTenTimesASecondTheLastOneAlways)
+{
+    QStringList shown;
+    QObject::connect(&w, &QWidget::windowTitleChanged, [&](const QString& title) { shown << title; });
+    for (int image = 1; image <= 1000; ++image)
+        w.setTitle(QString::number(image));
+    EXPECT_LE(shown.size(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "1000"; }, 1000));
+    EXPECT_LE(shown.size(), 2);
+    w.setTitle("a count"), w.UpdateCaption();  // a command's caption shows at once, and the count never after it
+    QTest::qWait(150);
+    EXPECT_TRUE(w.windowTitle().startsWith("Pavisto 1-1  "));
+}
+
 TEST_F(Window, ANameThatIsNotUtf8IsAFileLikeAnyOther)
 {
     // Latin-1 bytes in a folder's and a file's name, as an old camera card has them.
