@@ -121,7 +121,8 @@ TEST_F(Photos, AnEmbeddedThumbnailStandsInOnlyWhenItIsTheSamePictureAndIsTurnedU
     struct Case { QSize photo; int orientation; QByteArray embedded; bool used; };
     const QList<Case> cases{{{800, 600}, 1, camera(160, 120, 0), true},   {{1600, 900}, 1, camera(160, 120, 15), true},
                             {{800, 600}, 6, camera(160, 120, 0), true},   {{800, 600}, 1, camera(160, 90, 0), false},
-                            {{800, 600}, 1, camera(160, 120, 15), false}, {{800, 600}, 1, camera(80, 60, 0), false}};
+                            {{800, 600}, 1, camera(160, 120, 15), false}, {{800, 600}, 1, camera(80, 60, 0), false},
+                            {{800, 600}, 1, camera(160, 121, 0), true},   {{800, 600}, 1, camera(160, 122, 0), false}};
     for (const Case& c : cases) {
         const QByteArray photo = TestImages::jpeg(c.photo.width(), c.photo.height());
         const auto picture = plain.CellPicture(
