@@ -52,6 +52,9 @@ TEST(WorkerPool, AnOwnersEndAndThePoolsEndTellRunningJobsToStopWaitForThemAndDro
     post(*jobs);
     jobs.reset();
     EXPECT_TRUE(stopped == 2 && queuedRan == 0 && held.use_count() == 1);
+    WorkerJobs stoppedOwner(*pool);
+    stoppedOwner.stop();
+    stoppedOwner.post(Priority::View, [&, held](const std::stop_token&) { ++queuedRan; });  // refused
     post(*outliving);
     pool.reset();
     outliving->post(Priority::View, [&, held](const std::stop_token&) { ++queuedRan; });

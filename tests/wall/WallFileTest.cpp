@@ -163,6 +163,11 @@ TEST_F(WallFile, AnOpenThatAReadErrorLowMemoryOrClosingEndsIsPartialAndAFileThat
                            "The wall was opened only in part: 2 records of " + dir.filePath("images.wall")
                                + " were not placed."}));
     platform.freeMemory = 4LL << 30;
+    // As many records as the file holds cut nothing: no question.
+    wall.cells.setCellText(5, 5, "t2"), wall.cells.setCellText(6, 6, "t3");
+    const qsizetype before = platform.messages.size();
+    save(dir.filePath("images.wall"));
+    EXPECT_TRUE(platform.messages.size() == before + 1 && lastMessage().startsWith("File saved."));
     // Another wall since: its file may be saved over without the question.
     platform.folderAnswers = {dir.path()};
     AddImagesAsNewWall(wall.ctx, dialog({}));
