@@ -57,32 +57,28 @@ def tree_cpu(pid):
     return total
 
 
+def thread_stats(pid):
+    """The stat fields after the name, of each thread of a process still there."""
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except FileNotFoundError:
+        return
+    for task in tasks:
+        try:
+            with open(f"/proc/{pid}/task/{task}/stat") as f:
+                yield f.read().rsplit(")", 1)[1].split()
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+
+
 def busiest_thread_cpu(pid):
     """User + system seconds of the busiest thread of a process."""
-    busiest = 0.0
-    try:
-        for task in os.listdir(f"/proc/{pid}/task"):
-            with open(f"/proc/{pid}/task/{task}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            busiest = max(busiest, (int(fields[11]) + int(fields[12])) / TICK)
-    except (FileNotFoundError, ProcessLookupError):
-        pass
-    return busiest
+    return max(((int(f[11]) + int(f[12])) / TICK for f in thread_stats(pid)), default=0.0)
 
 
 def running_threads(pid):
     """How many threads of the process are running or waiting for a core."""
-    running = 0
-    try:
-        for task in os.listdir(f"/proc/{pid}/task"):
-            try:
-                with open(f"/proc/{pid}/task/{task}/stat") as f:
-                    running += f.read().rsplit(")", 1)[1].split()[0] == "R"
-            except FileNotFoundError:
-                pass
-    except FileNotFoundError:
-        pass
-    return running
+    return sum(f[0] == "R" for f in thread_stats(pid))
 
 
 def concurrency(samples, until):
