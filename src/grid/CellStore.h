@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QColor>
-#include <QHash>
 #include "picture/Picture.h"
 
+#include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QString>
 

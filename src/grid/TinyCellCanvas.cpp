@@ -9,7 +9,7 @@ void TinyCellCanvas::show(QPainter& painter, const QRect& exposed, const CellSto
                           const GridAxis& cols, bool gridLines)
 {
     const QRect view(0, 0, cols.view, rows.view);
-    const Key key{view.size(), rows.first, cols.first, cols.cell, rows.cell, gridLines};
+    const Key key = keyOf(rows, cols, gridLines);
     if (key != m_key) {
         if (m_canvas.size() != view.size())
             m_canvas = QImage(view.size(), QImage::Format_RGB32);
@@ -25,8 +25,7 @@ void TinyCellCanvas::show(QPainter& painter, const QRect& exposed, const CellSto
 
 void TinyCellCanvas::markStale(const QRect& area, const GridAxis& rows, const GridAxis& cols)
 {
-    if (rows.first == m_key.topRow && cols.first == m_key.leftCol && rows.cell == m_key.cellHeight
-        && cols.cell == m_key.cellWidth)
+    if (keyOf(rows, cols, m_key.gridLines) == m_key)
         m_stale |= area;
     else
         m_key = {};

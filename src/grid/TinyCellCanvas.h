@@ -32,6 +32,10 @@ private:
         bool gridLines = false;
         bool operator==(const Key&) const = default;
     };
+    static Key keyOf(const GridAxis& rows, const GridAxis& cols, bool gridLines)
+    {
+        return {QSize(cols.view, rows.view), rows.first, cols.first, cols.cell, rows.cell, gridLines};
+    }
     QImage m_canvas;
     Key m_key;
     QRect m_stale;  // out of date in the image
