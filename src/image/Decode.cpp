@@ -210,8 +210,10 @@ QImage embeddedThumbnail(const QString& path, const UprightReader& reader, QSize
 }
 
 // The whole thumbnail when `whole`; else only what a cell keeps, its small
-// version, decoded no larger than the cache's normal entry (which is all a
-// cold load writes: larger entries are made when a zoom asks for them).
+// version, made no larger than the cache's normal entry. A photograph that
+// has to be decoded for it is decoded at the size of the entry for the
+// limits, which that entry gets too: the cost is nearly the same, and a zoom
+// soon after the load then reads it instead of decoding again.
 DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeight, const ThumbnailCache* cache,
                                  bool whole, const DecodeStop& stop)
 {
@@ -220,6 +222,7 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
     int entrySize = 0;
     if (cache && (entrySize = ThumbnailCache::EntrySize(maxWidth, maxHeight)))
         file = cache->original(path);
+    const int limitsEntry = entrySize;
     if (!whole)
         entrySize = std::min(entrySize, SmallestEntrySize);
     try {
@@ -238,9 +241,17 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         if (!whole && thumb && target)
             result.image = embeddedThumbnail(path, reader, *target);
         if (!reader.refused() && result.image.isNull()) {
-            if (target)
-                reader.setScaledSize(*target);
+            const std::optional<QSize> larger = cached && limitsEntry > entrySize
+                                                    ? ThumbnailSize(reader.size(), limitsEntry, limitsEntry)
+                                                    : std::nullopt;
+            if (larger || target)
+                reader.setScaledSize(larger ? *larger : *target);
             result.image = reader.read();
+            if (larger && !result.image.isNull() && !reader.stopped()) {
+                if (result.image.size() != *larger)
+                    result.image = result.image.scaled(*larger, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                cache->store(*file, limitsEntry, result.image, reader.size());
+            }
         }
         if (reader.stopped()) {
             result = {};
@@ -355,10 +366,11 @@ QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int si
             return inType(decodeThumbnail(path, maxWidth, maxHeight, cache, true, {}).image, grey);
         }
         // A version smaller than the whole thumbnail: the cache's entry of
-        // that size is the image fitted to it, as the version is.
+        // the next size up is the image fitted to that, the version fitted
+        // to less.
         const QSize fitted = whole.scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1});
-        if (file && ThumbnailCache::EntrySize(side, side) == side) {
-            const QImage entry = reader.upright(cache->find(*file, side));
+        if (const int entrySize = ThumbnailCache::EntrySize(side, side); file && entrySize) {
+            const QImage entry = reader.upright(cache->find(*file, entrySize));
             if (entry.width() >= fitted.width() && entry.height() >= fitted.height())
                 return inType(Picture::fitted(entry, side, false), grey);
         }

@@ -175,7 +175,7 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     EXPECT_TRUE(thumbs.MakeThumbnail(put("small.jpg", TestImages::jpeg(150, 100))));  // used whole
     const auto picture = thumbs.CellPicture(path, true);
     ASSERT_TRUE(picture && picture->size() == QSize(200, 150) && picture->whole().isNull());
-    EXPECT_FALSE(QFile::exists(entryPath(path)));  // a cell needs no more than the normal entry
+    EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));  // decoded anyway: a zoom will want it
     const QImage normal(entryPath(path, "normal"));
     EXPECT_TRUE(normal.size() == QSize(128, 96) && normal.text("Thumb::Image::Width") == "800"
                 && normal.text("Thumb::Image::Height") == "600");
@@ -193,9 +193,12 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     for (const char* folder : {"/large", "/normal"})
         EXPECT_EQ(QDir(cache.root() + folder).entryList(QDir::Files | QDir::Hidden),
                   QStringList{ThumbnailCache::EntryName(path)});
-    // The smaller version comes from the normal entry (planted green here).
+    // Smaller versions come from the entry of the next size up (planted here).
     plant(path, filled({128, 96}, Qt::green), {}, 0, "normal");
+    plant(path, filled({256, 192}, Qt::yellow));
     EXPECT_TRUE(isColour(thumbs.Version(source, 128, false), Qt::green));
+    const QImage between = thumbs.Version(source, 174, false);
+    EXPECT_TRUE(between.size() == QSize(174, 130) && isColour(between, Qt::yellow));
     // With the cache gone, the photograph makes both again.
     QDir(cache.root()).removeRecursively();
     EXPECT_EQ(thumbs.Version(source, 256, true), grey);
