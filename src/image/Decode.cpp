@@ -240,6 +240,7 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         // camera's embedded thumbnail holds: the photograph is not decoded.
         if (!whole && thumb && target)
             result.image = embeddedThumbnail(path, reader, *target);
+        bool stored = false;  // the larger entry brings the normal one with it
         if (!reader.refused() && result.image.isNull()) {
             const std::optional<QSize> larger = cached && limitsEntry > entrySize
                                                     ? ThumbnailSize(reader.size(), limitsEntry, limitsEntry)
@@ -251,6 +252,7 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
                 if (result.image.size() != *larger)
                     result.image = result.image.scaled(*larger, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 cache->store(*file, limitsEntry, result.image, reader.size());
+                stored = true;
             }
         }
         if (reader.stopped()) {
@@ -265,7 +267,7 @@ DecodedThumbnail decodeThumbnail(const QString& path, int maxWidth, int maxHeigh
         }
         if (target && result.image.size() != *target)
             result.image = result.image.scaled(*target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (cached)
+        if (cached && !stored)
             cache->store(*file, entrySize, result.image, reader.size());
         result.decoded = true;
         result.fits = !thumb;
