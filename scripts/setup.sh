@@ -11,7 +11,7 @@
 # test builds the .deb (dpkg-dev's dpkg-shlibdeps and file find its
 # dependencies), validates its AppStream file (appstream) and renders its
 # manual page (man-db).
-PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libpng-dev libgtest-dev librapidcheck-dev fonts-dejavu-core
+PAVISTO_PACKAGES=(cmake ninja-build g++ qt6-base-dev libpng-dev libdeflate-dev libgtest-dev librapidcheck-dev fonts-dejavu-core
                   xdg-utils xvfb xauth xdotool imagemagick openbox x11-utils clang-tidy clang libclang-rt-14-dev
                   dpkg-dev file appstream man-db)
 

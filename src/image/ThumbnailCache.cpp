@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "image/Decode.h"
+#include "image/PngDecode.h"
 #include "image/PngEncode.h"
 #include "shell/FileNames.h"
 
@@ -95,14 +96,17 @@ QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
     QByteArray bytes = opened.read(opened.size());
     if (!chunksFit(bytes))
         return {};
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    const QSize size = reader.size();
-    if (std::max(size.width(), size.height()) > EntrySizes[3])
-        return {};
-    QImage entry = reader.read();
-    return describes(entry, file) ? entry : QImage();
+    std::optional<QImage> entry = DecodePlainPng(bytes, EntrySizes[3]);
+    if (!entry) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "png");
+        const QSize size = reader.size();
+        if (std::max(size.width(), size.height()) > EntrySizes[3])
+            return {};
+        entry = reader.read();
+    }
+    return describes(*entry, file) ? *entry : QImage();
 }
 
 // `keys` follow the keys that name the file.
