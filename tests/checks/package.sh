@@ -20,7 +20,7 @@ for field in "Package: pavisto" "Version: $version" "Architecture: $arch" "Secti
 done
 # Computed from the binary: the libraries it links, with their versions.
 depends="$(sed -n 's/^ Depends: //p' <<<"$info")"
-for library in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libstdc++6; do
+for library in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libdeflate0 libstdc++6; do
   grep -q "\b$library (>= " <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 # The desktop's own file triggers update the MIME and desktop databases.
