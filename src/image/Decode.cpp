@@ -375,6 +375,12 @@ QImage ThumbnailVersion(const QString& path, int maxWidth, int maxHeight, int si
             const QImage entry = reader.upright(cache->find(*file, entrySize));
             if (entry.width() >= fitted.width() && entry.height() >= fitted.height())
                 return inType(Picture::fitted(entry, side, false), grey);
+            // Decoded at the size of the limits' entry, which is written for
+            // the next zoom step, at about the cost of a decode to this one.
+            if (thumb)
+                return inType(
+                    Picture::fitted(decodeThumbnail(path, maxWidth, maxHeight, cache, true, {}).image, side, false),
+                    grey);
         }
         reader.setScaledSize(fitted);
         QImage decoded = reader.read();
