@@ -22,16 +22,14 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndTheMenuUsesTheWa
         OpenCommandLineFile(w, tail, dir.path());
     EXPECT_EQ(w.cells().occupiedCount(), 0u);
     OpenCommandLineFile(w, CommandLineTail({"pavisto", "my", "holiday.wall"}), dir.path());
-    EXPECT_EQ(w.cells().CellText(0, 1), "second");
-    EXPECT_TRUE(platform.messages.isEmpty() && platform.fileRequests.isEmpty());
+    EXPECT_TRUE(w.cells().CellText(0, 1) == "second" && platform.messages.isEmpty() && platform.fileRequests.isEmpty());
     // The options answer before any window, unless a file of their name is there to open.
     TestImages::write(dir.filePath("--help"), "");
     EXPECT_TRUE(!CommandLineAnswer("--help", dir.path()) && !CommandLineAnswer("a --help", "/"));
     EXPECT_TRUE(CommandLineAnswer("--help", "/")->startsWith("Usage: pavisto [WALL FILE]\n"));
 
     platform.fileAnswers = {dir.filePath("my holiday.wall"), dir.filePath("copy.wall")};
-    w.mnuOpenWall->trigger();
-    w.mnuSave->trigger();
+    w.mnuOpenWall->trigger(), w.mnuSave->trigger();
     ASSERT_EQ(platform.fileRequests.size(), 2);
     const FileRequest& open = platform.fileRequests[0];
     EXPECT_TRUE(open.title == "Open File" && open.defaultExt == "wall" && !open.save);
@@ -40,25 +38,21 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndTheMenuUsesTheWa
     EXPECT_EQ(TestImages::read(dir.filePath("copy.wall")), "0,0,first\r\n0,1,second\r\n\r\n");
 }
 
-const QString Entry = "application/x-pavisto-wall=pavisto.desktop;";
-
-TEST(FileAssociation, ExecQuotingAndTheDefaultApplicationInAnExistingList)
-{
-    EXPECT_EQ(DesktopExecQuoted("/usr/bin/pavisto-100%"), "/usr/bin/pavisto-100%%");  // bare, as xdg-open needs
-    EXPECT_EQ(DesktopExecQuoted("/opt/my apps/pavisto"), "\"/opt/my apps/pavisto\"");
-    // Inside quotes " ` $ \ take a backslash, which the string escapes double.
-    EXPECT_EQ(DesktopExecQuoted("/a$b`c\"d\\e/100%"), R"("/a\\$b\\`c\\"d\\\\e/100%%")");
-    EXPECT_EQ(WithDefaultApplication("[Default Applications]\napplication/x-pavisto-wall=old.desktop;\nt/p=v.desktop;\n"
-                                     "\n[Added Associations]\nt/p=v.desktop;",
-                                     "application/x-pavisto-wall", "pavisto.desktop"),
-              "[Default Applications]\n" + Entry + "\nt/p=v.desktop;\n\n[Added Associations]\nt/p=v.desktop;\n");
-    EXPECT_EQ(WithDefaultApplication("[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n",
-                                     "application/x-pavisto-wall", "pavisto.desktop"),
-              "[Default Applications]\nt/p=v.desktop;\n" + Entry + "\n\n[Removed Associations]\n");
-}
-
+// The type, the entry and the default go into the environment's folders and
+// claim wall files; a data folder that cannot be made costs the rest nothing.
 TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAndClaimWallFiles)
 {
+    const QString entry = "application/x-pavisto-wall=pavisto.desktop;";
+    const auto withDefault = [](const QString& list) { return WithDefaultApplication(list, "application/x-pavisto-wall", "pavisto.desktop"); };
+    EXPECT_EQ(withDefault("[Default Applications]\napplication/x-pavisto-wall=old.desktop;\nt/p=v.desktop;\n"
+                          "\n[Added Associations]\nt/p=v.desktop;"),
+              "[Default Applications]\n" + entry + "\nt/p=v.desktop;\n\n[Added Associations]\nt/p=v.desktop;\n");
+    EXPECT_EQ(withDefault("[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n"),
+              "[Default Applications]\nt/p=v.desktop;\n" + entry + "\n\n[Removed Associations]\n");
+    EXPECT_EQ(DesktopExecQuoted("/usr/bin/pavisto-100%"), "/usr/bin/pavisto-100%%");  // bare, as xdg-open needs
+    // Inside quotes " ` $ \ take a backslash, which the string escapes double.
+    EXPECT_EQ(DesktopExecQuoted("/a $b`c\"d\\e/100%"), R"("/a \\$b\\`c\\"d\\\\e/100%%")");
+
     QTemporaryDir dir;
     const auto read = [&](const QString& relative) { return QString::fromUtf8(TestImages::read(dir.filePath(relative))); };
     const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
@@ -75,22 +69,19 @@ TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAn
     for (const char* part : {"type=\"application/x-pavisto-wall\"", "<comment>Pavisto File</comment>",
                              "<glob pattern=\"*.wall\"/>", "<icon name=\"pavisto\"/>"})
         EXPECT_TRUE(package.contains(part)) << part;
-    const QStringList entry = read("data/applications/pavisto.desktop").split('\n');
-    for (const char* line : {"[Desktop Entry]", "Exec=\"/opt/my apps/pavisto\" %f",
-                             "MimeType=application/x-pavisto-wall;", "Icon=pavisto"})
-        EXPECT_TRUE(entry.contains(line)) << line;
+    const QStringList lines = read("data/applications/pavisto.desktop").split('\n');
+    for (const char* line : {"[Desktop Entry]", "Exec=\"/opt/my apps/pavisto\" %f", "MimeType=application/x-pavisto-wall;",
+                             "Icon=pavisto"})
+        EXPECT_TRUE(lines.contains(line)) << line;
     EXPECT_EQ(read("data/icons/hicolor/scalable/apps/pavisto.svg"), "<svg/>");
     EXPECT_EQ(toolsRun, (QList<QStringList>{{"update-mime-database", dir.filePath("data/mime")},
                                             {"update-desktop-database", dir.filePath("data/applications")}}));
-    // Start-up asks this before writing: once the type is there, nothing is written again.
-    EXPECT_TRUE(WallFilesClaimed());
-    qputenv("XDG_DATA_HOME", oldData);
-    qputenv("XDG_CONFIG_HOME", oldConfig);
+    EXPECT_TRUE(WallFilesClaimed());  // start-up asks this before writing: nothing is written again
+    qputenv("XDG_DATA_HOME", oldData), qputenv("XDG_CONFIG_HOME", oldConfig);
 
-    // A data folder that cannot be made costs the rest nothing, silently.
     QDir(target.dataHome).removeRecursively();
     TestImages::write(target.dataHome, "");
     QFile::remove(target.configHome + "/mimeapps.list");
     CreateFileAssociation(target);
-    EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + Entry + "\n");
+    EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + entry + "\n");
 }

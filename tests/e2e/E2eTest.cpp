@@ -2,19 +2,15 @@
 // driven from outside as a person would: real X input through xdotool,
 // titles, pictures, focus and stacking read back from the X server. Only
 // what the offscreen tests cannot show is checked here.
-#include <QColor>
-#include <QDir>
+#include "support/TestImages.h"
+
 #include <QElapsedTimer>
-#include <QFile>
-#include <QGuiApplication>
-#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
 #include <utility>
 
@@ -30,147 +26,92 @@ QByteArray run(const QString& program, const QStringList& arguments, int timeout
     return process.readAllStandardOutput();
 }
 
+QString xdotool(const QStringList& arguments, int timeoutMs = 10000)
+{
+    return QString::fromUtf8(run("xdotool", arguments, timeoutMs)).trimmed();
+}
+
+// What xprop says of a window's property ("" for the root window).
+QString property(const QString& window, const QString& name)
+{
+    return QString::fromUtf8(run("xprop", (window.isEmpty() ? QStringList{"-root"} : QStringList{"-id", window}) << name));
+}
+
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000)
 {
     QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
+    for (clock.start(); !condition(); QThread::msleep(50))
         if (clock.elapsed() > timeoutMs)
             return false;
-        QThread::msleep(50);
-    }
     return true;
 }
 
 // Ends a process this test started, by its id: asked first, then forced.
 void end(QProcess& process)
 {
-    const auto pid = pid_t(process.processId());
-    if (process.state() == QProcess::NotRunning)
-        return;
-    ::kill(pid, SIGTERM);
-    if (!process.waitForFinished(3000))
-        ::kill(pid, SIGKILL), process.waitForFinished(3000);
-}
-
-QString windowName(const QString& window)
-{
-    return QString::fromUtf8(run("xdotool", {"getwindowname", window})).trimmed();
-}
-
-// What xprop says of a window's property ("" for the root window).
-QString property(const QString& window, const QString& name)
-{
-    const QStringList which = window.isEmpty() ? QStringList{"-root"} : QStringList{"-id", window};
-    return QString::fromUtf8(run("xprop", which + QStringList{name})).trimmed();
-}
-
-// The picture once two grabs in a row agree, so that a repaint still owed
-// cannot be mistaken for the result.
-QImage settledGrab(const QString& window)
-{
-    const auto grab = [&] { return QImage::fromData(run("import", {"-window", window, "ppm:-"}, 20000), "ppm"); };
-    QImage last = grab();
-    waitFor([&] { return std::exchange(last, grab()) == last; }, 5000);
-    return last;
-}
-
-void keys(const QStringList& names)
-{
-    run("xdotool", QStringList{"key", "--delay", "30"} + names);
+    if (process.state() != QProcess::NotRunning && (process.terminate(), !process.waitForFinished(3000)))
+        process.kill(), process.waitForFinished(3000);
 }
 
 void click(const QString& window, QPoint at, int button = 1)
 {
-    run("xdotool", {"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y()), "click",
-                    QString::number(button)});
+    xdotool({"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y()), "click",
+             QString::number(button)});
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// Pictures of one colour each and "photos.wall" beside them, which names
-// them column by column, `rows` to a column.
-struct GeneratedWall {
-    QTemporaryDir folder;
-    int rows;
-    QStringList paths;
-    GeneratedWall(int count, int rowCount) : rows(rowCount)
-    {
-        QByteArray text;
-        for (int i = 0; i < count; ++i) {
-            QImage picture(320, 240, QImage::Format_RGB32);
-            picture.fill(QColor::fromHsv((i * 37) % 360, 200, 220));
-            paths.append(folder.filePath(QString("photo%1.jpg").arg(i, 3, 10, QChar('0'))));
-            picture.save(paths.last(), "jpeg", 85);
-            text += QString("%1,%2,%3\r\n").arg(i % rows).arg(i / rows).arg(paths[i]).toLocal8Bit();
-        }
-        QFile file(folder.filePath("photos.wall"));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(text);
-    }
-    QString path(int r, int c) const { return paths.value(c * rows + r); }
-    // The caption once a command has finished, up to the free memory figure.
-    QString caption(int r, int c, int zoomLevel) const
-    {
-        return QString("Pavisto %1-%2  %3  [Zoom Level %4]   %5 Images [10,000 cells]   ")
-            .arg(r + 1).arg(c + 1).arg(path(r, c)).arg(zoomLevel).arg(paths.size());
-    }
-};
-
-// One run of the program with its own settings, desktop and cache folders.
+// One run of the installed program with its own settings, desktop and cache
+// folders, on "photos.wall" in a folder of 60 pictures of one colour each, 15
+// to a column.
 struct Pavisto {
-    QTemporaryDir home;
+    QTemporaryDir home, folder;
+    QStringList paths;
     QProcess process;
     QString main;
 
-    Pavisto(const QStringList& arguments, const QString& workingFolder, const QString& program)
+    explicit Pavisto(const QString& program)
     {
+        QByteArray wall;
+        for (int i = 0; i < 60; ++i) {
+            QImage picture(320, 240, QImage::Format_RGB32);
+            picture.fill(QColor::fromHsv((i * 37) % 360, 200, 220));
+            paths << folder.filePath(QString("photo%1.jpg").arg(i, 3, 10, QChar('0')));
+            TestImages::write(paths.last(), TestImages::encode(picture));
+            wall += QString("%1,%2,%3\r\n").arg(i % 15).arg(i / 15).arg(paths[i]).toLocal8Bit();
+        }
+        TestImages::write(folder.filePath("photos.wall"), wall);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove("QT_QPA_PLATFORM");  // the test display, not the tests' offscreen one
         for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
             environment.insert(name, home.filePath(name));
         process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(workingFolder);
+        process.setWorkingDirectory(folder.path());
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, arguments);
+        process.start(program, {"photos.wall"});
         main = window("^Pavisto");
     }
     ~Pavisto() { end(process); }
     // A shown window of this run whose name matches; "" when none comes.
     QString window(const QString& pattern) const
     {
-        const QRegularExpression name(pattern);
         QString found;
         waitFor([&] {
-            for (const QByteArray& id : run("xdotool", {"search", "--all", "--onlyvisible", "--pid",
-                                                        QString::number(process.processId())}).split('\n'))
-                if (!id.isEmpty() && name.match(windowName(QString::fromLatin1(id))).hasMatch())
-                    return !(found = QString::fromLatin1(id)).isEmpty();
+            for (const QString& id : xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(process.processId())}).split('\n'))
+                if (!id.isEmpty() && QRegularExpression(pattern).match(xdotool({"getwindowname", id})).hasMatch())
+                    return !(found = id).isEmpty();
             return false;
         }, 10000);
         return found;
     }
-    ::testing::AssertionResult reaches(const QString& prefix, int timeoutMs = 20000) const
+    // The title once a command on cell (r, c) has finished, up to the free memory figure.
+    ::testing::AssertionResult reaches(int r, int c, int zoomLevel, int timeoutMs = 20000) const
     {
-        if (waitFor([&] { return windowName(main).startsWith(prefix); }, timeoutMs))
+        const QString caption = QString("Pavisto %1-%2  %3  [Zoom Level %4]   60 Images [10,000 cells]   ")
+                                    .arg(r + 1).arg(c + 1).arg(paths.value(c * 15 + r)).arg(zoomLevel);
+        if (waitFor([&] { return xdotool({"getwindowname", main}).startsWith(caption); }, timeoutMs))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the title is \"" << windowName(main).toStdString() << "\"";
+        return ::testing::AssertionFailure() << "the title is \"" << xdotool({"getwindowname", main}).toStdString() << "\"";
     }
 };
-
-// Where the grid begins in a grab of the main window: below the menu bar,
-// whose right end is plain.
-int gridTop(const QImage& shot)
-{
-    int y = 1;
-    while (y < shot.height() && shot.pixel(shot.width() - 30, y) == shot.pixel(shot.width() - 30, 0))
-        ++y;
-    return y;
-}
 
 } // namespace
 
@@ -181,69 +122,57 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     openbox.start("openbox", {"--sm-disable"});
     // Openbox names its process on the root window once it manages the screen.
     ASSERT_TRUE(openbox.waitForStarted(5000) && waitFor([&] {
-        return property({}, "_OPENBOX_PID").endsWith("= " + QString::number(openbox.processId()));
+        return property({}, "_OPENBOX_PID").trimmed().endsWith("= " + QString::number(openbox.processId()));
     }));
     QTemporaryDir prefix;
     run(CMAKE_COMMAND, {"--install", PAVISTO_BUILD_DIR, "--prefix", prefix.path()}, 60000);
-    const GeneratedWall wall(60, 15);  // 15 rows, 4 columns
-    Pavisto pavisto({"photos.wall"}, wall.folder.path(), prefix.filePath("bin/pavisto"));
-    ASSERT_TRUE(pavisto.reaches(wall.caption(0, 0, 0), 60000));
+    Pavisto pavisto(prefix.filePath("bin/pavisto"));
+    ASSERT_TRUE(pavisto.reaches(0, 0, 0, 60000));
     const QString main = pavisto.main;
-    // Its icon, found beside the installed copy.
-    EXPECT_TRUE(property(main, "_NET_WM_ICON").contains("Icon ("));
+    EXPECT_TRUE(property(main, "_NET_WM_ICON").contains("Icon ("));  // found beside the installed copy
 
-    run("xdotool", {"windowfocus", "--sync", main});
-    keys({"Down", "Right"});
-    ASSERT_TRUE(pavisto.reaches(wall.caption(1, 1, 0)));
+    xdotool({"windowfocus", "--sync", main}), xdotool({"key", "--delay", "30", "Down", "Right"});
+    ASSERT_TRUE(pavisto.reaches(1, 1, 0));
     // A notch away zooms in one step and brings the current cell to the top
     // left: the wall's last cell shows its picture, the cell beyond it none.
     click(main, {100, 300}, 4);  // left of the preview, over the main window's lower right
-    ASSERT_TRUE(pavisto.reaches(wall.caption(1, 1, 1)));
+    ASSERT_TRUE(pavisto.reaches(1, 1, 1));
     constexpr int Cell = 24;  // pixels at level 1
-    const QImage shot = settledGrab(main);
-    const int top = gridTop(shot);
+    // The picture once two grabs in a row agree, so that a repaint still owed
+    // cannot be mistaken for the result.
+    const auto grab = [&] { return QImage::fromData(run("import", {"-window", main, "ppm:-"}, 20000), "ppm"); };
+    QImage shot = grab();
+    waitFor([&] { return std::exchange(shot, grab()) == shot; }, 5000);
+    int top = 1;  // where the grid begins: below the menu bar, whose right end is plain
+    while (top < shot.height() && shot.pixel(shot.width() - 30, top) == shot.pixel(shot.width() - 30, 0))
+        ++top;
     EXPECT_GT(shot.pixelColor(2 * Cell + 12, top + 13 * Cell + 12).value(), 24);
     EXPECT_EQ(shot.pixelColor(3 * Cell + 12, top + 14 * Cell + 12), QColor(Qt::black));
 
     // A click shows the cell in the preview, which leaves the keys with the
     // main window and, owned by it, stays above it.
     click(main, {2 * Cell + 12, top + Cell + 12});
-    ASSERT_TRUE(pavisto.reaches(wall.caption(2, 3, 1)));
-    const QString preview = pavisto.window("^" + QRegularExpression::escape(wall.path(2, 3)) + "$");
+    ASSERT_TRUE(pavisto.reaches(2, 3, 1));
+    const QString preview = pavisto.window("^" + QRegularExpression::escape(pavisto.paths[47]) + "$");
     ASSERT_FALSE(preview.isEmpty());
     const QString mainId = "0x" + QString::number(main.toULongLong(), 16);
-    EXPECT_TRUE(waitFor([&] { return property({}, "_NET_ACTIVE_WINDOW").endsWith(mainId); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return property({}, "_NET_ACTIVE_WINDOW").trimmed().endsWith(mainId); }, 5000));
     const QString stack = property({}, "_NET_CLIENT_LIST_STACKING");  // bottom to top
     EXPECT_GT(stack.indexOf("0x" + QString::number(preview.toULongLong(), 16)), stack.indexOf(mainId)) << qPrintable(stack);
-    keys({"Up"});
-    ASSERT_TRUE(pavisto.reaches(wall.caption(1, 3, 1)));
+    xdotool({"key", "Up"});
+    ASSERT_TRUE(pavisto.reaches(1, 3, 1));
 
     // Save Wall through the menu, the file dialog and the message box, then Exit.
-    const auto menu = [&](const QStringList& keyNames) { click(main, {20, 10}), keys(keyNames); };
+    const auto menu = [&](const QStringList& keys) { click(main, {20, 10}), xdotool(QStringList{"key", "--delay", "30"} + keys); };
     menu({"Down", "Down", "Down", "Return"});
     ASSERT_FALSE(pavisto.window("^Save File$").isEmpty());
-    const QString saved = wall.folder.filePath("saved.wall");
-    run("xdotool", {"type", "--delay", "5", saved}, 30000);
-    keys({"Return"});
+    const QString saved = pavisto.folder.filePath("saved.wall");
+    xdotool({"type", "--delay", "5", saved}, 30000), xdotool({"key", "Return"});
     ASSERT_FALSE(pavisto.window("^Pavisto \\d+\\.\\d+\\.\\d+$").isEmpty());  // "File saved."
-    keys({"Return"});
-    EXPECT_EQ(contents(saved).count('\n'), 61);  // a line a cell, then an empty one
+    xdotool({"key", "Return"});
+    EXPECT_EQ(TestImages::read(saved).count('\n'), 61);  // a line a cell, then an empty one
     menu({"Up", "Return"});  // Exit, the menu's last item
     ASSERT_TRUE(pavisto.process.waitForFinished(10000));
     EXPECT_TRUE(pavisto.process.exitStatus() == QProcess::NormalExit && pavisto.process.exitCode() == 0);
     end(openbox);
-}
-
-int main(int argc, char** argv)
-{
-    // The tests' own pictures need no display; the program gets the real one.
-    const QByteArray display = qgetenv("DISPLAY");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QGuiApplication app(argc, argv);
-    if (display.isEmpty()) {
-        std::fprintf(stderr, "These tests need an X display: run them under xvfb-run.\n");
-        return 1;
-    }
-    return RUN_ALL_TESTS();
 }

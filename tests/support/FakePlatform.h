@@ -8,29 +8,19 @@
 // Scripted stand-ins for every dialog, launch and memory reading. Installing
 // one replaces the real seams until it goes out of scope.
 struct AskedMessage {
-    QString text;
-    QString title;
+    QString text, title;
     MsgIcon icon;
     MsgButtons buttons = MsgButtons::Ok;
 };
 
 struct AskedInput {
-    QString prompt;
-    QString title;
-    QString value;
+    QString prompt, title, value;
 };
 
 class FakePlatform final : public Prompts, public Launcher, public MemoryStatus, public Progress {
 public:
-    FakePlatform()
-    {
-        Platform::setPrompts(this), Platform::setLauncher(this), Platform::setMemory(this), Platform::setProgress(this);
-    }
-    ~FakePlatform() override
-    {
-        Platform::setPrompts(nullptr), Platform::setLauncher(nullptr), Platform::setMemory(nullptr),
-            Platform::setProgress(nullptr);
-    }
+    FakePlatform() { install(this); }
+    ~FakePlatform() override { install(nullptr); }
 
     // Answers used in order; when they run out: OK (or Yes, or the default
     // No), cancel, "" (cancel).
@@ -52,27 +42,22 @@ public:
     MsgAnswer message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
     {
         messages.append({text, title, icon, buttons});
-        if (!messageAnswers.isEmpty())
-            return messageAnswers.takeFirst();
-        if (buttons == MsgButtons::YesNoDefaultNo)
-            return MsgAnswer::No;
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
+        const bool yesNo = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel;
+        return next(messageAnswers, buttons == MsgButtons::YesNoDefaultNo ? MsgAnswer::No
+                                    : yesNo                               ? MsgAnswer::Yes
+                                                                          : MsgAnswer::Ok);
     }
     std::optional<QString> input(const QString& prompt, const QString& title, const QString& value) override
     {
         inputs.append({prompt, title, value});
-        return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
+        return next(inputAnswers, std::optional<QString>());
     }
     QString folder(const QString& prompt, const QString& startFolder) override
     {
         folderPrompts.append(prompt), folderStarts.append(startFolder);
-        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+        return next(folderAnswers, QString());
     }
-    QString file(const FileRequest& request) override
-    {
-        fileRequests.append(request);
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
-    }
+    QString file(const FileRequest& request) override { return fileRequests.append(request), next(fileAnswers, QString()); }
     QStringList texts() const
     {
         QStringList shown;
@@ -82,10 +67,17 @@ public:
     }
     bool openUrl(const QUrl& url) override { return opened.append(url), true; }
     qint64 availablePhysical() override { return freeMemory; }
-    void begin(const QString& label, int total) override
-    {
-        progressRuns.append(label + '/' + QString::number(total));
-    }
+    void begin(const QString& label, int total) override { progressRuns.append(label + '/' + QString::number(total)); }
     bool advance(int done) override { return cancelAtStep >= 0 && done >= cancelAtStep; }
     void end() override { ++progressEnds; }
+
+private:
+    template <class T> static T next(QList<T>& answers, const T& otherwise)
+    {
+        return answers.isEmpty() ? otherwise : answers.takeFirst();
+    }
+    static void install(FakePlatform* fake)
+    {
+        Platform::setPrompts(fake), Platform::setLauncher(fake), Platform::setMemory(fake), Platform::setProgress(fake);
+    }
 };

@@ -33,15 +33,18 @@ struct ShownWindow : ::testing::Test {
         w.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
     }
-    // A JPEG file of 40 x 30 in cell (row, col), with a small picture.
+    // A JPEG file of 40 x 30 in cell (row, col), with a small picture, counted.
     QString put(int row, int col, const QString& name, QColor colour = Qt::gray)
     {
-        TestImages::write(dir.filePath(name), TestImages::jpeg(40, 30));
+        WriteRaw(dir.filePath(name), TestImages::jpeg(40, 30));
         QImage picture(8, 6, QImage::Format_RGB32);
         picture.fill(colour);
         w.cells().setImage(row, col, picture, dir.filePath(name));
+        ++w.state().ImageCount;
         return dir.filePath(name);
     }
+    // Whether a file is there, found by its name's bytes.
+    static bool exists(const QString& path) { return std::filesystem::exists(FileNameBytes(path).toStdString()); }
     QPoint at(int row, int col) const { return CellPoint(grid, row, col); }
     void mouse(QTest::MouseAction action, int row, int col, Qt::MouseButton button = Qt::LeftButton,
                Qt::KeyboardModifiers modifiers = {})
@@ -58,8 +61,7 @@ struct ShownWindow : ::testing::Test {
     void drag(int fromRow, int fromCol, int toRow, int toCol)
     {
         mouse(QTest::MousePress, fromRow, fromCol);
-        mouse(QTest::MouseMove, toRow, toCol);
-        mouse(QTest::MouseRelease, toRow, toCol);
+        mouse(QTest::MouseMove, toRow, toCol), mouse(QTest::MouseRelease, toRow, toCol);
     }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(&grid, key, modifiers); }
     // The path the preview shows; "" when it is hidden.
@@ -77,9 +79,7 @@ struct ShownWindow : ::testing::Test {
     int images()
     {
         int count = 0;
-        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) {
-            count += cell.imagePath().isEmpty() ? 0 : 1;
-        });
+        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) { count += !cell.imagePath().isEmpty(); });
         return count;
     }
     // After a command the caption and the preview name the current cell, the
@@ -91,7 +91,7 @@ struct ShownWindow : ::testing::Test {
         const QString path = w.cells().CellData(r, c);
         if (!w.windowTitle().startsWith(QString("Pavisto %1-%2  %3").arg(r + 1).arg(c + 1).arg(path)))
             return "the caption " + w.windowTitle().toStdString();
-        if (previewed() != (QFile::exists(path) ? path : QString()))
+        if (previewed() != (exists(path) ? path : QString()))
             return "the preview " + previewed().toStdString();
         if (w.state().ImageCount != images())
             return "the image count " + std::to_string(w.state().ImageCount);

@@ -1,7 +1,8 @@
 #include "ui/ShownWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QPushButton>
+#include <QStyleHints>
 
 using Preview = ShownWindow;
 
@@ -13,11 +14,7 @@ TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonFo
         w.cells().setCellData(0, col, dir.filePath(name));
         return dir.filePath(name);
     };
-    const auto show = [&](int col) {
-        grid.Select(0, col);
-        w.PreviewCurrentCell();
-        return w.previewIfOpen();
-    };
+    const auto show = [&](int col) { return grid.Select(0, col), w.PreviewCurrentCell(), w.previewIfOpen(); };
     const QString a = put(0, "a.jpg", 3000), gone = put(2, "gone.jpg", 40);
     w.state().HidePreview = true;
     EXPECT_EQ(show(0), nullptr);
@@ -25,9 +22,9 @@ TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonFo
     EXPECT_EQ(show(1), nullptr);  // an empty cell opens nothing
     frmPreview* preview = show(0);
     ASSERT_NE(preview, nullptr);
-    EXPECT_TRUE(preview->isVisible() && preview->windowTitle() == a);
     const QSize shown = preview->Picture1().picture().size();  // decoded no larger than the window
-    EXPECT_TRUE(!shown.isEmpty() && shown.width() <= preview->width() && shown.height() <= preview->height());
+    EXPECT_TRUE(preview->isVisible() && preview->windowTitle() == a && !shown.isEmpty()
+                && shown.width() <= preview->width() && shown.height() <= preview->height());
     // Its inner right edge 650 twips (43 px) inside the main window's outer
     // right edge; its inner bottom 200 twips (13 px) below the wall's, not the menu bar's.
     const QRect frame = w.frameGeometry();
@@ -38,10 +35,8 @@ TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonFo
     QFile::remove(gone);
     preview->cmd_Click(0);  // the file is gone: no launch
     EXPECT_TRUE(platform.opened == QList<QUrl>{QUrl::fromLocalFile(gone)} && platform.messages.isEmpty());
-    for (int col : {1, 2}) {  // an empty cell, a file gone
-        show(0);
-        EXPECT_FALSE(show(col)->isVisible()) << col;
-    }
+    for (int col : {1, 2})  // an empty cell, a file gone
+        EXPECT_FALSE(show(0) && show(col)->isVisible()) << col;
     // Dragged away it stays; closed by the user it opens in its place again.
     preview->move(0, 0);
     EXPECT_EQ(show(0)->pos(), QPoint(0, 0));
@@ -49,6 +44,35 @@ TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonFo
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(w.previewIfOpen(), nullptr);
     EXPECT_EQ(show(0)->pos(), placed);
+}
+
+TEST_F(Preview, TakesNoKeyboardFromAnotherWindowAndADoubleClickOnItsDeleteDeletesOnce)
+{
+    const QString a = put(0, 0, "a.jpg"), b = put(1, 0, "b.jpg"), c = put(2, 0, "c.jpg");
+    click(0, 0);
+    QWidget other;  // the window of the program the user works in
+    other.show(), other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    grid.Select(1, 0), w.PreviewCurrentCell();  // as a slideshow's step
+    EXPECT_FALSE(QTest::qWaitForWindowActive(&w, 100));
+    EXPECT_TRUE(previewed() == b && QApplication::activeWindow() == &other);
+    // After a press on the preview the wall gets the keyboard back.
+    w.previewIfOpen()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.previewIfOpen(); }));
+    grid.Select(0, 0), w.PreviewCurrentCell();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }) && previewed() == a);
+
+    QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
+    erase->click();
+    grid.Select(1, 0), w.PreviewCurrentCell();  // the second click of a double-click finds B shown
+    erase->click();
+    EXPECT_TRUE(!QFile::exists(a) && QFile::exists(b) && platform.messages.isEmpty());
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(20);
+    QTest::qWait(40);
+    erase->click();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+    EXPECT_TRUE(!QFile::exists(b) && QFile::exists(c) && w.state().ImageCount == 1 && previewed().isEmpty());
 }
 
 TEST_F(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsShapeWhenTheWindowGrows)
@@ -62,12 +86,10 @@ TEST_F(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInIt
     ASSERT_EQ(preview->size(), QSize(584, 566));
     EXPECT_TRUE(picture.picture().size() == QSize(419, 566) && picture.shownRect() == QRect(82, 0, 419, 566));
     const QImage shot = preview->grab().toImage();
-    const auto colour = [&](int x, int y) { return shot.pixelColor(x, y).name().toStdString(); };
-    EXPECT_TRUE(colour(40, 283) == "#404040" && colour(560, 283) == "#404040") << colour(40, 283);
+    EXPECT_TRUE(shot.pixelColor(40, 283) == QColor("#404040") && shot.pixelColor(560, 283) == QColor("#404040"));
     EXPECT_TRUE(shot.pixelColor(291, 5).red() > 200 && shot.pixelColor(291, 560).blue() > 200);
     // Decoded afresh for the larger window, still in the photograph's shape.
     preview->resize(700, 600);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return picture.picture().size() == QSize(444, 600); }, 3000))
-        << picture.picture().width() << " x " << picture.picture().height();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture.picture().size() == QSize(444, 600); }, 3000));
     EXPECT_EQ(picture.shownRect(), QRect(128, 0, 444, 600));
 }
