@@ -16,6 +16,7 @@
 #include <mutex>
 
 namespace {
+
 constexpr int Px = 7;  // 105 twips
 QPoint at(int row, int col) { return {col * Px + 3, row * Px + 3}; }
 QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32)
@@ -43,6 +44,7 @@ struct Shown : Wall, GridWidget {
     void zoom(int twips) { setColWidth(twips), setRowHeight(twips); }
 };
 using Move = GridWidget::Move;
+
 // Grey pixels, 10 times their index row by row.
 QImage ramp(int width, int height)
 {
@@ -51,6 +53,8 @@ QImage ramp(int width, int height)
         picture.scanLine(i / width)[i % width] = uchar(10 * i);
     return picture;
 }
+
+// What a copy shows, row by row.
 QList<int> greys(const QImage& copy)
 {
     QList<int> values;
@@ -58,6 +62,7 @@ QList<int> greys(const QImage& copy)
         values << qGray(copy.pixel(i % copy.width(), i / copy.width()));
     return values;
 }
+
 // Pictures of "/p/<name>.jpg", red, whose larger versions are green. The
 // maker records what it was asked for; "gone" makes none.
 struct Versions : ::testing::Test {
