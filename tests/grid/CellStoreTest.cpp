@@ -10,17 +10,12 @@
 
 namespace {
 
-// What one cell holds, as a reader of the wall sees it.
+// What one cell holds, as a reader of the wall sees it: the image's path, shown or hidden; the text slot (the
+// path while hidden, until written); the user's text, set aside while hidden.
 struct ModelCell {
-    QString path;      // the image's, shown or hidden
+    QString path, text, userText;
     bool hidden = false;
-    QString text;      // the text slot: the path while hidden, until written
-    QString userText;  // set aside while hidden
     int align = Cell::StretchAlignment;
-    bool isDefault() const
-    {
-        return path.isEmpty() && !hidden && text.isEmpty() && userText.isEmpty() && align == Cell::StretchAlignment;
-    }
 };
 
 // The image of a cell is gone or shows again: its text comes back unless it was written meanwhile.
@@ -128,7 +123,9 @@ RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
             }
         }
         RC_ASSERT(notices == changes);
-        std::erase_if(model, [](const auto& kept) { return kept.second.isDefault(); });
+        std::erase_if(model, [](const auto& kept) {  // a hidden cell has a path
+            return kept.second.path.isEmpty() && kept.second.text.isEmpty() && kept.second.align == Cell::StretchAlignment;
+        });
         RC_ASSERT(store.Rows() == rows && store.Cols() == cols && store.occupiedCount() == model.size());
         int held = 0;
         std::vector<std::pair<int, int>> seen, inRect;

@@ -1,4 +1,5 @@
 #include "grid/GridWidget.h"
+#include "picture/PictureScaling.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,15 +8,20 @@
 #include <QTest>
 #include <QToolTip>
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <list>
+#include <mutex>
 
 namespace {
+
 constexpr int Px = 7;  // 105 twips
 QPoint at(int row, int col) { return {col * Px + 3, row * Px + 3}; }
-QImage filled(int side, QColor colour)
+QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32)
 {
-    QImage image(side, side, QImage::Format_RGB32);
+    QImage image(size, format);
     image.fill(colour);
     return image;
 }
@@ -38,9 +44,66 @@ struct Shown : Wall, GridWidget {
     void zoom(int twips) { setColWidth(twips), setRowHeight(twips); }
 };
 using Move = GridWidget::Move;
+
+// Grey pixels, 10 times their index row by row.
+QImage ramp(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_Grayscale8);
+    for (int i = 0; i < width * height; ++i)
+        picture.scanLine(i / width)[i % width] = uchar(10 * i);
+    return picture;
+}
+
+// What a copy shows, row by row.
+QList<int> greys(const QImage& copy)
+{
+    QList<int> values;
+    for (int i = 0; i < copy.width() * copy.height(); ++i)
+        values << qGray(copy.pixel(i % copy.width(), i / copy.width()));
+    return values;
+}
+
+// Pictures of "/p/<name>.jpg", red, whose larger versions are green. The
+// maker records what it was asked for; "gone" makes none.
+struct Versions : ::testing::Test {
+    std::mutex lock;  // what the maker uses outlives the grid whose workers run it
+    QStringList asked;
+    CellStore cells{100, 100};
+    GridWidget grid{cells};
+    PictureVersions::Maker maker = [this](const PictureSource& source, int side, bool grey) {
+        const std::lock_guard held(lock);
+        asked << source.path.mid(3, 1) + QString::number(side) + (grey ? "g" : "");
+        return source.path.contains("gone") ? QImage() : Picture::fitted(filled({200, 150}, Qt::green), side, grey);
+    };
+    static Picture picture(const QString& name, bool grey = false)
+    {
+        return Picture::fromSource(filled({200, 150}, Qt::red), grey, {"/p/" + name + ".jpg", 200, 200});
+    }
+    // What the middle of each cell shows once every version asked for is in, at cells of `pixels`:
+    // 'v' the version, 's' the small version, in capitals when grey (green the lighter).
+    QString shown(int pixels, const QList<QPoint>& cellsAt)
+    {
+        grid.setColWidth(pixels * 15), grid.setRowHeight(pixels * 15);
+        grid.viewport()->repaint();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return grid.versions().busy() == 0; }));
+        QCoreApplication::processEvents();
+        const QImage shot = grid.viewport()->grab().toImage();
+        const auto grey = [](QColor c) {
+            return qGray(filled({200, 150}, c).convertToFormat(QImage::Format_Grayscale8).pixel(0, 0));
+        };
+        QString seen;
+        for (const QPoint cell : cellsAt) {
+            const QColor c = shot.pixelColor(cell.x() * pixels + pixels / 2, cell.y() * pixels + pixels / 2);
+            const bool greener = std::abs(c.red() - grey(Qt::green)) < std::abs(c.red() - grey(Qt::red));
+            seen += c.red() == c.green() && c.green() == c.blue() ? (greener ? 'V' : 'S') : (c.green() > c.red() ? 'v' : 's');
+        }
+        return seen;
+    }
+};
+
 } // namespace
 
-TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellHighlightItAndScrollBarsCountCells)
+TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCells)
 {
     Shown fg;
     QWidget* vp = fg.viewport();
@@ -50,25 +113,11 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellHighlightItAndScrollBarsCou
     QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, at(5, 1));
     fg.moveCursor(Move::Down, true);
     EXPECT_EQ(fg.state(), (QList<int>{2, 3, 2, 1, 6, 3}));
-    QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
-    QTest::mouseMove(vp, at(4, 6));
-    QTest::mouseRelease(vp, Qt::LeftButton, {}, at(4, 6));
-    // The popup acts on what is selected: a right press inside the
-    // selection keeps it, one outside selects the cell under it.
+    fg.Select(1, 1, 4, 6);  // the popup acts on what is selected: a right press inside keeps it,
     QTest::mouseClick(vp, Qt::RightButton, {}, at(4, 6));
     EXPECT_EQ(fg.state(), (QList<int>{1, 1, 1, 1, 4, 6}));
-    QTest::mouseClick(vp, Qt::RightButton, {}, at(5, 6));
-    QTest::mouseClick(vp, Qt::RightButton, {}, at(5, 2));  // another cell of the current row
-    EXPECT_EQ(fg.state(), (QList<int>{5, 2, 5, 2, 5, 2}));
-    fg.setTopRow(10);  // a drag above the view grows the selection upward, and the view follows
-    QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
-    QTest::mouseMove(vp, {3, -5});
-    QTest::mouseRelease(vp, Qt::LeftButton, {}, {3, -5});
-    EXPECT_EQ(fg.state() << fg.TopRow(), (QList<int>{11, 1, 9, 0, 11, 1, 9}));
-    fg.setTopRow(0), fg.Select(2, 1, 2, 4);  // one row: the highlight covers it and no more
-    const QImage shot = vp->grab().toImage();
-    EXPECT_TRUE(shot.pixelColor(at(2, 4)) != Qt::black && shot.pixelColor(at(2, 5)) == Qt::black
-                && shot.pixelColor(at(3, 2)) == Qt::black && shot.pixelColor(at(1, 2)) == Qt::black);
+    QTest::mouseClick(vp, Qt::RightButton, {}, at(1, 7));  // one outside, on a selected row too, selects the cell under it
+    EXPECT_EQ(fg.state(), (QList<int>{1, 7, 1, 7, 1, 7}));
     fg.Select(1, 1);
     for (Move move : {Move::Down, Move::Right, Move::Right, Move::Up, Move::Left})
         fg.moveCursor(move, false);
@@ -79,12 +128,10 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellHighlightItAndScrollBarsCou
     const int rows = vp->height() / Px;
     EXPECT_EQ(fg.verticalScrollBar()->maximum(), 100 - rows);
     EXPECT_EQ(fg.horizontalScrollBar()->maximum(), 100 - vp->width() / Px);
-    fg.ShowCell(80, 0);
-    EXPECT_EQ(fg.TopRow(), 80 - rows + 1);
-    fg.ShowCell(81, 0);  // the row just below the view
-    EXPECT_EQ(fg.TopRow(), 81 - rows + 1);
-    fg.ShowCell(3, 0);
-    EXPECT_EQ(fg.TopRow(), 3);
+    for (const auto& [row, top] : {std::pair{80, 80 - rows + 1}, {81, 81 - rows + 1}, {3, 3}}) {  // 81: just below the view
+        fg.ShowCell(row, 0);
+        EXPECT_EQ(fg.TopRow(), top) << row;
+    }
     fg.Select(90, 95, 3, 40);
     fg.cells.setCols(30);  // columns only: the current cell and the selection come inside
     EXPECT_EQ(fg.state(), (QList<int>{90, 29, 3, 29, 90, 29}));
@@ -95,7 +142,7 @@ TEST(GridWidget, TheLargestWallPaintsScrollsAndMovesToItsLastCell)
     Shown fg;
     fg.cells.setRows(INT_MAX), fg.cells.setCols(INT_MAX);
     fg.cells.setPictureType(CellStore::Colour);
-    fg.cells.setCellPicture(INT_MAX - 1, INT_MAX - 1, filled(20, Qt::red));
+    fg.cells.setCellPicture(INT_MAX - 1, INT_MAX - 1, filled({20, 20}, Qt::red));
     for (int twips : {105, 1500}) {  // tiny cells, and cells that draw copies
         fg.zoom(twips);
         fg.Select(0, 0);
@@ -110,30 +157,13 @@ TEST(GridWidget, TheLargestWallPaintsScrollsAndMovesToItsLastCell)
     }
 }
 
-TEST(GridWidget, ACellsTooltipNamesItsFileAndWholeTextAndAHiddenCellNothing)
-{
-    Shown fg;
-    fg.cells.setImage(1, 1, filled(4, Qt::red), "/p/dir/a.jpg");
-    fg.cells.setCellText(1, 1, "a long note the cell clips");
-    fg.cells.setImage(1, 2, filled(4, Qt::red), "/p/dir/b.jpg");
-    fg.cells.hideImage(1, 2);
-    QStringList seen;
-    for (int col : {3, 2, 1, 2}) {
-        QHelpEvent help(QEvent::ToolTip, at(1, col), fg.viewport()->mapToGlobal(at(1, col)));
-        QApplication::sendEvent(fg.viewport(), &help);
-        // A tip going away fades; one shown stays.
-        seen << (QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 400) ? QString() : QToolTip::text());
-    }
-    EXPECT_EQ(seen, (QStringList{"", "", "a.jpg\na long note the cell clips", ""}));
-}
-
 TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeScrollAndGridLineShows)
 {
     Shown fg;
     fg.Redraw(false);
     EXPECT_FALSE(fg.viewport()->updatesEnabled());
     fg.Redraw(true);
-    QImage halves = filled(200, Qt::blue);
+    QImage halves = filled({200, 200}, Qt::blue);
     QPainter(&halves).fillRect(0, 0, 100, 200, Qt::red);
     fg.resize(700, 500);
     for (int type : {CellStore::Colour, CellStore::Monochrome}) {
@@ -151,10 +181,10 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
     }
     // Tiny cells come from one image of the wall, which every change reaches.
     fg.zoom(105), fg.resize(300, 200), fg.cells.setPictureType(CellStore::Colour);
-    fg.cells.setCellPicture(3, 3, filled(20, Qt::red));
+    fg.cells.setCellPicture(3, 3, filled({20, 20}, Qt::red));
     EXPECT_EQ(fg.seen(at(3, 3)), QColor(Qt::red));
-    fg.cells.setCellPicture(3, 3, filled(20, Qt::green));  // a cell changed since the last frame
-    fg.cells.setCellPicture(4, 4, filled(20, Qt::red));
+    fg.cells.setCellPicture(3, 3, filled({20, 20}, Qt::green));  // a cell changed since the last frame
+    fg.cells.setCellPicture(4, 4, filled({20, 20}, Qt::red));
     EXPECT_TRUE(fg.seen(at(3, 3)) == Qt::green && fg.seen(at(4, 4)) == Qt::red);
     fg.cells.clearImage(4, 4);
     EXPECT_EQ(fg.seen(at(4, 4)), QColor(Qt::black));
@@ -167,7 +197,7 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
     EXPECT_TRUE(line != Qt::black && fg.seen({Px - 1, 3}) == Qt::black);
 }
 
-TEST(GridWidget, ItsEventsComeToTheHandlerInTheGridsOwnTermsAndAKeyItLeavesScrolls)
+TEST(GridWidget, ItsEventsComeToTheHandlerInTheGridsOwnTermsAKeyItLeavesScrollsAndACellsTooltipNamesItsFileAndText)
 {
     Shown fg;
     QWidget* vp = fg.viewport();
@@ -192,4 +222,79 @@ TEST(GridWidget, ItsEventsComeToTheHandlerInTheGridsOwnTermsAndAKeyItLeavesScrol
     take = false;  // a pressed key the handler leaves goes on to the scroll area
     QTest::keyClick(&fg, Qt::Key_PageDown);
     EXPECT_GT(fg.TopRow(), 10);
+
+    // A tooltip names the file and the whole text the cell clips; a hidden cell, nothing.
+    fg.setTopRow(0);
+    fg.cells.setImage(1, 1, filled({4, 4}, Qt::red), "/p/dir/a.jpg");
+    fg.cells.setCellText(1, 1, "a long note the cell clips");
+    fg.cells.setImage(1, 2, filled({4, 4}, Qt::red), "/p/dir/b.jpg");
+    fg.cells.hideImage(1, 2);
+    seen.clear();
+    for (int col : {3, 2, 1, 2}) {
+        QHelpEvent help(QEvent::ToolTip, at(1, col), vp->mapToGlobal(at(1, col)));
+        QApplication::sendEvent(vp, &help);
+        // A tip going away fades; one shown stays.
+        seen << (QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 400) ? QString() : QToolTip::text());
+    }
+    EXPECT_EQ(seen, (QStringList{"", "", "a.jpg\na long note the cell clips", ""}));
+}
+
+TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreAsked)
+{
+    grid.versions().setMaker(maker);
+    grid.resize(400, 300), grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    cells.setImage(0, 0, picture("a"), "/p/a.jpg");
+    cells.setImage(1, 1, picture("b", true), "/p/b.jpg");
+    cells.setImage(60, 60, picture("far"), "/p/far.jpg");  // off the screen
+    cells.setImage(1, 0, picture("gone"), "/p/gone.jpg");
+    const QList<QPoint> three{{0, 0}, {1, 1}, {0, 1}};
+    EXPECT_EQ(shown(40, three) + asked.join(' '), "sSs");  // small cells draw the small version and ask for nothing
+    // A grey picture's version is grey too: the maker was told. A source that makes nothing is not asked again.
+    EXPECT_EQ(shown(100, three) + shown(100, three) + shown(140, three), "vVsvVsvVs");  // larger cells need the whole thumbnail
+    asked.sort();
+    EXPECT_EQ(asked.join(' '), "a128 a256 b128g b256g g128 g256");
+    // Moved cells take their pictures along: nothing is made again.
+    const Picture moved = cells.CellPicture(0, 0);
+    cells.clearImage(0, 0);
+    cells.setImage(0, 2, moved, "/p/a.jpg");
+    EXPECT_EQ(shown(140, {{2, 0}}) + QString::number(asked.size()), "v6");
+}
+
+// Versions of five pictures shown in any order, with room for three: a
+// model keeps them most recently shown first, and one that fell out is
+// made again when it is shown next.
+RC_GTEST_FIXTURE_PROP(Versions, KeepTheMostRecentlyShownWithinTheBudgetAndMakeAnEvictedOneAgain, ())
+{
+    PictureVersions versions(nullptr, qint64{128} * 96 * 4 * 3);  // versions of 128 x 96
+    versions.setMaker(maker);
+    const std::vector<Picture> pictures{picture("a"), picture("b"), picture("c"), picture("d"), picture("e")};
+    std::list<int> kept;
+    QStringList made;
+    for (const int i : *rc::gen::resize(30, rc::gen::container<std::vector<int>>(rc::gen::element(0, 1, 2, 3, 4)))) {
+        const bool ready = std::ranges::find(kept, i) != kept.end();
+        RC_ASSERT(versions.isReady(pictures[i], 128) == ready);
+        versions.best(pictures[i], 128);
+        RC_ASSERT(QTest::qWaitFor([&] { return versions.busy() == 0; }));
+        RC_ASSERT(versions.best(pictures[i], 128).pixelColor(0, 0) == QColor(Qt::green));
+        if (!ready)
+            made << QString(QChar('a' + i)) + "128";
+        kept.remove(i), kept.push_front(i);
+        if (kept.size() > 3)
+            kept.pop_back();
+    }
+    RC_ASSERT(asked == made);
+}
+
+TEST(PictureScaling, AveragedCopiesAverageWhatLiesUnderEachPixelSampledOnesTakeItsMiddle)
+{
+    // Uneven spans: 5 columns into 2 (2 and 3 wide), 3 rows into 2 (1 and 2).
+    EXPECT_EQ(greys(AveragedCopy(ramp(5, 3), {2, 2})), (QList<int>{5, 30, 80, 105}));
+    EXPECT_EQ(greys(AveragedCopy(ramp(2, 1), {4, 1}, QImage::Format_Grayscale8)), (QList<int>{0, 0, 10, 10}));
+    EXPECT_EQ(greys(SampledCopy(ramp(6, 3), {3, 1})), (QList<int>{70, 90, 110}));
+    QImage halves = filled({200, 150}, Qt::blue, QImage::Format_RGB888);  // colour channels apart, in any format
+    QPainter(&halves).fillRect(0, 0, 100, 150, Qt::red);
+    const QImage small = AveragedCopy(halves, {24, 24}, QImage::Format_Grayscale8);
+    EXPECT_TRUE(small.pixelColor(11, 5) == Qt::red && small.pixelColor(12, 5) == Qt::blue);
+    EXPECT_EQ(AveragedCopy(halves, {1, 1}).pixelColor(0, 0), QColor(128, 0, 128));
 }

@@ -28,12 +28,7 @@ ExifInfo ParseExact(const QByteArray& head)
 TEST(Exif, ReadsEachFieldInBothByteOrdersAndMalformedHeadsGiveTheDefaults)
 {
     const QDateTime local(QDate(2021, 7, 4), QTime(10, 20, 30)), digitized(QDate(2021, 7, 5), QTime(11, 0));
-    struct Case {
-        Exif fields;
-        int orientation;
-        std::optional<QDateTime> taken;
-    };
-    const QList<Case> cases{
+    const QList<std::tuple<Exif, int, std::optional<QDateTime>>> cases{
         {Full, 6, QDateTime(QDate(2021, 7, 4), QTime(10, 20, 30), QTimeZone(-3 * 3600 - 1800))},
         {{.orientation = 8, .taken = Full.taken}, 8, local},  // without an offset: local time
         {{.taken = Full.taken, .offset = "03:00"}, 1, local},  // an offset without a sign is no offset
@@ -43,12 +38,12 @@ TEST(Exif, ReadsEachFieldInBothByteOrdersAndMalformedHeadsGiveTheDefaults)
         {{.thumbnail = Full.thumbnail}, 1, std::nullopt},
     };
     for (const bool bigEndian : {false, true})
-        for (Case c : cases) {
-            c.fields.bigEndian = bigEndian;
-            const ExifInfo info = ParseExact(TestImages::withExif("\xFF\xD8\xFF\xDA", c.fields));
-            EXPECT_TRUE(info.orientation == c.orientation && info.taken == c.taken && info.thumbnail == c.fields.thumbnail
-                        && info.taken.value_or(QDateTime()).offsetFromUtc() == c.taken.value_or(QDateTime()).offsetFromUtc())
-                << c.fields.taken.data() << bigEndian;
+        for (auto [fields, orientation, taken] : cases) {
+            fields.bigEndian = bigEndian;
+            const ExifInfo info = ParseExact(TestImages::withExif("\xFF\xD8\xFF\xDA", fields));
+            EXPECT_TRUE(info.orientation == orientation && info.taken == taken && info.thumbnail == fields.thumbnail
+                        && info.taken.value_or(QDateTime()).offsetFromUtc() == taken.value_or(QDateTime()).offsetFromUtc())
+                << fields.taken.data() << bigEndian;
         }
     const QByteArray head = TestImages::withExif("\xFF\xD8\xFF\xDA", Full);
     for (const QByteArray& bad : {head.left(head.size() / 2), QByteArray("\xFF\xD8\xFF\xDA") + head.mid(2),

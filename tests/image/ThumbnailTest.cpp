@@ -1,4 +1,5 @@
 #include "image/Decode.h"
+#include "image/DecodeAhead.h"
 #include "image/ThumbnailCache.h"
 #include "image/ThumbnailMaker.h"
 #include "shell/MainState.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,9 +16,9 @@
 
 namespace {
 
-QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32)
+QImage filled(QSize size, QColor colour)
 {
-    QImage image(size, format);
+    QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     return image;
 }
@@ -67,17 +69,15 @@ struct Photos : ::testing::Test {
 
 TEST(ThumbnailNames, SizesKeepAspectRoundHalvesToEvenAndUrisAreEscapedHashedAndFiledByTheLimits)
 {
-    const QList<std::pair<QSize, QSize>> sizes{{{1200, 1600}, {75, 100}}, {{3, 1000}, {1, 100}},
-                                               {{200, 101}, {100, 50}},   {{200, 103}, {100, 52}}};
-    for (const auto& [image, thumbnail] : sizes)
+    for (const auto& [image, thumbnail] : QList<std::pair<QSize, QSize>>{
+             {{1200, 1600}, {75, 100}}, {{3, 1000}, {1, 100}}, {{200, 101}, {100, 50}}, {{200, 103}, {100, 52}}})
         EXPECT_EQ(ThumbnailSize(image, 100, 100), thumbnail) << image.width() << 'x' << image.height();
     EXPECT_TRUE(!ThumbnailSize({100, 100}, 100, 100) && !ThumbnailSize({5000, 5000}, 0, 0));
     const QString odd = QString::fromUtf8("/tmp/a b/#1 100%/caf\xC3\xA9.jpg");
     EXPECT_EQ(ThumbnailCache::FileUri(odd), "file:///tmp/a%20b/%231%20100%25/caf%C3%A9.jpg");
     EXPECT_EQ(ThumbnailCache::EntryName(odd), "af722cdc9c08c09fe6b239e360a2e810.png");
     EXPECT_EQ(ThumbnailCache::FileUri("/p/./q/../a;b=c&d+e'(1)!~.jpg"), "file:///p/a%3Bb=c&d+e'(1)!~.jpg");
-    for (const auto& [limit, size] :
-         QList<QPair<int, int>>{{128, 128}, {129, 256}, {512, 512}, {1024, 1024}, {1025, 0}, {0, 0}})
+    for (const auto& [limit, size] : QList<QPair<int, int>>{{128, 128}, {129, 256}, {512, 512}, {1024, 1024}, {1025, 0}, {0, 0}})
         EXPECT_EQ(ThumbnailCache::EntrySize(limit, limit), size) << limit;
     const QByteArray saved = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_CACHE_HOME", "relative/ignored");
@@ -85,7 +85,7 @@ TEST(ThumbnailNames, SizesKeepAspectRoundHalvesToEvenAndUrisAreEscapedHashedAndF
     qputenv("XDG_CACHE_HOME", saved);
 }
 
-TEST_F(Photos, CellPicturesAreUprightAndKeepOnlyASmallVersionWhenScaled)
+TEST_F(Photos, CellPicturesAreUprightKeepOnlyASmallVersionWhenScaledAndTakeAnEmbeddedThumbnailOnlyOfTheSamePicture)
 {
     const QString small = put("small.jpg", TestImages::jpeg(40, 30));
     const auto scaled = plain.CellPicture(path, false);
@@ -104,56 +104,49 @@ TEST_F(Photos, CellPicturesAreUprightAndKeepOnlyASmallVersionWhenScaled)
     const auto cut = plain.CellPicture(put("cut.jpg", photo.left(photo.size() * 3 / 5)), false);
     EXPECT_TRUE(cut && cut->size() == QSize(200, 150) && whole(cut).pixelColor(20, 20).red() > 200);
     EXPECT_FALSE(plain.MakeThumbnail(put("x.jpg", "not a picture")));
-    EXPECT_TRUE(thumbs.MakeThumbnail(path));  // into the cache, from where no decode stops
-    state.StopLoading = true;
-    EXPECT_FALSE(plain.MakeThumbnail(path) || plain.MakeThumbnail(small) || thumbs.MakeThumbnail(path));
-}
 
-TEST_F(Photos, AnEmbeddedThumbnailStandsInOnlyWhenItIsTheSamePictureAndIsTurnedUpright)
-{
-    // Green above yellow as stored, in black bars.
+    // Embedded: green above yellow as stored, in black bars; upright, the
+    // stored top is on the right when the photograph is turned.
     const auto camera = [](int width, int height, int bars) {
         QImage picture = filled({width, height}, Qt::black);
         QPainter(&picture).fillRect(0, bars, width, height / 2 - bars, Qt::green);
         QPainter(&picture).fillRect(0, height / 2, width, height / 2 - bars, Qt::yellow);
         return TestImages::encode(picture);
     };
-    struct Case { QSize photo; int orientation; QByteArray embedded; bool used; };
-    const QList<Case> cases{{{800, 600}, 1, camera(160, 120, 0), true},   {{1600, 900}, 1, camera(160, 120, 15), true},
-                            {{800, 600}, 6, camera(160, 120, 0), true},   {{800, 600}, 1, camera(160, 90, 0), false},
-                            {{800, 600}, 1, camera(160, 120, 15), false}, {{800, 600}, 1, camera(80, 60, 0), false},
-                            {{800, 600}, 1, camera(160, 121, 0), true},   {{800, 600}, 1, camera(160, 122, 0), false}};
-    for (const Case& c : cases) {
-        const QByteArray photo = TestImages::jpeg(c.photo.width(), c.photo.height());
-        const auto picture = plain.CellPicture(
-            put("e.jpg", TestImages::withExif(photo, {.orientation = c.orientation, .thumbnail = c.embedded})), false);
+    const QList<std::tuple<QSize, int, QByteArray, bool>> cases{
+        {{800, 600}, 1, camera(160, 120, 0), true},   {{1600, 900}, 1, camera(160, 120, 15), true},
+        {{800, 600}, 6, camera(160, 120, 0), true},   {{800, 600}, 1, camera(160, 90, 0), false},
+        {{800, 600}, 1, camera(160, 120, 15), false}, {{800, 600}, 1, camera(80, 60, 0), false},
+        {{800, 600}, 1, camera(160, 121, 0), true},   {{800, 600}, 1, camera(160, 122, 0), false}};
+    for (const auto& [size, orientation, embedded, used] : cases) {
+        const QByteArray bytes = TestImages::withExif(TestImages::jpeg(size.width(), size.height()),
+                                                      {.orientation = orientation, .thumbnail = embedded});
+        const auto picture = plain.CellPicture(put("e.jpg", bytes), false);
         ASSERT_TRUE(picture);
-        // Upright, the stored top is on the right when the photograph is turned.
-        const QImage small = picture->small();
-        const QColor green = small.pixelColor(small.width() * 3 / 4, small.height() / 4);
-        const QColor yellow = small.pixelColor(small.width() / 4, small.height() * 3 / 4);
-        EXPECT_EQ(green.green() > 200 && green.red() < 60 && yellow.red() > 200 && yellow.green() > 200, c.used)
-            << c.photo.width() << ' ' << c.orientation << ' ' << c.embedded.size();
+        const QImage kept = picture->small();
+        const QColor green = kept.pixelColor(kept.width() * 3 / 4, kept.height() / 4);
+        const QColor yellow = kept.pixelColor(kept.width() / 4, kept.height() * 3 / 4);
+        EXPECT_EQ(green.green() > 200 && green.red() < 60 && yellow.red() > 200 && yellow.green() > 200, used)
+            << size.width() << ' ' << orientation << ' ' << embedded.size();
         EXPECT_LT(whole(picture).pixelColor(2, 2).green(), 100);  // a larger version is the photograph's
     }
+    EXPECT_TRUE(thumbs.MakeThumbnail(path));  // into the cache, from where no decode stops
+    state.StopLoading = true;
+    EXPECT_FALSE(plain.MakeThumbnail(path) || plain.MakeThumbnail(small) || thumbs.MakeThumbnail(path));
 }
 
-TEST_F(Photos, AStopRaisedWhileAFileIsReadEndsItsDecodeWithNothingMadeNorHeldAgainstTheFile)
+TEST_F(Photos, StopsAndCraftedHeadersEndADecodeWithNothingMadeAndAWholeLargeImageDecodesAtFullSize)
 {
     QImage noise(1200, 900, QImage::Format_RGB32);
     for (int y = 0; y < noise.height(); ++y)
         for (int x = 0; x < noise.width(); ++x)
             noise.setPixel(x, y, uint(x * 7919 ^ y * 104729) * 2654435761U);
     const QString busy = put("busy.jpg", TestImages::encode(noise));
-    int asked = 0;
+    int asked = 0;  // a stop raised while the file is read: nothing held against the file
     const DecodedThumbnail stopped = DecodeThumbnail(busy, 200, 200, &cache, [&] { return ++asked > 4; });
     EXPECT_TRUE(stopped.stopped && !stopped.decoded && stopped.image.isNull() && stopped.small.isNull());
     EXPECT_FALSE(cache.failedBefore(*cache.original(busy)));
     EXPECT_TRUE(DecodeThumbnail(busy, 200, 200, &cache, [] { return false; }).decoded);
-}
-
-TEST_F(Photos, CraftedHeadersAreRefusedAndAWholeLargeImageDecodesAtFullSize)
-{
     // 1.4 KB that claim 225 megapixels: passed over unread.
     for (const bool progressive : {false, true}) {
         const QString crafted = put("crafted.jpg", TestImages::jpegClaiming(15000, 15000, progressive));
@@ -176,13 +169,11 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     const auto picture = thumbs.CellPicture(path, true);
     ASSERT_TRUE(picture && picture->size() == QSize(200, 150) && picture->whole().isNull());
     EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));  // decoded anyway: a zoom will want it
-    const QImage normal(entryPath(path, "normal"));
-    EXPECT_TRUE(normal.size() == QSize(128, 96) && normal.text("Thumb::Image::Width") == "800"
-                && normal.text("Thumb::Image::Height") == "600");
     const PictureSource& source = *picture->source();
     const QImage grey = thumbs.Version(source, 256, true);  // the zoom needs the large entry
     EXPECT_TRUE(grey.size() == QSize(200, 150) && grey.format() == QImage::Format_Grayscale8);
     EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));
+    EXPECT_EQ(thumbs.Version(source, 256, true).format(), QImage::Format_Grayscale8);  // now from that entry
     for (const QString& own :
          {entryPath(path), entryPath(path, "normal"), cache.root(), cache.root() + "/large", cache.root() + "/normal"})
         EXPECT_EQ(QFile::permissions(own) & 0x00FF, 0);  // nothing for group or others
@@ -190,9 +181,9 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     EXPECT_TRUE(thumbs.MakeThumbnail(cache.root() + "/inside.jpg"));
     EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{"inside.jpg", "large", "normal"}));
-    for (const char* folder : {"/large", "/normal"})
-        EXPECT_EQ(QDir(cache.root() + folder).entryList(QDir::Files | QDir::Hidden),
-                  QStringList{ThumbnailCache::EntryName(path)});
+    EXPECT_EQ(QDir(cache.root() + "/large").entryList(QDir::Files | QDir::Hidden)
+                  + QDir(cache.root() + "/normal").entryList(QDir::Files | QDir::Hidden),
+              QStringList(2, ThumbnailCache::EntryName(path)));
     // Smaller versions come from the entry of the next size up (planted here).
     plant(path, filled({128, 96}, Qt::green), {}, 0, "normal");
     plant(path, filled({256, 192}, Qt::yellow));
@@ -208,7 +199,7 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     EXPECT_TRUE(thumbs.Version(source, 256, true).isNull());
 }
 
-TEST_F(Photos, EntriesAreCompressedPngsWithTheirKeysInTextChunksAndReadBackUnchanged)
+TEST_F(Photos, EntriesAreCompressedPngsWithTheirKeysAndTheNormalOneFitsTheImageInto128AfreshWithEveryDecode)
 {
     // Photo-like: gradients under a little noise. Grey stays grey and only
     // a picture with alpha keeps it (PNG colour types 0, 2 and 6).
@@ -223,11 +214,9 @@ TEST_F(Photos, EntriesAreCompressedPngsWithTheirKeysInTextChunksAndReadBackUncha
     const QList<QByteArray> keys{"Thumb::URI", "file://" + path.toUtf8(), "Thumb::MTime", QByteArray::number(mtime(path)),
                                  "Software", "Pavisto 1.0.0", "Thumb::Size", QByteArray::number(file->bytes),
                                  "Thumb::Image::Width", "800", "Thumb::Image::Height", "600"};
-    const QList<std::tuple<QImage, int, int>> pictures{// colour type, bytes a pixel
-                                                       {photo, 2, 3},
-                                                       {photo.convertToFormat(QImage::Format_Grayscale8), 0, 1},
-                                                       {clear, 6, 4}};
-    for (const auto& [picture, colourType, pixelBytes] : pictures) {
+    // Colour type, bytes a pixel.
+    for (const auto& [picture, colourType, pixelBytes] : QList<std::tuple<QImage, int, int>>{
+             {photo, 2, 3}, {photo.convertToFormat(QImage::Format_Grayscale8), 0, 1}, {clear, 6, 4}}) {
         cache.store(*file, 256, picture, QSize(800, 600));
         for (const char* folder : {"large", "normal"}) {
             const QByteArray png = TestImages::read(entryPath(path, folder));
@@ -235,24 +224,15 @@ TEST_F(Photos, EntriesAreCompressedPngsWithTheirKeysInTextChunksAndReadBackUncha
             for (int k = 0; k < keys.size(); k += 2)
                 EXPECT_TRUE(png.contains("tEXt" + keys[k] + '\0' + keys[k + 1])) << folder << keys[k].constData();
         }
-        QFile::remove(entryPath(path, "normal"));  // else the next picture leaves it as it is
         EXPECT_EQ(QImage(entryPath(path)).convertToFormat(picture.format()), picture) << colourType;
         EXPECT_LT(QFileInfo(entryPath(path)).size(), 256 * 192 * pixelBytes / 2) << colourType;
     }
-}
-
-TEST_F(Photos, TheNormalEntryFitsTheImageInto128NeverEnlargedAndADecodeWritesItAfresh)
-{
-    const auto file = cache.original(path);
-    const QList<std::tuple<int, QSize, QSize, QSize>> cases{// entry size, image, picture, normal entry
-                                                            {256, {4000, 2667}, {256, 171}, {128, 85}},
-                                                            {512, {2000, 3000}, {341, 512}, {85, 128}},
-                                                            {256, {120, 90}, {120, 90}, {120, 90}}};
-    for (const auto& [entrySize, image, size, normal] : cases) {
-        QFile::remove(entryPath(path, "normal"));
+    // Entry size, image, picture, normal entry: fitted, never enlarged.
+    for (const auto& [entrySize, image, size, normal] : QList<std::tuple<int, QSize, QSize, QSize>>{
+             {256, {4000, 2667}, {256, 171}, {128, 85}}, {512, {2000, 3000}, {341, 512}, {85, 128}},
+             {256, {120, 90}, {120, 90}, {120, 90}}}) {
         cache.store(*file, entrySize, filled(size, Qt::red), image);
         EXPECT_EQ(cache.find(*file, 128).size(), normal) << image.width();
-        EXPECT_EQ(cache.find(*file, 128).text("Thumb::Image::Width"), QString::number(image.width()));
     }
     // Even one its time calls valid (the file may have changed within that
     // second), and the decode forgets that the file was broken.
@@ -264,7 +244,7 @@ TEST_F(Photos, TheNormalEntryFitsTheImageInto128NeverEnlargedAndADecodeWritesItA
     EXPECT_FALSE(cache.failedBefore(*cache.original(path)));
 }
 
-TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgain)
+TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgainAndThoseOfOtherProgramsComeOutUpright)
 {
     // Stale, another file's, too small to use; the first two large enough otherwise.
     for (const auto& [width, uri, age] :
@@ -276,10 +256,6 @@ TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgain)
         EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->small().pixelColor(4, 24).red() > 200) << width;
         EXPECT_EQ(QImage(entryPath(path, "normal")).size(), QSize(128, 96)) << width;
     }
-}
-
-TEST_F(Photos, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhead)
-{
     // Stored 400 x 200, shown 200 x 400 (EXIF orientation 6); green and yellow, so a decode of the file would show.
     const QString turned = put("turned.jpg", TestImages::jpeg(400, 200, 6));
     QImage stored = filled({256, 128}, Qt::yellow);
@@ -295,7 +271,9 @@ TEST_F(Photos, EntriesOfOtherProgramsComeOutUprightAndTheFileIsNotDecodedAlsoAhe
         plant(turned, entry);
         EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     }
-    DecodingAhead ahead(thumbs);
+    QFile::remove(entryPath(path, "normal"));
+    QFile::remove(entryPath(path));  // which a decode of the photograph writes beside it
+    DecodingAhead ahead(thumbs);  // and the file is not decoded ahead as well
     ahead.enqueue({turned, path}, 200, 200);
     EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     EXPECT_TRUE(thumbs.CellPicture(path, false) && QFile::exists(entryPath(path, "normal")));  // a miss makes the entry
@@ -321,4 +299,31 @@ TEST_F(Photos, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPas
     ThumbnailCache blocked(home.filePath("blocked/thumbnails"));
     const auto picture = Thumbnailer(state, state, &blocked).CellPicture(path, false);
     EXPECT_TRUE(picture && picture->size() == QSize(200, 150));
+}
+
+TEST_F(Photos, DecodesAheadGiveEveryQueuedFileItsOwnDecodeInAnyOrderOfArrivalAndKeepToTheBudget)
+{
+    QStringList paths;
+    for (int i = 0; i < 12; ++i)
+        paths << put(QString("%1.jpg").arg(i), TestImages::jpeg(300 + 10 * i, 200));
+    WorkerPool pool(4);
+    DecodeAhead ahead(pool);
+    ahead.enqueue(paths, 100, 100);
+    EXPECT_FALSE(ahead.take(photos.filePath("never queued.jpg"), 100, 100).has_value());
+    for (int i = 0; i < paths.size(); i += 2) {  // every other file is passed over
+        const auto decoded = ahead.take(paths[i], 100, 100);
+        EXPECT_TRUE(decoded && decoded->small == DecodeThumbnail(paths[i], 100, 100).small) << i;
+    }
+    EXPECT_FALSE(ahead.take(paths[1], 100, 100).has_value());  // dropped with the ones passed over
+    // Limits changed after the decode ahead: the file is made again at the new ones.
+    ahead.enqueue({paths[3]}, 100, 100);
+    QTest::qWait(300);  // a worker has long finished it
+    const auto other = ahead.take(paths[3], 50, 50);
+    EXPECT_TRUE(other && other->size.width() == 50);
+
+    DecodeAhead single(pool, nullptr, 1);  // every decode exceeds the budget: one at a time
+    single.enqueue(paths, 100, 100);
+    for (const QString& file : paths)
+        EXPECT_TRUE(single.take(file, 100, 100).value_or(DecodedThumbnail{}).decoded);
+    EXPECT_EQ(single.peakConcurrentDecodes(), 1);
 }

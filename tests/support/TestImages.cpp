@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QList>
 #include <QPainter>
 
 #include <utility>
@@ -30,12 +29,7 @@ QByteArray jpeg(int width, int height, int orientation)
     image.fill(Qt::blue);
     QPainter(&image).fillRect(0, 0, width / 2, height, Qt::red);
     const QByteArray bytes = encode(image);
-    return orientation == 1 ? bytes : withOrientation(bytes, orientation);
-}
-
-QByteArray withOrientation(const QByteArray& jpeg, int orientation)
-{
-    return withExif(jpeg, {.orientation = orientation});
+    return orientation == 1 ? bytes : withExif(bytes, {.orientation = orientation});
 }
 
 QByteArray exif(const Exif& fields)
@@ -47,8 +41,7 @@ QByteArray exif(const Exif& fields)
         return out;
     };
     struct Entry {
-        quint32 tag;
-        quint32 type;  // 2 ASCII, 3 SHORT, 4 LONG
+        quint32 tag, type;  // type 2 ASCII, 3 SHORT, 4 LONG
         QByteArray value;
     };
     QList<Entry> subIfd;

@@ -12,8 +12,6 @@ QByteArray encode(const QImage& image, bool progressive = false);
 // A JPEG of the given stored size, left half red, right half blue; an
 // orientation of 2 to 8 adds an EXIF Orientation tag.
 QByteArray jpeg(int width, int height, int orientation = 1);
-// The same JPEG with an EXIF Orientation tag (1 to 8) right after its start.
-QByteArray withOrientation(const QByteArray& jpeg, int orientation);
 // What an EXIF header holds; empty fields are left out.
 struct Exif {
     bool bigEndian = false;
