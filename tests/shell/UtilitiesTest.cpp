@@ -26,6 +26,7 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagT
     MainState state;
     state.ZoomLevel = -2, state.ImageCount = 1234567;
     EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"), "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
+    EXPECT_FALSE(state.LowMemory);
     for (const qint64 free : {262143999LL, 4000000000LL}) {
         platform.freeMemory = free, FreeMemory(state);
         EXPECT_TRUE(state.LowMemory) << free;
