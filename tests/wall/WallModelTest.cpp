@@ -94,9 +94,9 @@ using Command = rc::state::Command<int, Wall>;
 Pos genPos() { return *rc::gen::pair(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side)); }
 
 struct Open : Command {
-    // Rows and columns up to one past the grid's edge.
+    // Rows and columns up to two past the grid's edge.
     std::vector<std::tuple<int, int, int>> records = *rc::gen::container<std::vector<std::tuple<int, int, int>>>(
-        rc::gen::tuple(rc::gen::inRange(0, Side + 1), rc::gen::inRange(0, Side + 1), rc::gen::inRange(0, 12)));
+        rc::gen::tuple(rc::gen::inRange(0, Side + 2), rc::gen::inRange(0, Side + 2), rc::gen::inRange(0, 12)));
     int stopAt = *rc::gen::oneOf(rc::gen::just(0), rc::gen::inRange(1, 30));  // the yield that stops it; 0: none
     bool reopen = *rc::gen::arbitrary<bool>();  // a saved wall instead of a new file
 
@@ -229,7 +229,7 @@ struct SortByDate : Command {
 // leaves out, hidden images too, is asked about first, No by default. The grid stays at least Side.
 struct Options : Command {
     int cols = *rc::gen::inRange(0, 6), rows = *rc::gen::inRange(0, 6);  // untouched, no number, 6, 6.5, 7 or 8
-    bool yes = *rc::gen::arbitrary<bool>();
+    bool yes = *rc::gen::inRange(0, 4) > 0;  // mostly
 
     void run(const int&, Wall& w) const override
     {
