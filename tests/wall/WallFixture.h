@@ -2,9 +2,7 @@
 
 #include "grid/SortTable.h"
 #include "load/Loading.h"
-#include "shell/AppError.h"
 #include "shell/Caption.h"
-#include "shell/FileNames.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "support/FakePlatform.h"
@@ -20,7 +18,6 @@
 #include "wall/Search.h"
 #include "wall/Sort.h"
 #include "wall/UnsavedWall.h"
-#include "wall/WallDialog.h"
 #include "wall/WallDigest.h"
 #include "wall/WallFormat.h"
 
@@ -30,7 +27,6 @@
 #include <QLocale>
 #include <QStandardPaths>
 #include <QStorageInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
