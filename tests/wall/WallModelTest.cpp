@@ -209,7 +209,7 @@ struct SortByDate : Command {
             const qsizetype n = FileNameFromPath(path).size();
             return n % 4 ? std::optional<qint64>(n % 3) : std::nullopt;
         };
-        w.platform.messageAnswers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
+        w.platform.messageAnswers = yes ? QList{MsgAnswer::Yes} : QList<MsgAnswer>{};  // else the default
         const qsizetype told = w.platform.messages.size();
         mnuSortCreateDate_Click(w.ctx, w.fgTop, date);
         w.platform.messageAnswers.clear();
@@ -240,7 +240,7 @@ struct Options : Command {
         const auto out = [&](const auto& cell) { return outside(cell.first); };
         const qsizetype images = std::count_if(w.images.begin(), w.images.end(), out);
         const qsizetype texts = std::count_if(w.texts.begin(), w.texts.end(), [&](const auto& cell) { return out(cell) && !w.images.count(cell.first); });
-        w.platform.messageAnswers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
+        w.platform.messageAnswers = yes ? QList{MsgAnswer::Yes} : QList<MsgAnswer>{};  // else the default
         const qsizetype told = w.platform.messages.size();
         RC_ASSERT(ApplyOptions(w.ctx, {typed[cols], typed[rows], 1}));
         w.platform.messageAnswers.clear();
