@@ -50,6 +50,30 @@ struct Scan : TestWall {
     void run() { scan.FindFile(root, true, false, 0, 0); }
 };
 
+// Loading, Stop visible, Stop enabled, Slideshow enabled.
+const QList<bool> Idle{false, false, false, true};
+
+// A shown main window and a tree of five JPEGs (three on top, two in a
+// subfolder). Each repaint of the wall logs how many images it held.
+struct LoadFixture : ::testing::Test, QObject {
+    FakePlatform platform;
+    QTemporaryDir dir;
+    QStringList paths;
+    frmMain w;
+    CellStore& cells = w.cells();
+    QList<int> painted;
+
+    LoadFixture()
+    {
+        for (const char* name : {"a.jpg", "B.jpg", "c.jpeg", "sub/d.jpg", "sub/e.JPG"})
+            TestImages::write(paths.emplace_back(dir.filePath(name)), TestImages::jpeg(40, 30));
+        w.show();
+        w.fg().viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint && (painted.append(int(cells.occupiedCount())), false); }
+    QList<bool> menus() { return {w.state().IsLoading, w.mnuStop->isVisible(), w.mnuStop->isEnabled(), w.mnuSlideshow->isEnabled()}; }
+};
+
 } // namespace
 
 TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhateverTheListingSaysOfTypes)
@@ -112,34 +136,6 @@ TEST(FolderScan, AStopLowMemoryOrAFolderThatCannotBeListedEndsTheLoadKeepingWhat
     EXPECT_TRUE(t.platform.texts().value(0).startsWith("An error has occurred in form: frmMain and procedure: FindFile\n\n" + sub + " (Pavisto)\nNumber: "));
     EXPECT_TRUE(t.state.StopLoading && t.cells.occupiedCount() == 0 && t.platform.messages.size() == 1);
 }
-
-namespace {
-
-// Loading, Stop visible, Stop enabled, Slideshow enabled.
-const QList<bool> Idle{false, false, false, true};
-
-// A shown main window and a tree of five JPEGs (three on top, two in a
-// subfolder). Each repaint of the wall logs how many images it held.
-struct LoadFixture : ::testing::Test, QObject {
-    FakePlatform platform;
-    QTemporaryDir dir;
-    QStringList paths;
-    frmMain w;
-    CellStore& cells = w.cells();
-    QList<int> painted;
-
-    LoadFixture()
-    {
-        for (const char* name : {"a.jpg", "B.jpg", "c.jpeg", "sub/d.jpg", "sub/e.JPG"})
-            TestImages::write(paths.emplace_back(dir.filePath(name)), TestImages::jpeg(40, 30));
-        w.show();
-        w.fg().viewport()->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint && (painted.append(int(cells.occupiedCount())), false); }
-    QList<bool> menus() { return {w.state().IsLoading, w.mnuStop->isVisible(), w.mnuStop->isEnabled(), w.mnuSlideshow->isEnabled()}; }
-};
-
-} // namespace
 
 TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeRefusesASecondOneMeanwhileAndAStopKeepsWhatItPlaced)
 {
