@@ -32,8 +32,7 @@ extern "C" dirent* readdir(DIR* dir)
 {
     static const auto real = reinterpret_cast<dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"));
     dirent* entry = real(dir);
-    if (entry && untypedEntries)
-        entry->d_type = DT_UNKNOWN;
+    if (entry && untypedEntries) entry->d_type = DT_UNKNOWN;
     return entry;
 }
 
@@ -47,88 +46,9 @@ struct Scan : TestWall {
     FolderScan scan{ctx};
 
     Scan(int rows, int cols) : TestWall(rows, cols) {}
-    QString put(const QString& name, const QByteArray& bytes = TestImages::jpeg(40, 30))
-    {
-        TestImages::write(root + '/' + name, bytes);
-        return root + '/' + name;
-    }
+    QString put(const QString& name, const QByteArray& bytes = TestImages::jpeg(40, 30)) { return TestImages::write(root + '/' + name, bytes), root + '/' + name; }
     void run() { scan.FindFile(root, true, false, 0, 0); }
 };
-
-} // namespace
-
-TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhateverTheListingSaysOfTypes)
-{
-    Scan s(10, 10);
-    const QStringList expected{s.put(".x.jpg"), s.put("a.Jpeg", TestImages::jpeg(300, 200, 6)), s.put("B.jpg"),
-                               s.put("PHOTO.JPG"), s.put("A/x.jpg"), s.put("A/deep/y.jpg"), s.put("b/z.jpg"),
-                               s.root + "/b/zz-link.jpg"};
-    for (const char* name : {"c.jpe", "d.jfif", "e.jpg.txt", ".hidden/h.jpg"})
-        s.put(name);
-    s.put("b0.jpg", "plain text");
-    // Entries that cannot be examined, a link back up the tree and one to a photograph.
-    for (const auto& [target, link] : {std::pair{"missing.jpg", "b-dangling.jpg"}, {"c-self.jpg", "c-self.jpg"}, {".", "b/loop"}, {"B.jpg", "b/zz-link.jpg"}})
-        ASSERT_TRUE(QFile::link(s.root + '/' + target, s.root + '/' + link));
-    for (const bool untyped : {false, true}) {
-        untypedEntries = untyped;
-        s.cells.Clear();
-        s.run();
-        untypedEntries = false;
-        EXPECT_EQ(ColumnPaths(s.cells), expected) << untyped;
-        EXPECT_TRUE(!s.cells.CellPicture(5, 0).isNull() && s.state.ImageCount == 8 && !s.state.StopLoading);
-    }
-    EXPECT_TRUE(s.platform.messages.isEmpty());
-    EXPECT_EQ(s.titles.value(0), "Searching for files. 1 Images found. Please wait...   Available memory: 4.00 GB   " + s.root);
-}
-
-TEST(FolderScan, AFullGridEndsTheLoadQuietlyAndFromHereFillsDownFromItsCellCountingEachImageOnce)
-{
-    Scan s(3, 3);  // one column more than the settings, so an overrun would show
-    s.state.GridCols = 2;
-    for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "a/5.jpg", "a/6.jpg", "b/7.jpg"})
-        s.put(name);
-    s.run();
-    EXPECT_EQ(ColumnPaths(s.cells).size(), 6);
-    Scan here(3, 2);
-    here.cells.setImage(0, 0, QImage(4, 4, QImage::Format_RGB32), "/old/a.jpg");
-    here.cells.setImage(1, 0, QImage(4, 4, QImage::Format_RGB32), "/old/b.jpg");
-    here.state.ImageCount = 2;
-    here.scan.FindFile(s.root, true, true, 1, 0);
-    EXPECT_EQ(ColumnPaths(here.cells), (QStringList{"/old/a.jpg", s.root + "/1.jpg", s.root + "/2.jpg", s.root + "/3.jpg", s.root + "/4.jpg"}));
-    EXPECT_EQ(here.state.ImageCount, 5);  // (1, 0) replaced
-    EXPECT_TRUE(here.titles.value(1).startsWith("Searching for files. 2 Images found"));
-    EXPECT_TRUE(s.platform.messages.isEmpty() && here.platform.messages.isEmpty());
-}
-
-TEST(FolderScan, AStopLowMemoryOrAFolderThatCannotBeListedEndsTheLoadKeepingWhatWasPlaced)
-{
-    Scan s(10, 10);
-    for (const char* name : {"1.jpg", "2.jpg", "sub/3.jpg"})
-        s.put(name);
-    inYield(1, [&] { s.state.StopLoading = true; });  // in the yield after the first image
-    s.run();
-    EXPECT_TRUE(s.cells.occupiedCount() == 1 && s.state.ImageCount == 1 && s.platform.messages.isEmpty());
-    s.state.StopLoading = false;
-    s.cells.Clear();  // as a fresh load does first
-    s.platform.freeMemory = 100LL * 1024 * 1024;
-    s.run();
-    EXPECT_EQ(s.state.ImageCount, 1);
-    EXPECT_EQ(s.platform.texts(), QStringList{"Out of memory. Please adjust the thumb quality settings from the options menu then try again."});
-    EXPECT_TRUE(s.platform.messages[0].icon == MsgIcon::Exclamation && s.state.StopLoading && !s.state.LowMemory);
-
-    Scan t(10, 10);
-    const QString sub = t.put("sub/a.jpg").chopped(6);
-    t.put("zz/b.jpg");
-    inYield(1, [&] {  // the yield just before "sub" is entered
-        QDir(sub).removeRecursively();
-        t.put("sub", "now a file");
-    });
-    t.run();
-    EXPECT_TRUE(t.platform.texts().value(0).startsWith("An error has occurred in form: frmMain and procedure: FindFile\n\n" + sub + " (Pavisto)\nNumber: "));
-    EXPECT_TRUE(t.state.StopLoading && t.cells.occupiedCount() == 0 && t.platform.messages.size() == 1);
-}
-
-namespace {
 
 // Loading, Stop visible, Stop enabled, Slideshow enabled.
 const QList<bool> Idle{false, false, false, true};
@@ -150,16 +70,72 @@ struct LoadFixture : ::testing::Test, QObject {
         w.show();
         w.fg().viewport()->installEventFilter(this);
     }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted.append(int(cells.occupiedCount()));
-        return false;
-    }
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint && (painted.append(int(cells.occupiedCount())), false); }
     QList<bool> menus() { return {w.state().IsLoading, w.mnuStop->isVisible(), w.mnuStop->isEnabled(), w.mnuSlideshow->isEnabled()}; }
 };
 
 } // namespace
+
+TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhateverTheListingSaysOfTypes)
+{
+    Scan s(10, 10);
+    const QStringList expected{s.put(".x.jpg"), s.put("a.Jpeg", TestImages::jpeg(300, 200, 6)), s.put("B.jpg"), s.put("PHOTO.JPG"),
+                               s.put("A/x.jpg"), s.put("A/deep/y.jpg"), s.put("b/z.jpg"), s.root + "/b/zz-link.jpg"};
+    for (const char* name : {"c.jpe", "d.jfif", "e.jpg.txt", ".hidden/h.jpg"}) s.put(name);
+    s.put("b0.jpg", "plain text");
+    // Entries that cannot be examined, a link back up the tree and one to a photograph.
+    for (const auto& [target, link] : {std::pair{"missing.jpg", "b-dangling.jpg"}, {"c-self.jpg", "c-self.jpg"}, {".", "b/loop"}, {"B.jpg", "b/zz-link.jpg"}})
+        ASSERT_TRUE(QFile::link(s.root + '/' + target, s.root + '/' + link));
+    for (const bool untyped : {false, true}) {
+        untypedEntries = untyped;
+        s.cells.Clear(), s.run();
+        untypedEntries = false;
+        EXPECT_EQ(ColumnPaths(s.cells), expected) << untyped;
+        EXPECT_TRUE(!s.cells.CellPicture(5, 0).isNull() && s.state.ImageCount == 8 && !s.state.StopLoading);
+    }
+    EXPECT_TRUE(s.platform.messages.isEmpty());
+    EXPECT_EQ(s.titles.value(0), "Searching for files. 1 Images found. Please wait...   Available memory: 4.00 GB   " + s.root);
+}
+
+TEST(FolderScan, AFullGridEndsTheLoadQuietlyAndFromHereFillsDownFromItsCellCountingEachImageOnce)
+{
+    Scan s(3, 3);  // one column more than the settings, so an overrun would show
+    s.state.GridCols = 2;
+    for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "a/5.jpg", "a/6.jpg", "b/7.jpg"}) s.put(name);
+    s.run();
+    EXPECT_EQ(ColumnPaths(s.cells).size(), 6);
+    Scan here(3, 2);
+    for (const int r : {0, 1}) here.cells.setImage(r, 0, QImage(4, 4, QImage::Format_RGB32), QString("/old/%1.jpg").arg(r));
+    here.state.ImageCount = 2;
+    here.scan.FindFile(s.root, true, true, 1, 0);
+    EXPECT_EQ(ColumnPaths(here.cells), (QStringList{"/old/0.jpg", s.root + "/1.jpg", s.root + "/2.jpg", s.root + "/3.jpg", s.root + "/4.jpg"}));
+    EXPECT_EQ(here.state.ImageCount, 5);  // (1, 0) replaced
+    EXPECT_TRUE(here.titles.value(1).startsWith("Searching for files. 2 Images found") && s.platform.messages.isEmpty() && here.platform.messages.isEmpty());
+}
+
+TEST(FolderScan, AStopLowMemoryOrAFolderThatCannotBeListedEndsTheLoadKeepingWhatWasPlaced)
+{
+    Scan s(10, 10);
+    for (const char* name : {"1.jpg", "2.jpg", "sub/3.jpg"}) s.put(name);
+    inYield(1, [&] { s.state.StopLoading = true; });  // in the yield after the first image
+    s.run();
+    EXPECT_TRUE(s.cells.occupiedCount() == 1 && s.state.ImageCount == 1 && s.platform.messages.isEmpty());
+    s.state.StopLoading = false;
+    s.cells.Clear();  // as a fresh load does first
+    s.platform.freeMemory = 100LL * 1024 * 1024;
+    s.run();
+    EXPECT_EQ(s.state.ImageCount, 1);
+    EXPECT_EQ(s.platform.texts(), QStringList{"Out of memory. Please adjust the thumb quality settings from the options menu then try again."});
+    EXPECT_TRUE(s.platform.messages[0].icon == MsgIcon::Exclamation && s.state.StopLoading && !s.state.LowMemory);
+
+    Scan t(10, 10);
+    const QString sub = t.put("sub/a.jpg").chopped(6);
+    t.put("zz/b.jpg");
+    inYield(1, [&] { QDir(sub).removeRecursively(), t.put("sub", "now a file"); });  // the yield just before "sub" is entered
+    t.run();
+    EXPECT_TRUE(t.platform.texts().value(0).startsWith("An error has occurred in form: frmMain and procedure: FindFile\n\n" + sub + " (Pavisto)\nNumber: "));
+    EXPECT_TRUE(t.state.StopLoading && t.cells.occupiedCount() == 0 && t.platform.messages.size() == 1);
+}
 
 TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeRefusesASecondOneMeanwhileAndAStopKeepsWhatItPlaced)
 {
@@ -170,18 +146,13 @@ TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeRefusesASecondOneMeanwh
     EXPECT_TRUE(painted.contains(1));  // the yield after the first image showed it
     EXPECT_TRUE(w.state().ImageCount == 1 && !w.state().StopLoading && menus() == Idle);
     w.fg().Select(7, 7);
-    w.state().GridRows = 20;
-    w.state().GridCols = 30;
+    w.state().GridRows = 20, w.state().GridCols = 30;
     QList<bool> starting, during;
     inYield(1, [&] { starting = menus(); });
-    inYield(2, [&] {
-        during = menus();
-        w.mnuAddFiles->trigger();  // refused: no folder dialog
-    });
+    inYield(2, [&] { during = menus(), w.mnuAddFiles->trigger(); });  // refused: no folder dialog
     w.mnuAddFiles->trigger();
     EXPECT_EQ(starting, (QList<bool>{true, true, false, false}));  // Stop shows before it can stop anything
-    EXPECT_EQ(during, (QList<bool>{true, true, true, false}));
-    EXPECT_EQ(menus(), Idle);
+    EXPECT_TRUE(during == (QList<bool>{true, true, true, false}) && menus() == Idle);
     EXPECT_EQ(platform.folderPrompts, QStringList(2, "Select Folder with images in it. Note: Only JPEG images are supported at this time."));
     EXPECT_EQ(ColumnPaths(cells), paths);
     EXPECT_TRUE(cells.Cols() == 30 && cells.Rows() == 20 && w.state().ImageCount == 5);
@@ -197,23 +168,17 @@ TEST_F(LoadFixture, NoLoadWithoutAFolderThatCanBeListedAndClosingEndsTheProgramO
     // Cancelled, not there, and a file: it passes the folder search but cannot be listed.
     const QString missing = dir.filePath("missing");
     platform.folderAnswers = {QString(), missing, paths[0]};
-    for (int i = 0; i < 3; ++i)
-        w.mnuAddFiles->trigger();
+    for (int i = 0; i < 3; ++i) w.mnuAddFiles->trigger();
     ASSERT_EQ(platform.messages.size(), 2);
-    EXPECT_EQ(platform.messages[0].text, "The folder selected is not accessible or access is denied.\n\n" + missing
-                                             + "\n\nWhen you click OK a webpage will open that should help you resolve this issue.");
-    EXPECT_TRUE(platform.messages[0].icon == MsgIcon::Exclamation && platform.messages[0].title == AppTitle);
-    EXPECT_TRUE(platform.messages[1].text.contains("\n\n" + paths[0] + "\n\n"));
+    EXPECT_EQ(platform.messages[0].text, "The folder selected is not accessible or access is denied.\n\n" + missing + "\n\nWhen you click OK a webpage will open that should help you resolve this issue.");
+    EXPECT_TRUE(platform.messages[0].icon == MsgIcon::Exclamation && platform.messages[0].title == AppTitle && platform.messages[1].text.contains("\n\n" + paths[0] + "\n\n"));
     EXPECT_TRUE(platform.opened.size() == 2 && platform.opened[0].path().endsWith("/folder-access.html"));
     EXPECT_TRUE(cells.occupiedCount() == 1 && cells.CellText(3, 3) == "kept" && menus() == Idle);
 
     TestWall wall;
     platform.folderAnswers = {dir.path()};
     bool endedDuringLoad = true;
-    inYield(2, [&] {
-        wall.state.StopLoading = wall.state.IsClosing = true, wall.shown = false;
-        endedDuringLoad = wall.ended;
-    });
+    inYield(2, [&] { wall.state.StopLoading = wall.state.IsClosing = true, wall.shown = false, endedDuringLoad = wall.ended; });
     mnuAddFiles_Click(wall.ctx);
     EXPECT_TRUE(wall.ended && !endedDuringLoad && wall.cells.occupiedCount() == 1u);
 }
@@ -240,27 +205,24 @@ TEST(SingleCell, AddCountsOnlyACellWithoutAnImageAndRefreshMakesThePictureFromTh
     EXPECT_TRUE(wall.cells.CellData(1, 2) == jpeg && wall.state.ImageCount == 1 && wall.captions == 2);
 
     // Rewritten with its time kept, as cp -p, rsync -t and restores do: Refresh reads the file, whatever the cache holds.
-    const auto rewrite = [&](const QByteArray& bytes) {
+    const auto reload = [&](const QByteArray& bytes) {
         const QDateTime kept = QFileInfo(jpeg).lastModified();
-        TestImages::write(jpeg, bytes);
+        bytes.isNull() ? void(QFile::remove(jpeg)) : TestImages::write(jpeg, bytes);
         QFile file(jpeg);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(kept, QFileDevice::FileModificationTime));
+        EXPECT_TRUE(bytes.isNull() || (file.open(QIODevice::ReadWrite) && file.setFileTime(kept, QFileDevice::FileModificationTime)));
+        mnuRightReload_Click(wall.ctx);
     };
     QImage green(800, 600, QImage::Format_RGB32);
     green.fill(Qt::green);
-    rewrite(TestImages::encode(green));
-    mnuRightReload_Click(wall.ctx);
+    reload(TestImages::encode(green));
     const auto isGreen = [](const QImage& picture) { return picture.pixelColor(4, 4).green() > 200; };
     EXPECT_TRUE(isGreen(wall.cells.CellPicture(1, 2).small()) && wall.state.StopSlideshow);
     EXPECT_TRUE(isGreen(wall.thumbnails.CellPicture(jpeg, false)->small()));  // the cache too, for the next load
-    rewrite("not a picture");
-    mnuRightReload_Click(wall.ctx);
+    reload("not a picture");
     EXPECT_TRUE(wall.cells.CellPicture(1, 2).isNull() && wall.cells.CellData(1, 2) == jpeg && wall.captions == 2);
-    rewrite(TestImages::jpeg(800, 600));  // fixed under its old time
-    mnuRightReload_Click(wall.ctx);
+    reload(TestImages::jpeg(800, 600));  // fixed under its old time
     EXPECT_TRUE(!wall.cells.CellPicture(1, 2).isNull() && wall.thumbnails.MakeThumbnail(jpeg));
-    QFile::remove(jpeg);
-    mnuRightReload_Click(wall.ctx);
+    reload({});  // gone
     EXPECT_TRUE(wall.cells.CellPicture(1, 2).isNull() && wall.cells.CellData(1, 2) == jpeg);
     // A cell whose file has gone still holds its image: it is replaced, not counted again.
     platform.fileAnswers = {bitmap};

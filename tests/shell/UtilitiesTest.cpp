@@ -25,15 +25,14 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagT
     platform.freeMemory = 262144000;  // the threshold itself is not low
     MainState state;
     state.ZoomLevel = -2, state.ImageCount = 1234567;
-    EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"),
-              "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
+    EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"), "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
+    EXPECT_FALSE(state.LowMemory);
     for (const qint64 free : {262143999LL, 4000000000LL}) {
         platform.freeMemory = free, FreeMemory(state);
         EXPECT_TRUE(state.LowMemory) << free;
     }
     QStringList sizes;
-    for (const qint64 bytes : {2147483647LL, 1073741824LL, 1073741823LL, 1048576LL, 1048575LL, 1024LL, 1023LL, 0LL})
-        sizes << FormatByteSize(bytes);
+    for (const qint64 bytes : {2147483647LL, 1073741824LL, 1073741823LL, 1048576LL, 1048575LL, 1024LL, 1023LL, 0LL}) sizes << FormatByteSize(bytes);
     EXPECT_EQ(sizes.join('|'), "2.00 GB|1.00 GB|1024.00 MB|1.00 MB|1024.00 KB|1.00 KB|1023 Bytes|0 Bytes");
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -52,8 +51,7 @@ TEST(FileNames, EveryByteSequenceComesBackUtf8ReadsAsUtf8AndSystemCallsReachTheF
     std::minstd_rand random(5);
     for (int run = 0; run < 2000; ++run) {
         QByteArray bytes(int(random() % 12), '\0');
-        for (char& byte : bytes)
-            byte = char(random() % 255 + 1);
+        for (char& byte : bytes) byte = char(random() % 255 + 1);
         ASSERT_EQ(FileNameBytes(FileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
     }
     EXPECT_EQ(FileUri(QString("/a b/") + QChar(0xDCE9) + ".jpg"), "file:///a%20b/%E9.jpg");
@@ -67,11 +65,9 @@ TEST(FileNames, EveryByteSequenceComesBackUtf8ReadsAsUtf8AndSystemCallsReachTheF
     ::close(fd);
     struct stat st {};
     EXPECT_EQ(::stat((folder + "/caf\xE9.jpg").constData(), &st), 0);
-    EXPECT_TRUE(StatPath(name, st) && AccessPath(name, R_OK) && CanonicalPath(name) == name);
-    EXPECT_TRUE(RenameNoReplace(name, moved) && !StatPath(name, st));
+    EXPECT_TRUE(StatPath(name, st) && AccessPath(name, R_OK) && CanonicalPath(name) == name && RenameNoReplace(name, moved) && !StatPath(name, st));
     QFile file, notAFile;
-    EXPECT_TRUE(OpenForReading(file, moved) && !OpenForReading(notAFile, FileNameFromBytes(folder)));
-    EXPECT_TRUE(RemovePath(moved) && !LstatPath(moved, st));
+    EXPECT_TRUE(OpenForReading(file, moved) && !OpenForReading(notAFile, FileNameFromBytes(folder)) && RemovePath(moved) && !LstatPath(moved, st));
 }
 
 TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverHiddenEntries)
@@ -82,8 +78,7 @@ TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverH
     RawFolder dir;
     const QString photos = dir.path() + "/photos";
     QDir().mkpath(photos + "/.hidden");
-    TestImages::write(photos + "/a.jpg", "x");
-    TestImages::write(photos + "/.secret.jpg", "x");
+    TestImages::write(photos + "/a.jpg", "x"), TestImages::write(photos + "/.secret.jpg", "x");
     EXPECT_TRUE(FileExists(photos + "/a.jpg") && FileExists(photos + "/.secret.jpg"));
     EXPECT_FALSE(FileExists("") || FileExists(photos) || FileExists(photos + "/missing.jpg"));
     // The folder search matches ordinary files as well as folders, but no hidden entries.
@@ -99,8 +94,7 @@ TEST(Dialogs, StartWhereTheSamePurposeLastChoseAndNameTheEntryTheUserSaw)
     qputenv("HOME", QFile::encodeName(home.path())), qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     // A Latin-1 folder, and in it two whose names read alike as UTF-8.
     const QByteArray latin = QFile::encodeName(home.path()) + "/d\xE9j\xE0";
-    for (const QByteArray& folder : {latin, latin + "/caf\xE9", latin + "/caf\xE8"})
-        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    for (const QByteArray& folder : {latin, latin + "/caf\xE9", latin + "/caf\xE8"}) ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
     const QString pictures = home.filePath("Pictures"), mapped = FileNameFromBytes(latin);
     platform.folderAnswers = {QFile::decodeName(latin), QString(), QFile::decodeName(latin + "/caf\xE9")};
     platform.fileAnswers = {QFile::decodeName(latin + "/w.wall")};
@@ -120,9 +114,9 @@ TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePoin
     FakePlatform platform;
     RawFolder dir;
     const QString path = dir.path() + "/my.wall";
-    TestImages::write(path, "an older and much longer wall file\r\n");
-    WriteNewFile(path, "0,0,/photos/\xC3\xA4.jpg");
     const QByteArray written("0,0,/photos/\xC3\xA4.jpg\r\n");
+    TestImages::write(path, "an older and much longer wall file\r\n");
+    WriteNewFile(path, written.chopped(2));
     EXPECT_EQ(TestImages::read(path), written);
     // A file-size limit makes every write past 4 bytes fail, as a full disk would.
     rlimit saved {}, tight {4, RLIM_INFINITY};
@@ -140,17 +134,14 @@ TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePoin
     EXPECT_TRUE(RunReported("frmMain", "x", [] {}) && !RunReported("frmMain", "x", [] { throw std::bad_alloc(); }));
     ASSERT_EQ(platform.messages.size(), 3);
     EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 ") && platform.messages[0].icon == MsgIcon::Critical);
-    EXPECT_EQ(platform.messages[1].text, "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\n"
-                                         "Number: 75\nDescription: Path/File access error");
-    EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle);
-    EXPECT_TRUE(platform.messages[2].text.contains("Number: 7\n"));
+    EXPECT_EQ(platform.messages[1].text, "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\nNumber: 75\nDescription: Path/File access error");
+    EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle && platform.messages[2].text.contains("Number: 7\n"));
 }
 
 TEST(StartUp, TitleCriticalMessageFreeMemoryAndShippedFiles)
 {
     EXPECT_EQ(BuildAppTitle(), "Pavisto 1.0.0");
-    EXPECT_EQ(CriticalErrorText(AppError(7, "Out of memory")),
-              "Critical Error: 7 Out of memory\n\nPlease report this error to support@pavisto.org");
+    EXPECT_EQ(CriticalErrorText(AppError(7, "Out of memory")), "Critical Error: 7 Out of memory\n\nPlease report this error to support@pavisto.org");
     EXPECT_EQ(Platform::parseMemAvailable("MemTotal: 9 kB\nMemAvailable:    1000 kB\n"), 1024000);
     EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
     EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);

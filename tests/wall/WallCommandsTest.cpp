@@ -1,22 +1,10 @@
 #include "WallFixture.h"
-#include "grid/SortTable.h"
-#include "load/Loading.h"
-#include "shell/MainModule.h"
-#include "wall/CellText.h"
-#include "wall/Options.h"
-#include "wall/Search.h"
-#include "wall/Sort.h"
-
-#include <QDateTime>
-#include <QFileInfo>
-#include <QLocale>
 
 // What the wall model leaves to examples: the dialogs' words, the locale's
-// capitals, pictures that keep their colour, and a load from the middle.
+// capitals, pictures that keep their colour, a grid that grows, and a load from the middle.
 TEST_F(WallFixture, SearchAsksUpperCasesAsTheLocaleDoesAndShowAllBringsBackWhatALoadFromHereLeftHidden)
 {
-    place(0, 0, "/p/Izmir.jpg");
-    place(0, 1, "/p/İSTANBUL.jpg");
+    place(0, 0, "/p/Izmir.jpg"), place(0, 1, "/p/İSTANBUL.jpg");
     mnuFindFile_Click(wall.ctx);  // cancelled: nothing changes
     EXPECT_TRUE(platform.inputs.value(0).title == "Filename Search" && wall.cells.CellData(0, 0) == "/p/Izmir.jpg");
     EXPECT_TRUE(platform.inputs.value(0).prompt.endsWith("Choose Tools | Show All to reset the grid."));
@@ -33,28 +21,19 @@ TEST_F(WallFixture, SearchAsksUpperCasesAsTheLocaleDoesAndShowAllBringsBackWhatA
     EXPECT_EQ(ColumnPaths(wall.cells), (QStringList{"/p/Izmir.jpg", "/p/İSTANBUL.jpg", dir.filePath(".add/new.jpg")}));
 }
 
-TEST_F(WallFixture, SortAsksBeforeClearingTextsGrowsTheGridAndEachImageKeepsItsOwnPicture)
+TEST_F(WallFixture, SortGrowsTheGridAndEachImageKeepsItsOwnPicture)
 {
     wall.cells.setCols(2);
     wall.state.GridRows = 2;  // fewer than the grid has, as a wall file can leave it
     SortTable fgTop;
     wall.cells.setPictureType(CellStore::Colour);
-    for (int i = 0; i < 5; ++i)
-        wall.cells.setImage(i % 3, i / 3, QImage(i + 1, 1, QImage::Format_RGB32), QString("/p/%1").arg(4 - i));
+    for (int i = 0; i < 5; ++i) wall.cells.setImage(i % 3, i / 3, QImage(i + 1, 1, QImage::Format_RGB32), QString("/p/%1").arg(4 - i));
     wall.cells.setPictureType(CellStore::Monochrome);  // pictures placed in colour stay so
-    wall.cells.setCellText(2, 1, "words");
-    const auto byName = [](const QString& path) { return std::optional<qint64>(path.back().digitValue()); };
-    mnuSortCreateDate_Click(wall.ctx, fgTop, byName);  // the default No keeps the texts
-    EXPECT_TRUE(wall.cells.CellData(0, 0) == "/p/4" && wall.cells.CellText(2, 1) == "words");
-    EXPECT_TRUE(lastMessage() == "Sort by Create Date clears the 1 texts of the wall.\n\nSort anyway?"
-                && platform.messages.value(0).buttons == MsgButtons::YesNoDefaultNo);
-    platform.messageAnswers = {MsgAnswer::Yes};
-    mnuSortCreateDate_Click(wall.ctx, fgTop, byName);
+    mnuSortCreateDate_Click(wall.ctx, fgTop, [](const QString& path) { return std::optional<qint64>(path.back().digitValue()); });
     EXPECT_EQ(ColumnPaths(wall.cells), (QStringList{"/p/0", "/p/1", "/p/2", "/p/3", "/p/4"}));
-    EXPECT_TRUE(wall.cells.Cols() == 3 && wall.cells.CellText(2, 1).isEmpty() && wall.state.StopSlideshow);
+    EXPECT_TRUE(wall.cells.Cols() == 3 && wall.state.StopSlideshow && fgTop.cells().Rows() == 0 && fgTop.cells().occupiedCount() == 0);
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(wall.cells.CellPicture(i % 2, i / 2).size().width() == 5 - i && !wall.cells.CellPicture(i % 2, i / 2).isGrey());
-    EXPECT_TRUE(fgTop.cells().Rows() == 0 && fgTop.cells().occupiedCount() == 0);
 }
 
 TEST_F(WallFixture, ACreationTimeIsWhenThePhotographWasTakenElseTheFilesBirthElseItsLastChange)
@@ -69,22 +48,15 @@ TEST_F(WallFixture, ACreationTimeIsWhenThePhotographWasTakenElseTheFilesBirthEls
     EXPECT_FALSE(FileCreationTime(dir.filePath("gone.jpg")).has_value());
 }
 
-TEST_F(WallFixture, AddTextRefusesCommasScrollsToItsCellAndKeepsTheTextOnCancel)
+TEST_F(WallFixture, AddTextScrollsToItsCellAndWithoutACurrentCellIsReported)
 {
-    wall.grid.resize(40, 40);
-    wall.grid.show();
+    wall.grid.resize(40, 40), wall.grid.show();
     wall.grid.Select(8, 6);
-    wall.cells.setCellText(8, 6, "a,b");
-    platform.inputAnswers = {QString("one, two"), QString("one two")};
+    platform.inputAnswers = {QString("one")};
     mnuRightAddText_Click(wall.ctx);
-    EXPECT_TRUE(platform.inputs.value(0).value == "ab" && platform.inputs.value(1).value == "one two");
-    EXPECT_TRUE(platform.inputs.value(0).prompt == "Enter text or remove all text to remove it from the cell."
-                && platform.inputs.value(0).title == AppTitle);
-    EXPECT_EQ(platform.texts(), QStringList{"Commas are not allowed due to the way Wall files are saved."});
+    EXPECT_TRUE(platform.inputs.value(0).prompt == "Enter text or remove all text to remove it from the cell." && platform.inputs.value(0).title == AppTitle);
     EXPECT_TRUE(wall.grid.TopRow() > 0 && wall.grid.LeftCol() > 0);  // scrolled into view
-    mnuRightAddText_Click(wall.ctx);  // cancelled
-    EXPECT_EQ(wall.cells.CellText(8, 6), "one two");
-    wall.cells.setRows(0);  // no current cell: reported
+    wall.cells.setRows(0);
     mnuRightAddText_Click(wall.ctx);
     EXPECT_TRUE(reported("mnuRightAddText_Click", 381));
 }
@@ -93,57 +65,100 @@ TEST(Options, GridSizesRoundHalvesToEvenAndRejectWhatIsNoCount)
 {
     for (auto [text, value] : {std::pair{"2.5", 2}, {"3.5", 4}, {"1e2", 100}, {" 0.6 ", 1}, {"2147483647", 2147483647}})
         EXPECT_EQ(GridSizeFromText(text), value) << text;
-    for (const char* refused : {"0", "-5", "abc", "", "2147483648", "inf", "5x"})
-        EXPECT_FALSE(GridSizeFromText(refused).has_value()) << refused;
+    for (const char* refused : {"0", "-5", "abc", "", "2147483648", "inf", "5x"}) EXPECT_FALSE(GridSizeFromText(refused).has_value()) << refused;
 }
 
-// A wall of 10 x 10 settings whose grid a wall file grew to 151 rows: only a
-// typed size resizes it, compared with the wall, and only with the user's
-// Yes for what it leaves out; a cell on the new edge stays.
-TEST(Options, ResizeTheGridOnlyToATypedSizeAndAskBeforeLeavingCellsOut)
+// What the wall model leaves to examples: files that fail, and the questions of Delete.
+TEST_F(WallFixture, MoveAndDeleteKeepEveryFileAndTellWhatTheyDid)
 {
-    FakePlatform platform;
-    struct Case {
-        std::optional<QString> cols, rows;
+    // The command on the files of a selection of cells (0, 0), (0, 1) and (1, 0),
+    // holding src/a.jpg, src/b.jpg and src/sub/b.jpg, and the cells `more`.
+    // The folder answered is the hidden .dst, which stays empty.
+    using FileCommand = void (*)(CommandContext&);
+    const FileCommand move = mnuRightMove_Click, del = mnuRightDelete_Click;
+    const struct {
+        FileCommand command;
+        QList<std::tuple<int, int, QString>> more;
+        CellRect selection;
         QList<MsgAnswer> answers;
-        QSize grid, settings;  // columns x rows
-        int32_t images;
-        QString asked;
+        QString told, src;
+    } cases[] = {
+        // Its size reads as 0 but it holds text: no copy matches it, and nothing after it moves.
+        {move, {{0, 2, "/proc/self/status"}, {0, 3, "src/b.jpg"}}, {0, 2, 0, 3}, {}, "0 files moved.", "a.jpg=A b.jpg=B sub"},
+        {del, {}, {0, 0, 1, 1}, {MsgAnswer::No}, "Delete all selected files?", "a.jpg=A b.jpg=B sub"},
+        // Yes: a file that cannot go to the trash is deleted for good only after a second Yes.
+        {del, {{0, 2, "/proc/self/status"}}, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "a.jpg=A sub"},
+        {del, {{0, 2, "/proc/self/status"}}, {0, 2, 0, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "a.jpg=A b.jpg=B sub"},
     };
-    const QString question = "A grid of %1 columns and %2 rows leaves out %3 images and %4 texts of the wall.\n\n"
-                             "Make the grid smaller?";
-    const Case cases[] = {
-        {{}, {}, {}, {10, 151}, {10, 10}, 3, {}},
-        {{}, QString("abc"), {}, {10, 151}, {10, 10}, 3, {}},
-        {{}, QString("12"), {}, {10, 151}, {10, 10}, 3, question.arg(10).arg(12).arg(1).arg(1)},  // No by default
-        {{}, QString("12"), {MsgAnswer::Yes}, {10, 12}, {10, 12}, 2, question.arg(10).arg(12).arg(1).arg(1)},
-        {QString("9"), {}, {MsgAnswer::Yes}, {9, 151}, {9, 10}, 2, question.arg(9).arg(151).arg(1).arg(0)},
-        {QString("20"), QString("200"), {}, {20, 200}, {20, 200}, 3, {}},
-    };
-    for (const Case& c : cases) {
-        TestWall wall{10, 10};
-        wall.cells.setRows(151);
-        for (auto [r, col] : {std::pair{150, 0}, {11, 9}, {5, 5}})
-            wall.cells.setImage(r, col, QImage(4, 4, QImage::Format_RGB32), "/p/a.jpg");
-        wall.cells.hideImage(5, 5);  // hidden by a search, an image all the same
-        wall.cells.setCellText(12, 2, "a text");
-        wall.state.ImageCount = 3;
-        EXPECT_TRUE(ShownGridCols(wall.ctx) == 10 && ShownGridRows(wall.ctx) == 151);
+    for (const auto& c : cases) {
+        const QTemporaryDir scratch;
+        TestWall w{10, 10};
+        QDir().mkpath(scratch.filePath(".dst"));
+        for (const auto& [name, bytes] : {std::pair{"src/a.jpg", "A"}, {"src/b.jpg", "B"}, {"src/sub/b.jpg", "sub-B"}})
+            TestImages::write(scratch.filePath(name), bytes);
+        for (const auto& [r, col, path] : QList<std::tuple<int, int, QString>>{{0, 0, "src/a.jpg"}, {0, 1, "src/b.jpg"}, {1, 0, "src/sub/b.jpg"}} + c.more)
+            w.cells.setImage(r, col, QImage(4, 4, QImage::Format_RGB32), path.startsWith('/') ? path : scratch.filePath(path));
+        w.state.ImageCount = int(3 + c.more.size());
+        w.grid.Select(c.selection.row1, c.selection.col1, c.selection.row2, c.selection.col2);
         platform.messages.clear();
         platform.messageAnswers = c.answers;
-        EXPECT_TRUE(ApplyOptions(wall.ctx, {c.cols, c.rows, 1, true, false, false}));
-        const QString label = c.cols.value_or("-") + 'x' + c.rows.value_or("-");
-        EXPECT_EQ(platform.texts().value(0), c.asked) << qPrintable(label);
-        EXPECT_TRUE(c.asked.isEmpty() || platform.messages.value(0).buttons == MsgButtons::YesNoDefaultNo);
-        EXPECT_EQ(QSize(wall.cells.Cols(), wall.cells.Rows()), c.grid) << qPrintable(label);
-        EXPECT_EQ(QSize(wall.state.GridCols, wall.state.GridRows), c.settings) << qPrintable(label);
-        EXPECT_TRUE(wall.state.ImageCount == c.images && wall.state.CellCount == c.settings.width() * c.settings.height());
+        platform.folderAnswers = {scratch.filePath(".dst")};
+        c.command(w.ctx);
+        EXPECT_TRUE(lastMessage().startsWith(c.told)) << qPrintable(lastMessage());
+        EXPECT_TRUE(entries(scratch.filePath(".dst")).isEmpty() && entries(scratch.filePath("src")) == c.src) << qPrintable(c.told);
+        EXPECT_TRUE(platform.progressEnds == platform.progressRuns.size() && (c.command == del || platform.texts()[0].contains(" (Pavisto)\nNumber: 75")));
     }
-    // A text alone on the edge is asked about too, and kept on No.
-    TestWall texts{10, 10};
-    texts.cells.setCellText(9, 9, "a text");
-    platform.messages.clear();
-    platform.messageAnswers = {MsgAnswer::No};
-    EXPECT_TRUE(ApplyOptions(texts.ctx, {QString("9"), {}, 1, true, false, false}));
-    EXPECT_TRUE(platform.texts().value(0) == question.arg(9).arg(10).arg(0).arg(1) && texts.cells.Cols() == 10);
+    EXPECT_TRUE(platform.progressRuns.value(0).startsWith("Moving files to /") && platform.progressRuns.value(0).endsWith("/.dst//2"));
+}
+
+TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreAndKeepsTexts)
+{
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    const QString latin1 = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
+    WriteRaw(latin1, "C");
+    place(0, 0, write("a.jpg", "A")), place(0, 1, write("sub/a.jpg", "sub-A")), place(1, 0, latin1);
+    wall.cells.setCellText(0, 0, "keep");
+    wall.state.ImageCount = 3;
+    wall.grid.Select(0, 0, 1, 1);
+    mnuRightDelete_Click(wall.ctx);
+    EXPECT_TRUE(wall.state.ImageCount == 0 && wall.cells.CellText(0, 0) == "keep" && wall.cells.occupiedCount() == 1);
+    EXPECT_TRUE(wall.captions == 1 && wall.previews == 1 && wall.state.StopSlideshow && platform.messages.size() == 1);
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/";
+    EXPECT_EQ(entries(trash + "files"), "a.jpg=A a.jpg.2=sub-A");
+    EXPECT_TRUE(TestImages::read(trash + "info/a.jpg.2.trashinfo").startsWith("[Trash Info]\nPath=" + QFile::encodeName(dir.path()) + "/sub/a.jpg\nDeletionDate="));
+    const QString info = FileNameFromBytes(QFile::encodeName(trash) + "info/caf\xe9.jpg.trashinfo");
+    const int fd = ::open(FileNameBytes(info).constData(), O_RDONLY);
+    QByteArray recorded(4096, '\0');
+    recorded.resize(std::max<ssize_t>(::read(fd, recorded.data(), 4096), 0));
+    ::close(fd);
+    EXPECT_TRUE(recorded.contains("/caf%E9.jpg\nDeletionDate="));
+    EXPECT_TRUE(RemovePath(FileNameFromBytes(QFile::encodeName(trash) + "files/caf\xe9.jpg")) && RemovePath(info));
+    qputenv("XDG_DATA_HOME", data);
+}
+
+TEST_F(WallFixture, FreeNamesAndAVerifiedCopyNeverReplaceAnything)
+{
+    for (const char* name : {"README", "README (2)", ".x.jpg", ".profile"}) TestImages::write(dir.filePath(name), name);
+    QFile readme(dir.filePath("README"));  // changed long ago
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly) && readme.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("x.jpg")));  // a dangling link
+    for (const auto& [name, free] : {std::pair{"README", "README (3)"}, {"x.jpg", "x (2).jpg"}, {".x.jpg", ".x (2).jpg"}, {".profile", ".profile (2)"}, {"new", "new"}})
+        EXPECT_EQ(FreeFileName(dir.path() + "/", name), dir.filePath(free));
+    EXPECT_THROW(CopyFileVerified(dir.filePath("README (2)"), dir.filePath("README")), AppError);
+    QFile::setPermissions(dir.filePath("README"), QFile::ReadOwner | QFile::ExeOwner);
+    CopyFileVerified(dir.filePath("README"), dir.filePath("copy"));
+    EXPECT_EQ(entries(dir.path()), ".profile=.profile .x.jpg=.x.jpg README=README README (2)=README (2) copy=README x.jpg");
+    const QFileInfo original(dir.filePath("README")), copy(dir.filePath("copy"));
+    EXPECT_TRUE(copy.permissions() == original.permissions() && copy.lastModified() == original.lastModified());
+
+    // To another file system: copied, checked, then removed.
+    QTemporaryDir other("/dev/shm/pavisto-test-XXXXXX");
+    if (!other.isValid() || QStorageInfo(other.path()).device() == QStorageInfo(dir.path()).device())
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    place(0, 0, dir.filePath("copy"));
+    platform.folderAnswers = {other.path()};
+    mnuRightMove_Click(wall.ctx);
+    EXPECT_TRUE(platform.texts() == QStringList{"1 files moved."} && !QFile::exists(dir.filePath("copy")));
+    EXPECT_TRUE(entries(other.path()) == "copy=README" && wall.cells.CellData(0, 0) == other.filePath("copy"));
 }

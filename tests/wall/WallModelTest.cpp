@@ -2,23 +2,9 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "WallFixture.h"
-#include "grid/SortTable.h"
-#include "shell/Caption.h"
-#include "shell/FileNames.h"
-#include "shell/Utilities.h"
 #include "support/CellPoint.h"
-#include "support/RawFolder.h"
 #include "view/GridInput.h"
-#include "wall/CellText.h"
-#include "wall/CopyMove.h"
-#include "wall/FileOperations.h"
-#include "wall/OpenWall.h"
-#include "wall/SaveWall.h"
-#include "wall/Search.h"
-#include "wall/Sort.h"
-#include "wall/WallDigest.h"
 
-#include <QDir>
 #include <QTest>
 #include <rapidcheck/gtest.h>
 #include <rapidcheck/state.h>
@@ -32,9 +18,29 @@ using Pos = std::pair<int, int>;
 using Cells = std::map<Pos, QString>;
 constexpr int Side = 6;
 
-// What the wall must hold: every image (by path, hidden or not) and every
-// text the user wrote, cell by cell, and the image files on disk.
-struct Expected {
+Cells cellsOf(const CellStore& cells, bool images)
+{
+    Cells found;
+    cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
+        if (const QString value = images ? cell.imagePath() : OwnText(cell); !value.isEmpty()) found[{r, c}] = value;
+    });
+    return found;
+}
+
+// A shown wall of Side x Side cells that the mouse can drag in, and what it
+// must hold: every image (by path, hidden or not) and every text the user
+// wrote, cell by cell, and the image files on disk. Its files: one in a
+// folder with a comma, a dotfile, one whose name ends in a multi-byte
+// character, one whose name is not UTF-8; a hidden folder for moves that
+// holds two of their names already. It is the working folder, where a text
+// names a file.
+struct Wall : TestWall {
+    FakePlatform platform;
+    RawFolder dir;
+    const QString here = QDir::currentPath();
+    QString moved = dir.filePath(".moved");
+    GridInput* input = new GridInput(ctx);
+    SortTable fgTop;
     Cells images, texts;
     std::set<Pos> hidden;
     QStringList files, walls;  // the wall files written so far
@@ -42,97 +48,72 @@ struct Expected {
     QHash<QString, int> widths;  // of each file's picture
     QString partialPath;  // a wall file opened only in part, and its records
     qint64 partialRecords = 0;
-};
-
-Cells cellsOf(const CellStore& cells, bool images)
-{
-    Cells found;
-    cells.forEachOccupied(cells.wholeGrid(), [&](int r, int c, const Cell& cell) {
-        if (const QString value = images ? cell.imagePath() : OwnText(cell); !value.isEmpty())
-            found[{r, c}] = value;
-    });
-    return found;
-}
-
-// A shown wall of Side x Side cells that the mouse can drag in; its image
-// files: one in a folder with a comma, a dotfile, one whose name ends in a
-// multi-byte character, one whose name is not UTF-8; a hidden folder for
-// moves that holds two of their names already.
-struct Wall : TestWall {
-    FakePlatform platform;
-    RawFolder dir;
-    QString moved = dir.filePath(".moved");
-    GridInput* input = new GridInput(ctx);
-    SortTable fgTop;
-    Expected m;
+    QSize settings{Side, Side};  // the grid size of the settings, columns x rows
 
     Wall() : TestWall(Side, Side)
     {
         QObject::connect(&grid, &GridWidget::BeforeMouseDown, input, &GridInput::fg_BeforeMouseDown);
         QObject::connect(&grid, &GridWidget::MouseDown, input, &GridInput::fg_MouseDown);
-        grid.resize(400, 300);
-        grid.show();
+        grid.resize(400, 300), grid.show();
         RC_ASSERT(QTest::qWaitForWindowExposed(&grid));
         for (const QString& name : QStringList{"a.jpg", "Paris, 2019/B.JPG", ".dot", "bild-ü", FileNameFromBytes("caf\xE9.jpg")}) {
             QDir().mkpath(dir.filePath(name).section('/', 0, -2));
-            m.widths[dir.filePath(name)] = 8 + int(m.files.size());
-            WriteRaw(dir.filePath(name), TestImages::jpeg(8 + int(m.files.size()), 6));
-            m.files.append(dir.filePath(name));
+            WriteRaw(dir.filePath(name), TestImages::jpeg(widths[dir.filePath(name)] = 8 + int(files.size()), 6));
+            files.append(dir.filePath(name));
         }
-        TestImages::write(moved + "/a.jpg", "x"), TestImages::write(moved + "/.dot", "x");
+        TestImages::write(moved + "/a.jpg", "x"), TestImages::write(moved + "/.dot", "x"), TestImages::write(dir.filePath("notes.jpg"), "plain text");
+        RC_ASSERT(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600) == 0 && QDir::setCurrent(dir.path()));
     }
-    bool shows(const Pos& p) const { return m.images.count(p) && !m.hidden.count(p); }
+    ~Wall() { QDir::setCurrent(here); }
+    bool shows(const Pos& p) const { return images.count(p) && !hidden.count(p); }
     // The wall holds what the model holds, no more, and every file is there.
     void check() const
     {
-        RC_ASSERT(cellsOf(cells, true) == m.images && cellsOf(cells, false) == m.texts);
-        RC_ASSERT(state.ImageCount == int(m.images.size()) && !state.StopLoading && !state.IsLoading);
-        for (const auto& [p, path] : m.images) {
-            RC_ASSERT((cells.CellData(p.first, p.second) == path) == !m.hidden.count(p));
-            RC_ASSERT(m.hidden.count(p) || cells.CellPicture(p.first, p.second).size().width() == m.widths.value(path));
+        RC_ASSERT(cellsOf(cells, true) == images && cellsOf(cells, false) == texts);
+        RC_ASSERT(state.ImageCount == int(images.size()) && !state.StopLoading && !state.IsLoading && QSize(state.GridCols, state.GridRows) == settings);
+        for (const auto& [p, path] : images) {
+            RC_ASSERT((cells.CellData(p.first, p.second) == path) == !hidden.count(p));
+            RC_ASSERT(hidden.count(p) || cells.CellPicture(p.first, p.second).size().width() == widths.value(path));
         }
-        for (const QString& file : m.files)
-            RC_ASSERT(FileExists(file));
+        for (const QString& file : files) RC_ASSERT(FileExists(file));
     }
     // What a file's first `count` records make: an image where a value names one, else a text.
     bool holdsOpened(const CellStore& wall, const QList<WallRecord>& records, qsizetype count, bool take)
     {
-        Cells images, texts;
-        for (const WallRecord& r : records.first(count))
-            (m.files.contains(r.value) ? images : texts)[{r.row, r.col}] = r.value;
-        const bool same = cellsOf(wall, true) == images && cellsOf(wall, false) == texts;
-        if (same && take)
-            m.images = images, m.texts = texts, m.hidden.clear();
+        Cells opened[2];
+        for (const WallRecord& r : records.first(count)) opened[files.contains(r.value)][{r.row, r.col}] = r.value;
+        const bool same = cellsOf(wall, true) == opened[1] && cellsOf(wall, false) == opened[0];
+        if (same && take) images = opened[1], texts = opened[0], hidden.clear();
         return same;
     }
-    void mouse(QTest::MouseAction action, const Pos& p)
-    {
-        QTest::mouseEvent(action, grid.viewport(), Qt::LeftButton, {}, CellPoint(grid, p.first, p.second));
-    }
+    // The messages shown since `told`.
+    QStringList toldSince(qsizetype told) const { return platform.texts().mid(told); }
 };
 
 using Command = rc::state::Command<int, Wall>;
+Pos genPos() { return *rc::gen::pair(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side)); }
 
 struct Open : Command {
-    // Rows and columns up to one past the grid's edge.
+    // Rows and columns up to two past the grid's edge.
     std::vector<std::tuple<int, int, int>> records = *rc::gen::container<std::vector<std::tuple<int, int, int>>>(
-        rc::gen::tuple(rc::gen::inRange(0, Side + 1), rc::gen::inRange(0, Side + 1), rc::gen::inRange(0, 12)));
+        rc::gen::tuple(rc::gen::inRange(0, Side + 2), rc::gen::inRange(0, Side + 2), rc::gen::inRange(0, 12)));
     int stopAt = *rc::gen::oneOf(rc::gen::just(0), rc::gen::inRange(1, 30));  // the yield that stops it; 0: none
     bool reopen = *rc::gen::arbitrary<bool>();  // a saved wall instead of a new file
 
     void run(const int&, Wall& w) const override
     {
-        QString path = reopen && !w.m.walls.isEmpty() ? w.m.walls.last() : w.dir.filePath(QString("open%1.wall").arg(w.m.walls.size()));
-        if (!w.m.walls.contains(path)) {
-            const QStringList texts{"text, with a comma", "naïve ü", "gone", w.dir.filePath("gone.jpg"), "relative/a.jpg"};
+        QString path = reopen && !w.walls.isEmpty() ? w.walls.last() : w.dir.filePath(QString("open%1.wall").arg(w.walls.size()));
+        if (!w.walls.contains(path)) {
+            // Values that decode no image: no file, a file in the working folder, a pipe, a device, plain text.
+            const QStringList texts{"text, with a comma", "naïve ü", w.dir.filePath("gone.jpg"), "a.jpg", w.dir.filePath("pipe.jpg"), "/dev/zero", w.dir.filePath("notes.jpg")};
             QByteArray bytes;
             for (const auto& [r, c, v] : records) {
-                w.m.contents[path].append({r, c, v < 7 || w.m.files.isEmpty() ? texts.value(v % 5) : w.m.files[v % w.m.files.size()]});
-                AppendWallRecord(bytes, r, c, w.m.contents[path].last().value);
+                w.contents[path].append({r, c, v < 7 || w.files.isEmpty() ? texts.value(v % 7) : w.files[v % w.files.size()]});
+                AppendWallRecord(bytes, r, c, w.contents[path].last().value);
             }
-            WriteNewFile(w.m.walls.emplace_back(path), bytes + "\r\n");
+            WriteNewFile(w.walls.emplace_back(path), bytes + "\r\n");
         }
-        const QList<WallRecord> file = w.m.contents.value(path);
+        const QList<WallRecord> file = w.contents.value(path);
         const auto armed = std::make_shared<bool>(stopAt > 0);
         inYield(stopAt, [&w, armed] { *armed ? void(w.state.StopLoading = w.state.IsLoading) : void(); });
         const qsizetype told = w.platform.messages.size();
@@ -141,12 +122,12 @@ struct Open : Command {
         // A stop keeps the records placed before it, and says how many were not.
         qsizetype placed = -1;
         for (qsizetype p = file.size(); p >= 0 && placed < 0; --p)
-            if (w.platform.texts().mid(told) == (p < file.size() ? QStringList{"The wall was opened only in part: " + FormatCount(file.size() - p) + " records of " + path + " were not placed."} : QStringList{})
+            if (w.toldSince(told) == (p < file.size() ? QStringList{"The wall was opened only in part: " + FormatCount(file.size() - p) + " records of " + path + " were not placed."} : QStringList{})
                 && w.holdsOpened(w.cells, file, p, true))
                 placed = p;
         RC_ASSERT(placed >= 0 && (stopAt > 0 || placed == file.size()));
-        w.m.partialPath = placed < file.size() ? CanonicalPath(path) : QString();
-        w.m.partialRecords = file.size();
+        w.partialPath = placed < file.size() ? CanonicalPath(path) : QString();
+        w.partialRecords = file.size();
         w.check();
     }
 };
@@ -156,25 +137,21 @@ struct Save : Command {
 
     void run(const int&, Wall& w) const override
     {
-        const QString path = overOpened && !w.m.walls.isEmpty() ? w.m.walls.last() : w.dir.filePath(QString("saved%1.wall").arg(w.m.walls.size()));
-        Cells all = w.m.texts;  // an image's path, else the text, row by row
-        for (const auto& [p, image] : w.m.images)
-            all[p] = image;
+        const QString path = overOpened && !w.walls.isEmpty() ? w.walls.last() : w.dir.filePath(QString("saved%1.wall").arg(w.walls.size()));
+        Cells all = w.texts;  // an image's path, else the text, row by row
+        for (const auto& [p, image] : w.images) all[p] = image;
         QList<WallRecord> records;
-        for (const auto& [p, value] : all)
-            records.append({p.first, p.second, value});
+        for (const auto& [p, value] : all) records.append({p.first, p.second, value});
         const qsizetype told = w.platform.messages.size();
         SaveWall(w.ctx, WallFixture::dialog(path));
         // A wall opened in part asks before it writes fewer records over its file.
-        const bool asks = !w.m.partialPath.isEmpty() && CanonicalPath(path) == w.m.partialPath && records.size() < w.m.partialRecords;
-        RC_ASSERT(w.platform.texts().value(told).startsWith("This wall was opened only in part") == asks);
-        if (records.empty())
-            return RC_ASSERT(w.platform.texts().last().startsWith("Nothing was saved"));
+        const bool asks = !w.partialPath.isEmpty() && CanonicalPath(path) == w.partialPath && records.size() < w.partialRecords;
+        RC_ASSERT(w.toldSince(told).value(0).startsWith("This wall was opened only in part") == asks);
+        if (records.empty()) return RC_ASSERT(w.platform.texts().last().startsWith("Nothing was saved"));
         const QByteArray bytes = TestImages::read(path);
         RC_ASSERT(WallFixture::records(bytes) == records);
-        w.m.walls.removeAll(path), w.m.walls.append(path), w.m.contents[path] = records;
-        if (CanonicalPath(path) == w.m.partialPath)
-            w.m.partialPath.clear();
+        w.walls.removeAll(path), w.walls.append(path), w.contents[path] = records;
+        if (CanonicalPath(path) == w.partialPath) w.partialPath.clear();
         // Opened again it comes back whole, and saves the same bytes.
         TestWall again(Side, Side);
         OpenWallFile(again.ctx, path, {});
@@ -192,12 +169,11 @@ struct Search : Command {
     void run(const int&, Wall& w) const override
     {
         text.isEmpty() ? mnuShowAll_Click(w.ctx) : SearchGrid(w.ctx, text);
-        w.m.hidden.clear();
-        for (const auto& [p, path] : w.m.images)
-            if (!FileNameFromPath(path).toUpper().contains(text.toUpper()))
-                w.m.hidden.insert(p);
-        for (const auto& [p, t] : w.m.texts)
-            RC_ASSERT(w.m.images.count(p) || (w.cells.CellForeColor(p.first, p.second) == Qt::white) == t.toUpper().contains(text.toUpper()));
+        w.hidden.clear();
+        for (const auto& [p, path] : w.images)
+            if (!FileNameFromPath(path).toUpper().contains(text.toUpper())) w.hidden.insert(p);
+        for (const auto& [p, t] : w.texts)
+            RC_ASSERT(w.images.count(p) || (w.cells.CellForeColor(p.first, p.second) == Qt::white) == t.toUpper().contains(text.toUpper()));
         w.check();
     }
 };
@@ -205,15 +181,15 @@ struct Search : Command {
 // A drag: onto an empty cell a move, onto an image a swap; texts stay.
 struct Drag : Command {
     int image = *rc::gen::inRange(0, Side * Side);  // the image dragged, by its place among the wall's
-    Pos to = *rc::gen::pair(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side));
+    Pos to = genPos();
 
     void run(const int&, Wall& w) const override
     {
-        Cells& images = w.m.images;
+        Cells& images = w.images;
         const Pos from = images.empty() ? Pos{0, 0} : std::next(images.begin(), image % images.size())->first;
         for (const auto& [action, at] : {std::pair{QTest::MouseClick, from}, {QTest::MousePress, from}, {QTest::MouseMove, to}, {QTest::MouseRelease, to}})
-            w.mouse(action, at);
-        if (w.shows(from) && FileExists(images[from]) && !w.m.hidden.count(to) && from != to) {
+            QTest::mouseEvent(action, w.grid.viewport(), Qt::LeftButton, {}, CellPoint(w.grid, at.first, at.second));
+        if (w.shows(from) && FileExists(images[from]) && !w.hidden.count(to) && from != to) {
             const QString lifted = images[from];
             images.count(to) ? void(images[from] = images[to]) : void(images.erase(from));
             images[to] = lifted;
@@ -222,75 +198,119 @@ struct Drag : Command {
     }
 };
 
+// Images only, column by column by date, the undated last; a wall with texts asks first, No by default.
 struct SortByDate : Command {
+    bool yes = *rc::gen::arbitrary<bool>();
+
     void run(const int&, Wall& w) const override
     {
         // Dated by the length of the name; names of four, eight... letters undated.
-        const auto date = [](const QString& path) -> std::optional<qint64> {
+        const auto date = [](const QString& path) {
             const qsizetype n = FileNameFromPath(path).size();
             return n % 4 ? std::optional<qint64>(n % 3) : std::nullopt;
         };
-        w.platform.messageAnswers = {MsgAnswer::Yes};  // texts go
+        w.platform.messageAnswers = yes ? QList{MsgAnswer::Yes} : QList<MsgAnswer>{};  // else the default
+        const qsizetype told = w.platform.messages.size();
         mnuSortCreateDate_Click(w.ctx, w.fgTop, date);
         w.platform.messageAnswers.clear();
+        RC_ASSERT(w.toldSince(told) == (w.texts.empty() ? QStringList{} : QStringList{"Sort by Create Date clears the " + FormatCount(qint64(w.texts.size())) + " texts of the wall.\n\nSort anyway?"}));
+        if (!yes && !w.texts.empty()) return w.check();
         QStringList images;
-        for (const auto& [p, path] : w.m.images)
-            images.append(path);
-        std::sort(images.begin(), images.end(), [&](const QString& a, const QString& b) {
-            return std::tuple(!date(a), date(a).value_or(0), a) < std::tuple(!date(b), date(b).value_or(0), b);
-        });
-        w.m.images.clear(), w.m.texts.clear(), w.m.hidden.clear();
-        for (int i = 0; i < images.size(); ++i)
-            w.m.images[{i % Side, i / Side}] = images[i];
+        for (const auto& [p, path] : w.images) images.append(path);
+        const auto key = [&](const QString& a) { return std::tuple(!date(a), date(a).value_or(0), a); };
+        std::sort(images.begin(), images.end(), [&](const QString& a, const QString& b) { return key(a) < key(b); });
+        w.images.clear(), w.texts.clear(), w.hidden.clear();
+        for (int i = 0; i < images.size(); ++i) w.images[{i % w.settings.height(), i / w.settings.height()}] = images[i];
         w.check();
     }
 };
 
+// A size typed in Options (or none, or no number) is compared with the grid; what a smaller one
+// leaves out, hidden images too, is asked about first, No by default. The grid stays at least Side.
+struct Options : Command {
+    int cols = *rc::gen::inRange(0, 6), rows = *rc::gen::inRange(0, 6);  // untouched, no number, 6, 6.5, 7 or 8
+    bool yes = *rc::gen::inRange(0, 4) > 0;  // mostly
+
+    void run(const int&, Wall& w) const override
+    {
+        const std::optional<QString> typed[] = {std::nullopt, "abc", "6", "6.5", "7", "8"};
+        const int sizes[] = {0, 0, 6, 6, 7, 8};
+        const QSize grid(w.cells.Cols(), w.cells.Rows()), wanted(sizes[cols] ? sizes[cols] : grid.width(), sizes[rows] ? sizes[rows] : grid.height());
+        const auto outside = [&](const Pos& p) { return p.first >= wanted.height() || p.second >= wanted.width(); };
+        const auto out = [&](const auto& cell) { return outside(cell.first); };
+        const qsizetype images = std::count_if(w.images.begin(), w.images.end(), out);
+        const qsizetype texts = std::count_if(w.texts.begin(), w.texts.end(), [&](const auto& cell) { return out(cell) && !w.images.count(cell.first); });
+        w.platform.messageAnswers = yes ? QList{MsgAnswer::Yes} : QList<MsgAnswer>{};  // else the default
+        const qsizetype told = w.platform.messages.size();
+        RC_ASSERT(ApplyOptions(w.ctx, {typed[cols], typed[rows], 1}));
+        w.platform.messageAnswers.clear();
+        const bool asks = images || texts, resized = !asks || yes;
+        RC_ASSERT(w.toldSince(told) == (asks ? QStringList{QString("A grid of %1 columns and %2 rows leaves out %3 images and %4 texts of the wall.\n\nMake the grid smaller?").arg(wanted.width()).arg(wanted.height()).arg(images).arg(texts)} : QStringList{}));
+        RC_ASSERT(QSize(w.cells.Cols(), w.cells.Rows()) == (resized ? wanted : grid));
+        if (resized) {
+            w.settings = QSize(sizes[cols] ? sizes[cols] : w.settings.width(), sizes[rows] ? sizes[rows] : w.settings.height());
+            std::erase_if(w.images, out), std::erase_if(w.texts, out), std::erase_if(w.hidden, outside);
+        }
+        RC_ASSERT(w.state.CellCount == w.settings.width() * w.settings.height());
+        w.check();
+    }
+};
+
+// Commas are refused and asked again; Cancel keeps the text; the box starts with the text, commas taken out.
 struct AddText : Command {
-    Pos at = *rc::gen::pair(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side));
-    QString text = *rc::gen::element<QString>("hello", " naïve ü\t", "", "x");
+    Pos at = genPos();
+    std::optional<QString> text = *rc::gen::element<std::optional<QString>>("hello", " naïve ü\t", "", "x", std::nullopt);
     bool comma = *rc::gen::arbitrary<bool>();  // first typed with a comma, refused
 
     void run(const int&, Wall& w) const override
     {
-        if (w.m.hidden.count(at))
+        if (w.hidden.count(at))
             return;  // the text slot of a hidden image holds its path
         w.grid.Select(at.first, at.second);
         w.platform.inputAnswers = {comma ? QString("a, b") : text, text};
+        const qsizetype asked = w.platform.inputs.size();
         mnuRightAddText_Click(w.ctx);
-        text.trimmed().isEmpty() ? void(w.m.texts.erase(at)) : void(w.m.texts[at] = text.trimmed());
+        RC_ASSERT(w.platform.inputs.value(asked).value == QString(w.texts.count(at) ? w.texts.at(at) : "").remove(','));
+        RC_ASSERT(!comma || (w.platform.inputs.value(asked + 1).value == "a b" && w.platform.texts().last() == "Commas are not allowed due to the way Wall files are saved."));
+        if (text) text->trimmed().isEmpty() ? void(w.texts.erase(at)) : void(w.texts[at] = text->trimmed());
         w.check();
     }
 };
 
-// Delete or Move on the images of a selection.
+// Delete, Move or Copy the images of a selection; Cancel stops after the file in hand.
 struct FileCommand : Command {
     std::array<int, 4> rect = *rc::gen::container<std::array<int, 4>>(rc::gen::inRange(0, Side));
-    bool del = *rc::gen::arbitrary<bool>();
+    int kind = *rc::gen::inRange(0, 3);  // delete, move, copy
+    int cancelAt = *rc::gen::inRange(0, 4);  // the step after which the user cancels; 0: none
 
-    bool selected(const Pos& p) const
-    {
-        const auto [r, c] = p;
-        return std::min(rect[0], rect[2]) <= r && r <= std::max(rect[0], rect[2]) && std::min(rect[1], rect[3]) <= c && c <= std::max(rect[1], rect[3]);
-    }
     void run(const int&, Wall& w) const override
     {
-        QSet<QString> taken;
-        for (const QString& name : QDir(w.moved).entryList(QDir::Files | QDir::Hidden))
-            taken.insert(name);
-        w.grid.Select(std::min(rect[0], rect[2]), std::min(rect[1], rect[3]), std::max(rect[0], rect[2]), std::max(rect[1], rect[3]));
+        const int top = std::min(rect[0], rect[2]), left = std::min(rect[1], rect[3]), bottom = std::max(rect[0], rect[2]), right = std::max(rect[1], rect[3]);
+        QSet<QString> taken;  // by the names' bytes, which need not be UTF-8
+        for (const auto& entry : std::filesystem::directory_iterator(FileNameBytes(w.moved).toStdString()))
+            taken.insert(FileNameFromBytes(QByteArray::fromStdString(entry.path().filename().native())));
+        w.grid.Select(top, left, bottom, right);
         w.platform.folderAnswers = {w.moved};
-        del ? mnuRightDelete_Click(w.ctx) : mnuRightMove_Click(w.ctx);  // Yes
+        w.platform.cancelAtStep = kind && cancelAt ? cancelAt : -1;
+        const qsizetype told = w.platform.messages.size();
+        (kind == 0 ? mnuRightDelete_Click : kind == 1 ? mnuRightMove_Click : mnuRightSaveAs_Click)(w.ctx);  // Yes
+        w.platform.cancelAtStep = -1;
         // Delete: every image of the selection leaves the wall, a shown one's file for the trash.
-        // Move: each shown image's file goes once, under a free name; every cell of it follows.
+        // Move and Copy: each shown image's file, row by row, goes once under a free name (a move
+        // leaves one of that folder where it is); every cell of a moved file follows it.
         QHash<QString, QString> renamed;
-        for (const auto& [p, path] : Cells(w.m.images)) {
-            if (!selected(p) || (!del && (!w.shows(p) || renamed.contains(path) || path.startsWith(w.moved + '/'))))
+        QSet<QString> steps;
+        int there = 0;
+        for (const auto& [p, path] : Cells(w.images)) {
+            if (p.first < top || p.first > bottom || p.second < left || p.second > right || (kind && (!w.shows(p) || steps.contains(path) || (cancelAt && steps.size() >= cancelAt))))
                 continue;
-            if (del) {
-                w.m.files.removeAll(w.shows(p) ? path : QString());
-                w.m.images.erase(p), w.m.hidden.erase(p);
-            } else if (w.m.files.contains(path)) {
+            steps.insert(path);
+            if (kind == 0) {
+                w.files.removeAll(w.shows(p) ? path : QString());
+                w.images.erase(p), w.hidden.erase(p);
+            } else if (kind == 1 && path.startsWith(w.moved + '/')) {
+                there += w.files.contains(path);
+            } else if (w.files.contains(path)) {
                 const QString name = FileNameFromPath(path);
                 const qsizetype dot = name.lastIndexOf('.');  // a dotfile's name is all stem
                 QString free = name;
@@ -299,12 +319,12 @@ struct FileCommand : Command {
                 taken.insert(free), renamed[path] = w.moved + '/' + free;
             }
         }
-        for (auto& [p, path] : w.m.images)
-            path = renamed.value(path, path);
-        for (QString& file : w.m.files)
-            file = renamed.value(file, file);
-        for (auto it = renamed.cbegin(); it != renamed.cend(); ++it)
-            w.m.widths[it.value()] = w.m.widths[it.key()];
+        if (kind)
+            RC_ASSERT(w.toldSince(told) == QStringList{QString::number(renamed.size()) + (kind == 1 ? " files moved." : " files copied.") + (there ? QString("\n\n%1 already in that folder: left where they were.").arg(there) : "")});
+        for (auto it = renamed.cbegin(); it != renamed.cend(); ++it) w.widths[it.value()] = w.widths[it.key()];
+        w.files += kind == 2 ? renamed.values() : QStringList();
+        for (auto& [p, path] : w.images) path = kind == 1 ? renamed.value(path, path) : path;
+        for (QString& file : w.files) file = kind == 1 ? renamed.value(file, file) : file;
         w.check();
     }
 };
@@ -314,5 +334,5 @@ struct FileCommand : Command {
 RC_GTEST_PROP(WallModel, NoCommandLosesAnImageOrATextAndASavedWallComesBackWhole, ())
 {
     Wall wall;
-    rc::state::check(0, wall, rc::state::gen::execOneOfWithArgs<Open, Save, Search, Drag, SortByDate, AddText, FileCommand>());
+    rc::state::check(0, wall, rc::state::gen::execOneOfWithArgs<Open, Save, Search, Drag, SortByDate, Options, AddText, FileCommand>());
 }
