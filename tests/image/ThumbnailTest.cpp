@@ -145,7 +145,7 @@ TEST_F(Photos, StopsAndCraftedHeadersEndADecodeWithNothingMadeAndAWholeLargeImag
     int asked = 0;  // a stop raised while the file is read: nothing held against the file
     const DecodedThumbnail stopped = DecodeThumbnail(busy, 200, 200, &cache, [&] { return ++asked > 4; });
     EXPECT_TRUE(stopped.stopped && !stopped.decoded && stopped.image.isNull() && stopped.small.isNull());
-    EXPECT_FALSE(cache.failedBefore(*cache.original(busy)));
+    EXPECT_FALSE(cache.failedBefore(*cache.original(busy)) || QFile::exists(entryPath(busy)));
     EXPECT_TRUE(DecodeThumbnail(busy, 200, 200, &cache, [] { return false; }).decoded);
     // 1.4 KB that claim 225 megapixels: passed over unread.
     for (const bool progressive : {false, true}) {
@@ -190,8 +190,12 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     EXPECT_TRUE(isColour(thumbs.Version(source, 128, false), Qt::green));
     const QImage between = thumbs.Version(source, 174, false);
     EXPECT_TRUE(between.size() == QSize(174, 130) && isColour(between, Qt::yellow));
+    plant(path, filled({100, 75}, Qt::yellow));  // smaller than the version: decoded instead
+    EXPECT_FALSE(isColour(thumbs.Version(source, 174, false), Qt::yellow));
     // With the cache gone, the photograph makes both again.
     QDir(cache.root()).removeRecursively();
+    EXPECT_EQ(thumbs.Version(source, 174, false).size(), QSize(174, 130));
+    EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));  // made for the next zoom step
     EXPECT_EQ(thumbs.Version(source, 256, true), grey);
     const QImage fitted = thumbs.Version(source, 128, false);
     EXPECT_TRUE(fitted.size() == QSize(128, 96) && fitted.pixelColor(10, 48).red() > 200);
