@@ -1,11 +1,13 @@
 #include "BenchCorpus.h"
 
 #include "app/ProcessSettings.h"
+#include "grid/GridWidget.h"
 #include "load/Loading.h"
 #include "shell/LoadingRun.h"
 #include "shell/MainModule.h"
 #include "support/TestImages.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -141,6 +143,16 @@ qint64 statusKB(const char* field)
         if (line.startsWith(QByteArray(field) + ':'))
             return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLongLong();
     return 0;
+}
+
+double SharpMs(GridWidget& grid, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    grid.viewport()->repaint();
+    while (grid.cellsAwaitingVersions() > 0 && clock.elapsed() < timeoutMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    return grid.cellsAwaitingVersions() > 0 ? -1 : double(clock.nsecsElapsed()) / 1e6;
 }
 
 } // namespace BenchCorpus

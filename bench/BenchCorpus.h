@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class GridWidget;
 struct CommandContext;
 
 // Photo-like JPEGs for the benchmarks, made once into a folder and reused.
@@ -45,5 +46,8 @@ void LoadFolder(CommandContext& ctx, const QString& folder);
 double seconds(const std::function<void()>& work);
 // A line of /proc/self/status in kilobytes: "VmRSS", "VmHWM".
 qint64 statusKB(const char* field);
+// Waits until every cell on screen shows its whole version, as the idle
+// program would let them come in: milliseconds, or -1 after `timeoutMs`.
+double SharpMs(GridWidget& grid, int timeoutMs);
 
 }

@@ -184,18 +184,6 @@ qint64 wallBytes(const CellStore& cells)
     return bytes;
 }
 
-// Waits until every cell on screen shows its whole version, as the idle
-// program would let them come in; milliseconds, or -1 after 20 s.
-double sharpMs(GridWidget& grid)
-{
-    QElapsedTimer clock;
-    clock.start();
-    grid.viewport()->repaint();
-    while (grid.cellsAwaitingVersions() > 0 && clock.elapsed() < 20000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    return grid.cellsAwaitingVersions() > 0 ? -1 : double(clock.nsecsElapsed()) / 1e6;
-}
-
 int coldOnce(const BenchCorpus::Program& program, const QString& folder, int level, const QString& keepEntry)
 {
     int count = 0;
@@ -221,7 +209,7 @@ int coldOnce(const BenchCorpus::Program& program, const QString& folder, int lev
         w.ZoomIn();
     w.fg().viewport()->repaint();  // asks for the versions of the cells on screen
     const int awaiting = w.fg().cellsAwaitingVersions();
-    const double sharp = sharpMs(w.fg());
+    const double sharp = BenchCorpus::SharpMs(w.fg(), 20000);
     std::printf("pavisto files=%d placed=%d entries=%d large=%d started=%.4f first=%.4f full=%.4f load_cpu=%.4f "
                 "busiest_thread_cpu=%.3f level=%d cell_px=%d awaiting=%d sharp_ms=%.1f zoom_cpu=%.4f\n",
                 count, w.state().ImageCount, entries, large, load.started, load.started + load.first,

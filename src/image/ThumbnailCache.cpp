@@ -94,10 +94,10 @@ QImage readEntry(const QString& path, const ThumbnailCache::Original& file)
     // limit aside for every entry, and the mapping and freeing of it cost
     // more than the decode.
     QByteArray bytes = opened.read(opened.size());
-    if (!chunksFit(bytes))
-        return {};
     std::optional<QImage> entry = DecodePlainPng(bytes, EntrySizes[3]);
     if (!entry) {
+        if (!chunksFit(bytes))
+            return {};
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer, "png");
