@@ -1,5 +1,6 @@
 #include "grid/GridWidget.h"
 #include "picture/PictureScaling.h"
+#include "support/TestImages.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -17,15 +18,10 @@
 
 namespace {
 
+using TestImages::filled;
+
 constexpr int Px = 7;  // 105 twips
 QPoint at(int row, int col) { return {col * Px + 3, row * Px + 3}; }
-QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32)
-{
-    QImage image(size, format);
-    image.fill(colour);
-    return image;
-}
-
 struct Wall {
     CellStore cells{100, 100};
 };

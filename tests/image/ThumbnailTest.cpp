@@ -16,12 +16,7 @@
 
 namespace {
 
-QImage filled(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
+using TestImages::filled;
 
 // Green or yellow in the middle, as the planted entries and embedded
 // thumbnails are; the photographs are red and blue.

@@ -23,6 +23,13 @@ QByteArray encode(const QImage& image, bool progressive)
     return bytes;
 }
 
+QImage filled(QSize size, QColor colour, QImage::Format format)
+{
+    QImage image(size, format);
+    image.fill(colour);
+    return image;
+}
+
 QByteArray jpeg(int width, int height, int orientation)
 {
     QImage image(width, height, QImage::Format_RGB32);

@@ -7,6 +7,8 @@
 // Files for the picture tests, written into a folder the test owns.
 namespace TestImages {
 
+// A picture of one colour.
+QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32);
 // A picture as JPEG bytes.
 QByteArray encode(const QImage& image, bool progressive = false);
 // A JPEG of the given stored size, left half red, right half blue; an
