@@ -7,6 +7,8 @@ pavisto_install
 pavisto_build
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure "$@"
+# Built, not run, so that they keep up with the code they measure.
+cmake --build build --target benches
 # The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 pavisto_build build-sanitize -DPAVISTO_SANITIZE=ON
 # No leak check: its tracer at exit crashed on a fresh machine (signal 11

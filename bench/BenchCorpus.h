@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "shell/Platform.h"
+
 #include <functional>
 
 class GridWidget;
@@ -22,6 +24,23 @@ public:
 
 private:
     QTemporaryDir m_scratch;
+};
+// While it lives, every message box is answered `answer` at once and every
+// other question is cancelled: a benchmark never waits on a dialog.
+class Answering : public Prompts {
+public:
+    explicit Answering(MsgAnswer answer) : m_answer(answer) { Platform::setPrompts(this); }
+    ~Answering() override { Platform::setPrompts(nullptr); }
+    Answering(const Answering&) = delete;
+    Answering& operator=(const Answering&) = delete;
+
+    MsgAnswer message(const QString&, const QString&, MsgIcon, MsgButtons) override { return m_answer; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
+    QString folder(const QString&, const QString&) override { return {}; }
+    QString file(const FileRequest&) override { return {}; }
+
+private:
+    MsgAnswer m_answer;
 };
 // The corpus folder named by argument `index`, or the default one.
 QString folder(int argc, char** argv, int index);

@@ -59,7 +59,6 @@ void fillWall(frmMain& w, const QString& folder, int images)
         }
     }
     s.ImageCount = images;
-    s.ResetArmed = true;
 }
 
 } // namespace
@@ -79,6 +78,7 @@ int main(int argc, char** argv)
     const double hideMost = seconds([&] { SearchGrid(ctx, QStringLiteral("photo-001")); });
     const double showAll = seconds([&] { ResetCells(ctx); });
     const double hideNone = seconds([&] { SearchGrid(ctx, QStringLiteral("PHOTO")); });
+    const BenchCorpus::Answering yes(MsgAnswer::Yes);  // the sort's question on clearing the texts
     const double sort = seconds([&] { mnuSortCreateDate_Click(ctx, w.fgTop()); });
     if (w.state().ImageCount != images)
         std::fprintf(stderr, "sort placed %d of %d images\n", w.state().ImageCount, images);
