@@ -64,8 +64,7 @@ QList<int> greys(const QImage& copy)
 struct Versions : ::testing::Test {
     std::mutex lock;  // what the maker uses outlives the grid whose workers run it
     QStringList asked;
-    CellStore cells{100, 100};
-    GridWidget grid{cells};
+    Shown grid;
     PictureVersions::Maker maker = [this](const PictureSource& source, int side, bool grey) {
         const std::lock_guard held(lock);
         asked << source.path.mid(3, 1) + QString::number(side) + (grey ? "g" : "");
@@ -79,18 +78,17 @@ struct Versions : ::testing::Test {
     // 'v' the version, 's' the small version, in capitals when grey (green the lighter).
     QString shown(int pixels, const QList<QPoint>& cellsAt)
     {
-        grid.setColWidth(pixels * 15), grid.setRowHeight(pixels * 15);
+        grid.zoom(pixels * 15);
         grid.viewport()->repaint();
         EXPECT_TRUE(QTest::qWaitFor([&] { return grid.versions().busy() == 0; }));
         QCoreApplication::processEvents();
         const QImage shot = grid.viewport()->grab().toImage();
-        const auto grey = [](QColor c) {
-            return qGray(filled({200, 150}, c).convertToFormat(QImage::Format_Grayscale8).pixel(0, 0));
-        };
+        const auto grey = [](QColor c) { return qGray(filled({1, 1}, c).convertToFormat(QImage::Format_Grayscale8).pixel(0, 0)); };
+        const int greyGreen = grey(Qt::green), greyRed = grey(Qt::red);
         QString seen;
         for (const QPoint cell : cellsAt) {
             const QColor c = shot.pixelColor(cell.x() * pixels + pixels / 2, cell.y() * pixels + pixels / 2);
-            const bool greener = std::abs(c.red() - grey(Qt::green)) < std::abs(c.red() - grey(Qt::red));
+            const bool greener = std::abs(c.red() - greyGreen) < std::abs(c.red() - greyRed);
             seen += c.red() == c.green() && c.green() == c.blue() ? (greener ? 'V' : 'S') : (c.green() > c.red() ? 'v' : 's');
         }
         return seen;
@@ -99,7 +97,7 @@ struct Versions : ::testing::Test {
 
 } // namespace
 
-TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCells)
+TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCellsUpToTheLargestWall)
 {
     Shown fg;
     QWidget* vp = fg.viewport();
@@ -131,11 +129,8 @@ TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCells)
     fg.Select(90, 95, 3, 40);
     fg.cells.setCols(30);  // columns only: the current cell and the selection come inside
     EXPECT_EQ(fg.state(), (QList<int>{90, 29, 3, 29, 90, 29}));
-}
 
-TEST(GridWidget, TheLargestWallPaintsScrollsAndMovesToItsLastCell)
-{
-    Shown fg;
+    // The largest wall paints, scrolls and moves to its last cell.
     fg.cells.setRows(INT_MAX), fg.cells.setCols(INT_MAX);
     fg.cells.setPictureType(CellStore::Colour);
     fg.cells.setCellPicture(INT_MAX - 1, INT_MAX - 1, filled({20, 20}, Qt::red));
@@ -156,9 +151,6 @@ TEST(GridWidget, TheLargestWallPaintsScrollsAndMovesToItsLastCell)
 TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeScrollAndGridLineShows)
 {
     Shown fg;
-    fg.Redraw(false);
-    EXPECT_FALSE(fg.viewport()->updatesEnabled());
-    fg.Redraw(true);
     QImage halves = filled({200, 200}, Qt::blue);
     QPainter(&halves).fillRect(0, 0, 100, 200, Qt::red);
     fg.resize(700, 500);
@@ -238,8 +230,8 @@ TEST(GridWidget, ItsEventsComeToTheHandlerInTheGridsOwnTermsAKeyItLeavesScrollsA
 TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreAsked)
 {
     grid.versions().setMaker(maker);
-    grid.resize(400, 300), grid.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    grid.resize(400, 300);
+    CellStore& cells = grid.cells;
     cells.setImage(0, 0, picture("a"), "/p/a.jpg");
     cells.setImage(1, 1, picture("b", true), "/p/b.jpg");
     cells.setImage(60, 60, picture("far"), "/p/far.jpg");  // off the screen
