@@ -13,8 +13,7 @@ namespace {
 QByteArray written(const QImage& image)
 {
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer(&bytes);  // opened by the writer
     QImageWriter(&buffer, "png").write(image);
     return bytes;
 }
