@@ -4,24 +4,15 @@
 
 #include <cstdlib>
 
-namespace {
-
-QBuffer* opened(QBuffer& buffer, const QByteArray& bytes)
-{
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return &buffer;
-}
-
-} // namespace
-
 // Any bytes as a wall file; the seeds in regressions/ are walls as Save Wall
 // writes them, and as people and old programs wrote them.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    QBuffer file;
-    WallReader reader(*opened(file, bytes));
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer file(&bytes), again(&bytes);
+    file.open(QIODevice::ReadOnly);
+    again.open(QIODevice::ReadOnly);
+    WallReader reader(file);
     qint64 records = 0;
     while (!reader.atEnd()) {
         const std::optional<WallRecord> record = reader.next();
@@ -42,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The count that an interrupted open reports agrees with what a whole
     // read places.
-    QBuffer again;
-    if (WallReader(*opened(again, bytes)).countRest() != records)
+    if (WallReader(again).countRest() != records)
         std::abort();
     return 0;
 }

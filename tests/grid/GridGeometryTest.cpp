@@ -26,35 +26,34 @@ rc::Gen<GridAxis> axes()
 
 } // namespace
 
-RC_GTEST_PROP(GridGeometry, EdgesRiseEveryCellInViewIsFoundOnItsPixelsAndTheCellsUnderTheViewCoverIt, ())
-{
-    const GridAxis axis = *axes();
-    const auto [first, last] = CellsUnder(axis, 0, axis.view - 1);
-    const std::vector<int> edges = EdgesOf(axis, first, last);
-    RC_ASSERT(first == axis.first && edges.front() == 0);
-    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
-        RC_ASSERT(edges[i] < edges[i + 1]);
-        RC_ASSERT(IndexAt(axis, edges[i]) == first + int(i));
-        RC_ASSERT(IndexAt(axis, edges[i + 1] - 0.01) == first + int(i));
-    }
-    // The last cell holds the view's last pixel, unless the wall ends first.
-    RC_ASSERT(edges[edges.size() - 2] < axis.view);
-    RC_ASSERT(edges.back() >= axis.view || last == axis.count - 1);
-    // A cell keeps its size in pixels wherever the view is scrolled.
-    const int cell = *rc::gen::inRange(first, last + 1);
-    GridAxis scrolled = axis;
-    scrolled.first = *rc::gen::inRange(std::max(0, cell - 100), cell + 1);
-    RC_ASSERT(EdgeOf(scrolled, qint64(cell) + 1) - EdgeOf(scrolled, cell) == edges[cell - first + 1] - edges[cell - first]);
-    // Far off the view, edges still rise and stay within int arithmetic.
-    const qint64 a = *rc::gen::inRange<qint64>(0, qint64(axis.count) + 1);
-    const qint64 b = *rc::gen::inRange<qint64>(a, qint64(axis.count) + 1);
-    RC_ASSERT(EdgeOf(axis, a) <= EdgeOf(axis, b));
-    RC_ASSERT(std::abs(EdgeOf(axis, a)) <= 1 << 28);
-}
-
-RC_GTEST_PROP(GridGeometry, APointOfTheViewLiesInItsCellWhoseAreaTheRepaintCovers, ())
+// Along both axes edges rise, every cell in view is found on its pixels and the cells under the view cover it;
+// a point of the view lies in its cell, whose area the repaint of that point covers.
+RC_GTEST_PROP(GridGeometry, EdgesRiseAndAPointOfTheViewLiesInItsCellWhoseAreaTheRepaintCovers, ())
 {
     const GridAxis rows = *axes(), cols = *axes();
+    for (const GridAxis& axis : {rows, cols}) {
+        const auto [first, last] = CellsUnder(axis, 0, axis.view - 1);
+        const std::vector<int> edges = EdgesOf(axis, first, last);
+        RC_ASSERT(first == axis.first && edges.front() == 0);
+        for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
+            RC_ASSERT(edges[i] < edges[i + 1]);
+            RC_ASSERT(IndexAt(axis, edges[i]) == first + int(i));
+            RC_ASSERT(IndexAt(axis, edges[i + 1] - 0.01) == first + int(i));
+        }
+        // The last cell holds the view's last pixel, unless the wall ends first.
+        RC_ASSERT(edges[edges.size() - 2] < axis.view);
+        RC_ASSERT(edges.back() >= axis.view || last == axis.count - 1);
+        // A cell keeps its size in pixels wherever the view is scrolled.
+        const int cell = *rc::gen::inRange(first, last + 1);
+        GridAxis scrolled = axis;
+        scrolled.first = *rc::gen::inRange(std::max(0, cell - 100), cell + 1);
+        RC_ASSERT(EdgeOf(scrolled, qint64(cell) + 1) - EdgeOf(scrolled, cell) == edges[cell - first + 1] - edges[cell - first]);
+        // Far off the view, edges still rise and stay within int arithmetic.
+        const qint64 a = *rc::gen::inRange<qint64>(0, qint64(axis.count) + 1);
+        const qint64 b = *rc::gen::inRange<qint64>(a, qint64(axis.count) + 1);
+        RC_ASSERT(EdgeOf(axis, a) <= EdgeOf(axis, b));
+        RC_ASSERT(std::abs(EdgeOf(axis, a)) <= 1 << 28);
+    }
     const QPoint point(*rc::gen::inRange(0, cols.view), *rc::gen::inRange(0, rows.view));
     const int row = IndexAt(rows, point.y()), col = IndexAt(cols, point.x());
     const CellRect under = CellsUnder(rows, cols, QRect(point, point));

@@ -18,12 +18,33 @@ namespace {
 
 using TestImages::filled;
 
-// Green or yellow in the middle, as the planted entries and embedded
-// thumbnails are; the photographs are red and blue.
-bool isColour(const QImage& picture, Qt::GlobalColor color)
+// Green or yellow at `at` (a share of each side; the middle unless told), as the planted entries and
+// embedded thumbnails are; the photographs are red and blue.
+bool isColour(const QImage& picture, Qt::GlobalColor color, QPointF at = {0.5, 0.5})
 {
-    const QColor seen = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+    const QColor seen = picture.pixelColor(int(picture.width() * at.x()), int(picture.height() * at.y()));
     return seen.green() > 200 && seen.blue() < 60 && (seen.red() > 200) == (color == Qt::yellow);
+}
+
+// A thumbnail as a camera embeds it: green above yellow, between black bars.
+QImage thumbnail(QSize size, int bars = 0)
+{
+    QImage picture = filled(size, Qt::black);
+    QPainter painter(&picture);
+    painter.fillRect(0, bars, size.width(), size.height() / 2 - bars, Qt::green);
+    painter.fillRect(0, size.height() / 2, size.width(), size.height() / 2 - bars, Qt::yellow);
+    return picture;
+}
+
+// Gradients under noise of `grain` levels, as a photograph holds.
+QImage photograph(QSize size, int grain)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    std::minstd_rand noise(7);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixel(x, y, qRgb(x / 2 + int(noise() % grain), y + int(noise() % grain), (x + y) / 3));
+    return picture;
 }
 
 // A photograph a.jpg in one folder, the shared cache in another, and
@@ -100,29 +121,20 @@ TEST_F(Photos, CellPicturesAreUprightKeepOnlyASmallVersionWhenScaledAndTakeAnEmb
     EXPECT_TRUE(cut && cut->size() == QSize(200, 150) && whole(cut).pixelColor(20, 20).red() > 200);
     EXPECT_FALSE(plain.MakeThumbnail(put("x.jpg", "not a picture")));
 
-    // Embedded: green above yellow as stored, in black bars; upright, the
-    // stored top is on the right when the photograph is turned.
-    const auto camera = [](int width, int height, int bars) {
-        QImage picture = filled({width, height}, Qt::black);
-        QPainter(&picture).fillRect(0, bars, width, height / 2 - bars, Qt::green);
-        QPainter(&picture).fillRect(0, height / 2, width, height / 2 - bars, Qt::yellow);
-        return TestImages::encode(picture);
-    };
-    const QList<std::tuple<QSize, int, QByteArray, bool>> cases{
-        {{800, 600}, 1, camera(160, 120, 0), true},   {{1600, 900}, 1, camera(160, 120, 15), true},
-        {{800, 600}, 6, camera(160, 120, 0), true},   {{800, 600}, 1, camera(160, 90, 0), false},
-        {{800, 600}, 1, camera(160, 120, 15), false}, {{800, 600}, 1, camera(80, 60, 0), false},
-        {{800, 600}, 1, camera(160, 121, 0), true},   {{800, 600}, 1, camera(160, 122, 0), false}};
+    // Embedded: upright, the stored top is on the right when the photograph is turned.
+    const QList<std::tuple<QSize, int, QImage, bool>> cases{
+        {{800, 600}, 1, thumbnail({160, 120}), true},      {{1600, 900}, 1, thumbnail({160, 120}, 15), true},
+        {{800, 600}, 6, thumbnail({160, 120}), true},      {{800, 600}, 1, thumbnail({160, 90}), false},
+        {{800, 600}, 1, thumbnail({160, 120}, 15), false}, {{800, 600}, 1, thumbnail({80, 60}), false},
+        {{800, 600}, 1, thumbnail({160, 121}), true},      {{800, 600}, 1, thumbnail({160, 122}), false}};
     for (const auto& [size, orientation, embedded, used] : cases) {
         const QByteArray bytes = TestImages::withExif(TestImages::jpeg(size.width(), size.height()),
-                                                      {.orientation = orientation, .thumbnail = embedded});
+                                                      {.orientation = orientation, .thumbnail = TestImages::encode(embedded)});
         const auto picture = plain.CellPicture(put("e.jpg", bytes), false);
         ASSERT_TRUE(picture);
         const QImage kept = picture->small();
-        const QColor green = kept.pixelColor(kept.width() * 3 / 4, kept.height() / 4);
-        const QColor yellow = kept.pixelColor(kept.width() / 4, kept.height() * 3 / 4);
-        EXPECT_EQ(green.green() > 200 && green.red() < 60 && yellow.red() > 200 && yellow.green() > 200, used)
-            << size.width() << ' ' << orientation << ' ' << embedded.size();
+        EXPECT_EQ(isColour(kept, Qt::green, {0.75, 0.25}) && isColour(kept, Qt::yellow, {0.25, 0.75}), used)
+            << size.width() << ' ' << orientation << ' ' << embedded.height();
         EXPECT_LT(whole(picture).pixelColor(2, 2).green(), 100);  // a larger version is the photograph's
     }
     EXPECT_TRUE(thumbs.MakeThumbnail(path));  // into the cache, from where no decode stops
@@ -132,11 +144,7 @@ TEST_F(Photos, CellPicturesAreUprightKeepOnlyASmallVersionWhenScaledAndTakeAnEmb
 
 TEST_F(Photos, StopsAndCraftedHeadersEndADecodeWithNothingMadeAndAWholeLargeImageDecodesAtFullSize)
 {
-    QImage noise(1200, 900, QImage::Format_RGB32);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x)
-            noise.setPixel(x, y, uint(x * 7919 ^ y * 104729) * 2654435761U);
-    const QString busy = put("busy.jpg", TestImages::encode(noise));
+    const QString busy = put("busy.jpg", TestImages::encode(photograph({1200, 900}, 256)));
     int asked = 0;  // a stop raised while the file is read: nothing held against the file
     const DecodedThumbnail stopped = DecodeThumbnail(busy, 200, 200, &cache, [&] { return ++asked > 4; });
     EXPECT_TRUE(stopped.stopped && !stopped.decoded && stopped.image.isNull() && stopped.small.isNull());
@@ -167,7 +175,6 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     const PictureSource& source = *picture->source();
     const QImage grey = thumbs.Version(source, 256, true);  // the zoom needs the large entry
     EXPECT_TRUE(grey.size() == QSize(200, 150) && grey.format() == QImage::Format_Grayscale8);
-    EXPECT_EQ(QImage(entryPath(path)).size(), QSize(256, 192));
     EXPECT_EQ(thumbs.Version(source, 256, true).format(), QImage::Format_Grayscale8);  // now from that entry
     for (const QString& own :
          {entryPath(path), entryPath(path, "normal"), cache.root(), cache.root() + "/large", cache.root() + "/normal"})
@@ -200,13 +207,8 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
 
 TEST_F(Photos, EntriesAreCompressedPngsWithTheirKeysAndTheNormalOneFitsTheImageInto128AfreshWithEveryDecode)
 {
-    // Photo-like: gradients under a little noise. Grey stays grey and only
-    // a picture with alpha keeps it (PNG colour types 0, 2 and 6).
-    QImage photo(256, 192, QImage::Format_RGB32);
-    std::minstd_rand noise(7);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(x, y, qRgb(x / 2 + int(noise() % 4), y + int(noise() % 4), (x + y) / 3));
+    // Grey stays grey and only a picture with alpha keeps it (PNG colour types 0, 2 and 6).
+    const QImage photo = photograph({256, 192}, 4);
     QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
     clear.setPixel(5, 5, qRgba(1, 2, 3, 4));
     const auto file = cache.original(path);
@@ -257,16 +259,15 @@ TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgainAndThoseOfOtherProgram
     }
     // Stored 400 x 200, shown 200 x 400 (EXIF orientation 6); green and yellow, so a decode of the file would show.
     const QString turned = put("turned.jpg", TestImages::jpeg(400, 200, 6));
-    QImage stored = filled({256, 128}, Qt::yellow);
-    QPainter(&stored).fillRect(0, 0, 128, 128, Qt::green);
+    const QImage upright = thumbnail({128, 256});
     const auto isUpright = [&](const std::optional<Picture>& picture) {
         const QImage shown = whole(picture);
         return picture && picture->size() == QSize(100, 200) && shown.size() == QSize(100, 200)
-               && isColour(shown.copy(0, 0, 100, 60), Qt::green) && isColour(shown.copy(0, 140, 100, 60), Qt::yellow)
-               && isColour(picture->small().copy(0, 0, 24, 14), Qt::green);
+               && isColour(shown, Qt::green, {0.5, 0.15}) && isColour(shown, Qt::yellow, {0.5, 0.85})
+               && isColour(picture->small(), Qt::green, {0.25, 0.15});
     };
     // Written by a program that does not turn pictures, then by one that does.
-    for (const QImage& entry : {stored, stored.transformed(QTransform().rotate(90))}) {
+    for (const QImage& entry : {upright.transformed(QTransform().rotate(-90)), upright}) {
         plant(turned, entry);
         EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     }

@@ -8,6 +8,7 @@
 #include <QImageWriter>
 #include <QPainter>
 
+#include <tuple>
 #include <utility>
 
 namespace TestImages {
@@ -15,8 +16,7 @@ namespace TestImages {
 QByteArray encode(const QImage& image, bool progressive)
 {
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer(&bytes);  // opened by the writer
     QImageWriter writer(&buffer, "jpeg");
     writer.setProgressiveScanWrite(progressive);
     writer.write(image);
@@ -47,48 +47,35 @@ QByteArray exif(const Exif& fields)
             out[fields.bigEndian ? bytes - 1 - i : i] = char(value >> (8 * i));
         return out;
     };
-    struct Entry {
-        quint32 tag, type;  // type 2 ASCII, 3 SHORT, 4 LONG
-        QByteArray value;
+    // An IFD at `at` of (tag, type, value) entries, type 2 ASCII, 3 SHORT or 4 LONG; the values longer than four
+    // bytes follow it.
+    using Entries = QList<std::tuple<int, int, QByteArray>>;
+    const auto ifd = [&](quint32 at, const Entries& entries, quint32 next) {
+        const quint32 dataAt = at + 6 + 12 * quint32(entries.size());
+        QByteArray table = number(entries.size(), 2), data;
+        for (const auto& [tag, type, value] : entries) {
+            table += number(tag, 2) + number(type, 2) + number(type == 2 ? value.size() : 1, 4);
+            table += value.size() <= 4 ? value.leftJustified(4, '\0') : number(dataAt + data.size(), 4);
+            data += value.size() <= 4 ? QByteArray() : value;
+        }
+        return table + number(next, 4) + data;
     };
-    QList<Entry> subIfd;
+    Entries ifd0, sub;
     for (const auto& [tag, text] : {std::pair{0x9003, fields.taken}, {0x9004, fields.digitized}, {0x9011, fields.offset}})
         if (!text.isEmpty())
-            subIfd << Entry{quint32(tag), 2, text + '\0'};
-    QList<Entry> ifd0;
+            sub << std::tuple{tag, 2, text + '\0'};
     if (fields.orientation)
-        ifd0 << Entry{0x0112, 3, number(fields.orientation, 2)};
-    const auto size = [](qsizetype entries) { return quint32(2 + 12 * entries + 4); };
-    const quint32 subAt = 8 + size(ifd0.size() + (subIfd.isEmpty() ? 0 : 1));
-    if (!subIfd.isEmpty())
-        ifd0 << Entry{0x8769, 4, number(subAt, 4)};
-    const quint32 ifd1At = subAt + (subIfd.isEmpty() ? 0 : size(subIfd.size()));
-    const quint32 dataAt = ifd1At + (fields.thumbnail.isEmpty() ? 0 : size(2));
-
-    QByteArray tiff = QByteArray(fields.bigEndian ? "MM\0*" : "II*\0", 4) + number(8, 4);
-    QByteArray data;  // the values longer than four bytes
-    const auto write = [&](const QList<Entry>& ifd, quint32 next) {
-        tiff += number(ifd.size(), 2);
-        for (const Entry& entry : ifd) {
-            const quint32 count = entry.type == 2 ? entry.value.size() : 1;
-            tiff += number(entry.tag, 2) + number(entry.type, 2) + number(count, 4);
-            if (entry.value.size() <= 4) {
-                tiff += entry.value.leftJustified(4, '\0');
-            } else {
-                tiff += number(dataAt + data.size(), 4);
-                data += entry.value;
-            }
-        }
-        tiff += number(next, 4);
-    };
-    write(ifd0, fields.thumbnail.isEmpty() ? 0 : ifd1At);
-    if (!subIfd.isEmpty())
-        write(subIfd, 0);
-    if (!fields.thumbnail.isEmpty()) {
-        write({{0x0201, 4, number(dataAt + data.size(), 4)}, {0x0202, 4, number(fields.thumbnail.size(), 4)}}, 0);
-        data += fields.thumbnail;
-    }
-    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff + data;
+        ifd0 << std::tuple{0x0112, 3, number(fields.orientation, 2)};
+    const quint32 subAt = 8 + 6 + 12 * quint32(ifd0.size() + !sub.isEmpty());
+    const QByteArray subIfd = sub.isEmpty() ? QByteArray() : ifd(subAt, sub, 0);
+    if (!sub.isEmpty())
+        ifd0 << std::tuple{0x8769, 4, number(subAt, 4)};
+    const quint32 ifd1At = subAt + subIfd.size();  // the thumbnail's, which its bytes follow
+    const Entries thumbnail{{0x0201, 4, number(ifd1At + 6 + 24, 4)}, {0x0202, 4, number(fields.thumbnail.size(), 4)}};
+    const QByteArray tiff = QByteArray(fields.bigEndian ? "MM\0*" : "II*\0", 4) + number(8, 4)
+                            + ifd(8, ifd0, fields.thumbnail.isEmpty() ? 0 : ifd1At) + subIfd
+                            + (fields.thumbnail.isEmpty() ? QByteArray() : ifd(ifd1At, thumbnail, 0) + fields.thumbnail);
+    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
     const quint32 length = body.size() + 2;
     return QByteArray("\xFF\xE1") + char(length >> 8) + char(length) + body;
 }
