@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWheelEvent>
@@ -43,6 +42,13 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
             QApplication::sendEvent(vp, &event);
         }
     };
+    const auto refused = [&] {  // the commands shown but disabled, by name
+        QStringList names;
+        for (const QAction* item : w.findChildren<QAction*>())
+            if (item->isVisible() && !item->isEnabled())
+                names << item->objectName();
+        return names.sort(), names.join(' ').toStdString();
+    };
     const auto selectCell = [&](int row, int col) { grid.Select(row, col), w.PreviewCurrentCell(); };  // as a click would
     const int page = vp->height() / 7;
     const struct {
@@ -70,10 +76,7 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
                  w.mnuAbout->trigger(), w.mnuAbout->trigger();
                  const QList<QWidget*> abouts = w.findChildren<QWidget*>("frmAbout");
                  const QPointer<QWidget> about = abouts.value(0);
-                 const auto* text = about ? about->findChild<QLabel*>("lblAbout") : nullptr;
-                 ASSERT_TRUE(abouts.size() == 1 && about->isWindow() && about->isVisible() && text);
-                 EXPECT_TRUE(about->windowModality() == Qt::NonModal && about->windowTitle() == AppTitle
-                             && text->text().contains("1.0.0"));
+                 ASSERT_TRUE(abouts.size() == 1 && about->isVisible() && about->windowModality() == Qt::NonModal);
                  QTest::keyClick(about, key);
                  EXPECT_TRUE(!about || !about->isVisible()) << key;
              }
@@ -129,7 +132,7 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              w.previewIfOpen()->findChild<QPushButton*>("cmd(1)")->click();
              EXPECT_FALSE(exists(file(3, 0)));
          }, 3, 0},
-        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, w.mnuFindFile->trigger(); }, 3, 0},
+        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, key(Qt::Key_F, Qt::ControlModifier); }, 3, 0},
         {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 0},
         {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 0},
         {"a double-click on an image opens it", [&] {
@@ -176,12 +179,17 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              put(59, 0, "last.jpg");
              grid.Select(58, 0);
              inYield(1, [&] { EXPECT_EQ(disagreement(), ""); w.mnuSlideshow->trigger(); });
-             w.mnuSlideshow->trigger();
+             key(Qt::Key_S, Qt::ControlModifier);
          }, 59, 0},
         // Then a new wall, from here on in the settings' size.
         {"Add Images, the changed wall not saved", [&] {
              platform.messageAnswers = {MsgAnswer::No}, platform.folderAnswers = {dir.filePath("f")};
+             inYield(1, [&] {
+                 EXPECT_EQ(refused(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage mnuSave "
+                                      "mnuSlideshow mnuSortCreateDate mnuStop mnuZoomIn mnuZoomOut");
+             });
              w.mnuAddFiles->trigger();
+             EXPECT_EQ(refused(), "");
              // Its thumbnail's entry is named after the name's bytes.
              const QByteArray hash = QCryptographicHash::hash(uri("/f/b%E9.jpg").toEncoded(), QCryptographicHash::Md5);
              EXPECT_TRUE(QFile::exists(ThumbnailCache::DefaultRoot() + "/normal/" + hash.toHex() + ".png"));
@@ -202,11 +210,14 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
         {"Save Wall and Open Wall: byte for byte", [&] {
              platform.fileAnswers = {dir.filePath("w.wall"), dir.filePath("w.wall")};
              w.mnuSave->trigger(), w.mnuOpenWall->trigger();
+             const FileRequest save = platform.fileRequests.value(platform.fileRequests.size() - 2), open = platform.fileRequests.last();
+             EXPECT_TRUE(save.title == "Save File" && save.save && open.title == "Open File" && !open.save
+                         && open.defaultExt == "wall" && open.filter == "Wall Files (*.wall);;All Files (*)");
              EXPECT_TRUE(TestImages::read(dir.filePath("w.wall")).contains("5,5," + QFile::encodeName(dir.path()) + "/f/b\xE9.jpg\r\n"));
              EXPECT_EQ(w.cells().CellData(5, 5), dir.filePath("f/b" + e + ".jpg"));
          }, 0, 0},
         {"a smaller grid", [&] {
-             w.mnuOptions->trigger();
+             key(Qt::Key_O, Qt::ControlModifier);
              for (auto* box : {w.findChild<QLineEdit*>("txt(1)"), w.findChild<QLineEdit*>("txt(2)")})
                  box->setText("1"), box->setModified(true);  // as typed
              platform.messageAnswers = {MsgAnswer::Yes};
