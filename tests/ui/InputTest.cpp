@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <functional>
 #include <rapidcheck/gtest.h>
 
@@ -260,9 +261,7 @@ struct SmallWall : ShownWindow {
     bool noImageLostOrDoubled()
     {
         QStringList inCells = ColumnPaths(w.cells()), there;
-        for (const QString& file : files)
-            if (exists(file))
-                there << file;
+        std::ranges::copy_if(files, std::back_inserter(there), &ShownWindow::exists);
         inCells.sort(), there.sort();
         return inCells == there;
     }
