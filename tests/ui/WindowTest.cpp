@@ -46,13 +46,6 @@ TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTh
                                 || platform.fileRequests.value(platform.fileRequests.size() - 1).title == "Open File";
             EXPECT_EQ(wentOn, reply.wentOn) << label;
         }
-    // Closing while a load runs ends the load, as ever, without a question.
-    FakePlatform platform;
-    frmMain w;
-    w.cells().setCellText(0, 0, "mine");
-    w.state().IsLoading = true;
-    w.close();
-    EXPECT_TRUE(platform.messages.isEmpty() && w.state().StopLoading && w.state().IsClosing);
 }
 
 TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWarningsNoChangesThem)
