@@ -15,7 +15,6 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndOptionsAnswerBef
     FakePlatform platform;
     QTemporaryDir dir;
     frmMain w;
-    w.show();
     TestImages::write(dir.filePath("my holiday.wall"), "0,0,first\r\n0,1,second\r\n");
     // Quotes are part of the name; a missing file or a folder is ignored.
     for (const QString& tail : {QString("\"my holiday.wall\""), QString("missing.wall"), QString(".")})

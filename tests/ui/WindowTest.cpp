@@ -102,7 +102,6 @@ TEST_F(ShownWindow, ALoadsCountingCaptionsReachTheTitleBarAtMostTenTimesASecondT
     QObject::connect(&w, &QWidget::windowTitleChanged, [&](const QString& title) { shown << title; });
     for (int image = 1; image <= 1000; ++image)
         w.setTitle(QString::number(image));
-    EXPECT_LE(shown.size(), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "1000"; }, 1000) && shown.size() <= 2);
     w.setTitle("a count"), w.UpdateCaption();  // a command's caption shows at once, and the count never after it
     QTest::qWait(150);
