@@ -28,7 +28,7 @@ TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsI
     EXPECT_TRUE(!overlay.isVisible() && w.cells().CellData(1, 1) == a && !w.cells().holdsImage(6, 6));
 
     w.cells().setCols(10);
-    w.cells().setCellData(3, 3, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
+    w.cells().setCellData(3, 4, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
     // Itself, the hidden cell, a source changed meanwhile, a load started
     // meanwhile, beside the wall.
     for (int drop : {1, 3, 4, 5, 20}) {
@@ -36,8 +36,8 @@ TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsI
         w.state().IsLoading = drop == 5;
         if (drop == 4)
             w.cells().setCellData(1, 1, b);
-        dropOn(drop, drop);
-        EXPECT_TRUE(w.cells().CellDataIsPicture(3, 3) && !w.cells().holdsImage(4, 4) && !overlay.isVisible());
+        dropOn(drop, drop == 1 ? 1 : drop + 1);
+        EXPECT_TRUE(w.cells().CellDataIsPicture(3, 4) && !w.cells().holdsImage(4, 5) && !overlay.isVisible());
         EXPECT_EQ(w.cells().CellData(1, 1), drop == 4 ? b : a);
         w.cells().setCellData(1, 1, a);
     }
