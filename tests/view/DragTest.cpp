@@ -53,6 +53,10 @@ TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsI
     EXPECT_TRUE(w.cells().CellData(2, 5) == a && !w.cells().holdsImage(1, 1) && picture(2, 5).whole().pixelColor(0, 0) == Qt::red);
     mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
     EXPECT_EQ(grid.GetSelection().row2, 2);
+    w.resize(400, 300), grid.setTopRow(2);  // a drop above the scrolled view moves nothing
+    lift(2, 5), dropOn(1, 5);
+    EXPECT_TRUE(w.cells().CellData(2, 5) == a && grid.TopRow() == 2);
+    grid.setTopRow(0);
     // A swap: the source gets the other image as a load makes it, in the
     // grid's type, not the whole photograph; the old picture when its file
     // is refused. The lifted one keeps its type.
@@ -60,6 +64,7 @@ TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsI
     lift(2, 5), dropOn(1, 3);
     EXPECT_TRUE(w.cells().CellData(1, 3) == a && picture(1, 3).whole().pixelColor(0, 0) == Qt::red && !picture(1, 3).isGrey());
     EXPECT_TRUE(w.cells().CellData(2, 5) == b && picture(2, 5).isGrey() && picture(2, 5).size() == QSize(40, 30));
+    EXPECT_EQ(cursor(), (QList<int>{1, 3, 1, 3, 1, 3}));  // the image's new cell
     TestImages::write(b, "no longer a picture");
     lift(1, 3), dropOn(2, 5);
     EXPECT_TRUE(w.cells().CellData(1, 3) == b && picture(1, 3).size() == QSize(40, 30));
