@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -115,14 +116,22 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(!exists(file(0, 1)) && !exists(file(0, 3)) && exists(file(1, 1)));
          }, 0, 1},
         {"the Delete key on a selection", [&] { click(2, 1, Qt::LeftButton, Qt::ShiftModifier), key(Qt::Key_Delete); }, 0, 1},
-        {"the preview's Delete", [&] {
+        {"the preview's Delete, whose second click of a double-click finds the next image shown", [&] {
              click(3, 0);
-             w.previewIfOpen()->findChild<QPushButton*>("cmd(1)")->click();
-             EXPECT_FALSE(exists(file(3, 0)));
-         }, 3, 0},
-        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, key(Qt::Key_F, Qt::ControlModifier); }, 3, 0},
-        {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 0},
-        {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 0},
+             QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
+             erase->click();
+             selectCell(3, 1), erase->click();
+             EXPECT_TRUE(!exists(file(3, 0)) && exists(file(3, 1)));
+             const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+             QGuiApplication::styleHints()->setMouseDoubleClickInterval(20);
+             QTest::qWait(40);
+             erase->click();
+             QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+             EXPECT_FALSE(exists(file(3, 1)));
+         }, 3, 1},
+        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, key(Qt::Key_F, Qt::ControlModifier); }, 3, 1},
+        {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 1},
+        {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 1},
         {"a double-click on an image opens it", [&] {
              const QString d = put(10, 10, "d.jpg");
              click(10, 10), mouse(QTest::MouseDClick, 10, 10);
@@ -163,11 +172,21 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              platform.folderAnswers = {dir.filePath("more")}, w.mnuAddImagesFromHere->trigger();
              EXPECT_EQ(w.cells().CellData(5, 0), dir.filePath("more/m1.jpg"));
          }, 0, 0},
-        {"a slideshow's step", [&] {
+        // The preview never takes the keyboard from the program the user
+        // works in; after a press on it the wall gets the keyboard back.
+        {"a slideshow's step behind another window", [&] {
              put(59, 0, "last.jpg");
              grid.Select(58, 0);
+             QWidget other;
+             other.show(), other.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
              inYield(1, [&] { EXPECT_EQ(disagreement(), ""); w.mnuSlideshow->trigger(); });
-             key(Qt::Key_S, Qt::ControlModifier);
+             w.mnuSlideshow->trigger();
+             EXPECT_TRUE(!QTest::qWaitForWindowActive(&w, 100) && QApplication::activeWindow() == &other);
+             w.previewIfOpen()->activateWindow();
+             ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.previewIfOpen(); }));
+             w.PreviewCurrentCell();
+             EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
          }, 59, 0},
         // Then a new wall, from here on in the settings' size.
         {"Add Images, the changed wall not saved", [&] {

@@ -1,8 +1,6 @@
 #include "ui/ShownWindow.h"
 
-#include <QApplication>
 #include <QPushButton>
-#include <QStyleHints>
 
 using Preview = ShownWindow;
 
@@ -37,35 +35,6 @@ TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonFo
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(w.previewIfOpen(), nullptr);
     EXPECT_EQ(show(0)->pos(), placed);
-}
-
-TEST_F(Preview, TakesNoKeyboardFromAnotherWindowAndADoubleClickOnItsDeleteDeletesOnce)
-{
-    const QString a = put(0, 0, "a.jpg"), b = put(1, 0, "b.jpg"), c = put(2, 0, "c.jpg");
-    click(0, 0);
-    QWidget other;  // the window of the program the user works in
-    other.show(), other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    grid.Select(1, 0), w.PreviewCurrentCell();  // as a slideshow's step
-    EXPECT_FALSE(QTest::qWaitForWindowActive(&w, 100));
-    EXPECT_TRUE(previewed() == b && QApplication::activeWindow() == &other);
-    // After a press on the preview the wall gets the keyboard back.
-    w.previewIfOpen()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.previewIfOpen(); }));
-    grid.Select(0, 0), w.PreviewCurrentCell();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }) && previewed() == a);
-
-    QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
-    erase->click();
-    grid.Select(1, 0), w.PreviewCurrentCell();  // the second click of a double-click finds B shown
-    erase->click();
-    EXPECT_TRUE(!QFile::exists(a) && QFile::exists(b) && platform.messages.isEmpty());
-    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
-    QGuiApplication::styleHints()->setMouseDoubleClickInterval(20);
-    QTest::qWait(40);
-    erase->click();
-    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
-    EXPECT_TRUE(!QFile::exists(b) && QFile::exists(c) && w.state().ImageCount == 1 && previewed().isEmpty());
 }
 
 TEST_F(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsShapeWhenTheWindowGrows)
