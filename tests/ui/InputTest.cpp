@@ -223,13 +223,6 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(TestImages::read(dir.filePath("w.wall")).contains("5,5," + QFile::encodeName(dir.path()) + "/f/b\xE9.jpg\r\n"));
              EXPECT_EQ(w.cells().CellData(5, 5), dir.filePath("f/b" + e + ".jpg"));
          }, 0, 0},
-        {"a smaller grid", [&] {
-             key(Qt::Key_O, Qt::ControlModifier);
-             for (auto* box : {w.findChild<QLineEdit*>("txt(1)"), w.findChild<QLineEdit*>("txt(2)")})
-                 box->setText("1"), box->setModified(true);  // as typed
-             platform.messageAnswers = {MsgAnswer::Yes};
-             w.findChild<QPushButton*>("cmdOK")->click();
-         }, 0, 0},
     };
     for (const auto& command : commands) {
         command.run();

@@ -49,11 +49,11 @@ TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTh
         }
 }
 
-TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWarningsNoChangesThem)
+TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWarningsNoAppliesThemTheSizesOnlyWhenTyped)
 {
     QPointer<frmOptions> dialog;
     const auto open = [&] {
-        w.mnuOptions->trigger();
+        key(Qt::Key_O, Qt::ControlModifier);
         for (frmOptions* shown : w.findChildren<frmOptions*>())
             dialog = shown->isVisible() ? shown : dialog.data();
     };
@@ -89,12 +89,18 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     dialog->close();
     EXPECT_TRUE(closed() && s.GridCols == 100 && s.ThumbMaxHeight == 200 && s.MonoImages && !s.HidePreview);
 
+    put(0, 4, "beyond.jpg");
+    grid.Select(0, 4);
     open();
-    editEverything(4);  // the sizes as shown: set, not typed
-    QTest::keyClick(box(1), Qt::Key_Return);  // Enter is OK; Yes to the warning
-    EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 2);
+    editEverything(4);  // the rows as shown: set, not typed; 3 columns typed, the image beyond them dropped
+    box(1)->setModified(true);
+    platform.messageAnswers = {MsgAnswer::Yes, MsgAnswer::Yes};  // to the warning and to the drop
+    QTest::keyClick(box(1), Qt::Key_Return);  // Enter is OK
+    EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 3);
     EXPECT_TRUE(!s.MonoImages && w.cells().PictureType() == CellStore::Colour && s.HideGridLines && s.HidePreview);
-    EXPECT_TRUE(!grid.hasGridLines() && s.GridCols == 100 && w.cells().Rows() == 151 && w.cells().Cols() == 100);
+    EXPECT_TRUE(!grid.hasGridLines() && s.GridCols == 3 && w.cells().Rows() == 151 && w.cells().Cols() == 3);
+    EXPECT_EQ(cursor(), (QList<int>{0, 2, 0, 2, 0, 2}));
+    EXPECT_EQ(disagreement(), "");
 }
 
 TEST_F(ShownWindow, ALoadsCountingCaptionsReachTheTitleBarAtMostTenTimesASecondTheLastOneAlways)
