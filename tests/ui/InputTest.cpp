@@ -1,12 +1,10 @@
 #include "ShownWindow.h"
 #include "image/ThumbnailCache.h"
-#include "shell/MainModule.h"
 #include "view/Zoom.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QWheelEvent>
