@@ -10,12 +10,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndTheMenuUsesTheWallDialog)
+TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndOptionsAnswerBeforeAnyWindow)
 {
     FakePlatform platform;
     QTemporaryDir dir;
     frmMain w;
-    w.show();
     TestImages::write(dir.filePath("my holiday.wall"), "0,0,first\r\n0,1,second\r\n");
     // Quotes are part of the name; a missing file or a folder is ignored.
     for (const QString& tail : {QString("\"my holiday.wall\""), QString("missing.wall"), QString(".")})
@@ -27,15 +26,6 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndTheMenuUsesTheWa
     TestImages::write(dir.filePath("--help"), "");
     EXPECT_TRUE(!CommandLineAnswer("--help", dir.path()) && !CommandLineAnswer("a --help", "/"));
     EXPECT_TRUE(CommandLineAnswer("--help", "/")->startsWith("Usage: pavisto [WALL FILE]\n"));
-
-    platform.fileAnswers = {dir.filePath("my holiday.wall"), dir.filePath("copy.wall")};
-    w.mnuOpenWall->trigger(), w.mnuSave->trigger();
-    ASSERT_EQ(platform.fileRequests.size(), 2);
-    const FileRequest& open = platform.fileRequests[0];
-    EXPECT_TRUE(open.title == "Open File" && open.defaultExt == "wall" && !open.save);
-    EXPECT_EQ(open.filter, "Wall Files (*.wall);;All Files (*)");
-    EXPECT_TRUE(platform.fileRequests[1].title == "Save File" && platform.fileRequests[1].save);
-    EXPECT_EQ(TestImages::read(dir.filePath("copy.wall")), "0,0,first\r\n0,1,second\r\n\r\n");
 }
 
 // The type, the entry and the default go into the environment's folders and

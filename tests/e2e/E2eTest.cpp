@@ -72,10 +72,9 @@ struct Pavisto {
     {
         QByteArray wall;
         for (int i = 0; i < 60; ++i) {
-            QImage picture(320, 240, QImage::Format_RGB32);
-            picture.fill(QColor::fromHsv((i * 37) % 360, 200, 220));
             paths << folder.filePath(QString("photo%1.jpg").arg(i, 3, 10, QChar('0')));
-            TestImages::write(paths.last(), TestImages::encode(picture));
+            const QColor colour = QColor::fromHsv((i * 37) % 360, 200, 220);
+            TestImages::write(paths.last(), TestImages::encode(TestImages::filled({320, 240}, colour)));
             wall += QString("%1,%2,%3\r\n").arg(i % 15).arg(i / 15).arg(paths[i]).toLocal8Bit();
         }
         TestImages::write(folder.filePath("photos.wall"), wall);

@@ -1,16 +1,15 @@
 #include "ShownWindow.h"
 #include "image/ThumbnailCache.h"
-#include "shell/MainModule.h"
 #include "view/Zoom.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <functional>
 #include <rapidcheck/gtest.h>
 
@@ -43,6 +42,13 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
             QApplication::sendEvent(vp, &event);
         }
     };
+    const auto refused = [&] {  // the commands shown but disabled, by name
+        QStringList names;
+        for (const QAction* item : w.findChildren<QAction*>())
+            if (item->isVisible() && !item->isEnabled())
+                names << item->objectName();
+        return names.sort(), names.join(' ').toStdString();
+    };
     const auto selectCell = [&](int row, int col) { grid.Select(row, col), w.PreviewCurrentCell(); };  // as a click would
     const int page = vp->height() / 7;
     const struct {
@@ -70,10 +76,7 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
                  w.mnuAbout->trigger(), w.mnuAbout->trigger();
                  const QList<QWidget*> abouts = w.findChildren<QWidget*>("frmAbout");
                  const QPointer<QWidget> about = abouts.value(0);
-                 const auto* text = about ? about->findChild<QLabel*>("lblAbout") : nullptr;
-                 ASSERT_TRUE(abouts.size() == 1 && about->isWindow() && about->isVisible() && text);
-                 EXPECT_TRUE(about->windowModality() == Qt::NonModal && about->windowTitle() == AppTitle
-                             && text->text().contains("1.0.0"));
+                 ASSERT_TRUE(abouts.size() == 1 && about->isVisible() && about->windowModality() == Qt::NonModal);
                  QTest::keyClick(about, key);
                  EXPECT_TRUE(!about || !about->isVisible()) << key;
              }
@@ -94,24 +97,11 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(w.cells().CellPicture(3, 2).size() == QSize(40, 30)
                          && w.cells().CellPicture(1, 1).size() == QSize(8, 6));
          }, 3, 2},
-        {"a drag that swaps", [&] {
-             drag(3, 2, 0, 0);
-             EXPECT_TRUE(w.cells().CellData(0, 0) == file(3, 2) && w.cells().CellData(3, 2) == file(0, 0));
-         }, 0, 0},
-        {"a drag that moves", [&] {
-             drag(0, 0, 6, 6);
-             EXPECT_TRUE(w.cells().CellData(6, 6) == file(3, 2) && !w.cells().holdsImage(0, 0));
-         }, 6, 6},
-        {"a drop above the scrolled view", [&] {
-             grid.setTopRow(4);
-             drag(6, 6, 2, 6);
-             EXPECT_EQ(w.cells().CellData(6, 6), file(3, 2));
-         }, 6, 6},
         {"Move", [&] {
              platform.folderAnswers = {dir.filePath("moved")};
-             onRightPress(w.mnuRightMove, 6, 6);
+             onRightPress(w.mnuRightMove, 3, 2);
              EXPECT_TRUE(exists(dir.filePath("moved/r3c2" + e + ".jpg")) && !exists(file(3, 2)));
-         }, 6, 6},
+         }, 3, 2},
         {"a click on an empty cell", [&] { click(8, 8); }, 8, 8},
         {"Add Single File", [&] { platform.fileAnswers = {dir.filePath("single.jpg")}, w.mnuRightAddSingleFile->trigger(); }, 8, 8},
         {"Delete", [&] { w.mnuRightDelete->trigger(); EXPECT_FALSE(exists(dir.filePath("single.jpg"))); }, 8, 8},
@@ -124,14 +114,20 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(!exists(file(0, 1)) && !exists(file(0, 3)) && exists(file(1, 1)));
          }, 0, 1},
         {"the Delete key on a selection", [&] { click(2, 1, Qt::LeftButton, Qt::ShiftModifier), key(Qt::Key_Delete); }, 0, 1},
-        {"the preview's Delete", [&] {
+        {"the preview's Delete, whose second click of a double-click finds the next image shown", [&] {
              click(3, 0);
-             w.previewIfOpen()->findChild<QPushButton*>("cmd(1)")->click();
-             EXPECT_FALSE(exists(file(3, 0)));
-         }, 3, 0},
-        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, w.mnuFindFile->trigger(); }, 3, 0},
-        {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 0},
-        {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 0},
+             QPushButton* erase = w.previewIfOpen()->findChild<QPushButton*>("cmd(1)");
+             erase->click();
+             selectCell(3, 1);
+             erase->click();
+             EXPECT_TRUE(!exists(file(3, 0)) && exists(file(3, 1)));
+             QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 10);  // then a click of its own
+             erase->click();
+             EXPECT_FALSE(exists(file(3, 1)));
+         }, 3, 1},
+        {"Search Grid", [&] { platform.inputAnswers = {QString("r3")}, key(Qt::Key_F, Qt::ControlModifier); }, 3, 1},
+        {"Show All", [&] { w.mnuShowAll->trigger(); }, 3, 1},
+        {"Sort by Create Date", [&] { w.mnuSortCreateDate->trigger(); }, 3, 1},
         {"a double-click on an image opens it", [&] {
              const QString d = put(10, 10, "d.jpg");
              click(10, 10), mouse(QTest::MouseDClick, 10, 10);
@@ -172,16 +168,31 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              platform.folderAnswers = {dir.filePath("more")}, w.mnuAddImagesFromHere->trigger();
              EXPECT_EQ(w.cells().CellData(5, 0), dir.filePath("more/m1.jpg"));
          }, 0, 0},
-        {"a slideshow's step", [&] {
+        // The preview never takes the keyboard from the program the user
+        // works in; after a press on it the wall gets the keyboard back.
+        {"a slideshow's step behind another window", [&] {
              put(59, 0, "last.jpg");
              grid.Select(58, 0);
+             QWidget other;
+             other.show(), other.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
              inYield(1, [&] { EXPECT_EQ(disagreement(), ""); w.mnuSlideshow->trigger(); });
              w.mnuSlideshow->trigger();
+             EXPECT_TRUE(!QTest::qWaitForWindowActive(&w, 100) && QApplication::activeWindow() == &other);
+             w.previewIfOpen()->activateWindow();
+             ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.previewIfOpen(); }));
+             w.PreviewCurrentCell();
+             EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
          }, 59, 0},
         // Then a new wall, from here on in the settings' size.
         {"Add Images, the changed wall not saved", [&] {
              platform.messageAnswers = {MsgAnswer::No}, platform.folderAnswers = {dir.filePath("f")};
+             inYield(1, [&] {
+                 EXPECT_EQ(refused(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage mnuSave "
+                                      "mnuSlideshow mnuSortCreateDate mnuStop mnuZoomIn mnuZoomOut");
+             });
              w.mnuAddFiles->trigger();
+             EXPECT_EQ(refused(), "");
              // Its thumbnail's entry is named after the name's bytes.
              const QByteArray hash = QCryptographicHash::hash(uri("/f/b%E9.jpg").toEncoded(), QCryptographicHash::Md5);
              EXPECT_TRUE(QFile::exists(ThumbnailCache::DefaultRoot() + "/normal/" + hash.toHex() + ".png"));
@@ -202,15 +213,11 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
         {"Save Wall and Open Wall: byte for byte", [&] {
              platform.fileAnswers = {dir.filePath("w.wall"), dir.filePath("w.wall")};
              w.mnuSave->trigger(), w.mnuOpenWall->trigger();
+             const FileRequest save = platform.fileRequests.value(platform.fileRequests.size() - 2), open = platform.fileRequests.last();
+             EXPECT_TRUE(save.title == "Save File" && save.save && open.title == "Open File" && !open.save
+                         && open.defaultExt == "wall" && open.filter == "Wall Files (*.wall);;All Files (*)");
              EXPECT_TRUE(TestImages::read(dir.filePath("w.wall")).contains("5,5," + QFile::encodeName(dir.path()) + "/f/b\xE9.jpg\r\n"));
              EXPECT_EQ(w.cells().CellData(5, 5), dir.filePath("f/b" + e + ".jpg"));
-         }, 0, 0},
-        {"a smaller grid", [&] {
-             w.mnuOptions->trigger();
-             for (auto* box : {w.findChild<QLineEdit*>("txt(1)"), w.findChild<QLineEdit*>("txt(2)")})
-                 box->setText("1"), box->setModified(true);  // as typed
-             platform.messageAnswers = {MsgAnswer::Yes};
-             w.findChild<QPushButton*>("cmdOK")->click();
          }, 0, 0},
     };
     for (const auto& command : commands) {
@@ -225,9 +232,13 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
             << command.name << ": " << view[0] << ' ' << view[1] << ' ' << view[2] << ' ' << view[3];
     }
     EXPECT_EQ(platform.texts().count("Delete all selected files?"), 4);  // not the preview's, which asks nothing
-    w.state().StopSlideshow = false, platform.messageAnswers = {MsgAnswer::No};
+    // A running load ends with the window, as ever, without asking about the changed wall.
+    w.state().StopSlideshow = false, w.state().IsLoading = true;
+    w.cells().setCellText(0, 0, "mine");
+    const qsizetype asked = platform.messages.size();
     w.mnuExit->trigger();
-    EXPECT_TRUE(w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing && !w.isVisible());
+    EXPECT_TRUE(platform.messages.size() == asked && w.state().StopSlideshow && w.state().StopLoading
+                && w.state().IsClosing && !w.isVisible());
     for (QWidget* window : QApplication::topLevelWidgets())
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
@@ -249,9 +260,7 @@ struct SmallWall : ShownWindow {
     bool noImageLostOrDoubled()
     {
         QStringList inCells = ColumnPaths(w.cells()), there;
-        for (const QString& file : files)
-            if (exists(file))
-                there << file;
+        std::ranges::copy_if(files, std::back_inserter(there), &ShownWindow::exists);
         inCells.sort(), there.sort();
         return inCells == there;
     }

@@ -37,9 +37,7 @@ struct ShownWindow : ::testing::Test {
     QString put(int row, int col, const QString& name, QColor colour = Qt::gray)
     {
         WriteRaw(dir.filePath(name), TestImages::jpeg(40, 30));
-        QImage picture(8, 6, QImage::Format_RGB32);
-        picture.fill(colour);
-        w.cells().setImage(row, col, picture, dir.filePath(name));
+        w.cells().setImage(row, col, TestImages::filled({8, 6}, colour), dir.filePath(name));
         ++w.state().ImageCount;
         return dir.filePath(name);
     }

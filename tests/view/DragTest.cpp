@@ -14,33 +14,9 @@ struct Drag : ShownWindow {
 
 } // namespace
 
-TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsIt)
-{
-    mouse(QTest::MousePress, 1, 1);
-    EXPECT_FALSE(overlay.isVisible());
-    mouse(QTest::MouseRelease, 1, 1), mouse(QTest::MousePress, 1, 1);
-    const QImage lifted = overlay.grab().toImage();  // the 8 x 6 picture stretched over its cell
-    EXPECT_TRUE(overlay.isVisible() && overlay.geometry() == QRect(7, 7, 7, 7) && lifted.pixelColor(0, 0) == Qt::red
-                && lifted.pixelColor(6, 6) == Qt::red);
-    mouse(QTest::MouseMove, 2, 5);
-    EXPECT_EQ(overlay.pos(), QPoint(7, 7) + at(2, 5) - at(1, 1));  // held where it was grabbed
-    mouse(QTest::MouseRelease, 2, 5);
-    EXPECT_TRUE(w.cells().CellData(2, 5) == a && !w.cells().holdsImage(1, 1) && picture(2, 5).whole().pixelColor(0, 0) == Qt::red);
-    mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
-    EXPECT_EQ(grid.GetSelection().row2, 2);
-    // A swap: the source gets the other image as a load makes it, in the
-    // grid's type, not the whole photograph; the old picture when its file
-    // is refused. The lifted one keeps its type.
-    w.cells().setPictureType(CellStore::Monochrome);
-    lift(2, 5), dropOn(1, 3);
-    EXPECT_TRUE(w.cells().CellData(1, 3) == a && picture(1, 3).whole().pixelColor(0, 0) == Qt::red && !picture(1, 3).isGrey());
-    EXPECT_TRUE(w.cells().CellData(2, 5) == b && picture(2, 5).isGrey() && picture(2, 5).size() == QSize(40, 30));
-    TestImages::write(b, "no longer a picture");
-    lift(1, 3), dropOn(2, 5);
-    EXPECT_TRUE(w.cells().CellData(1, 3) == b && picture(1, 3).size() == QSize(40, 30));
-}
-
-TEST_F(Drag, OnlyTheLeftButtonMovesItAndADropWhereItCannotGoChangesNothing)
+// Only the left button moves a lifted image, a drop where it cannot go
+// changes nothing, and a drop moves or swaps it.
+TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsItWhereItCan)
 {
     lift(1, 1);
     mouse(QTest::MousePress, 1, 1, Qt::RightButton);
@@ -52,7 +28,7 @@ TEST_F(Drag, OnlyTheLeftButtonMovesItAndADropWhereItCannotGoChangesNothing)
     EXPECT_TRUE(!overlay.isVisible() && w.cells().CellData(1, 1) == a && !w.cells().holdsImage(6, 6));
 
     w.cells().setCols(10);
-    w.cells().setCellData(3, 3, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
+    w.cells().setCellData(3, 4, QImage(4, 4, QImage::Format_RGB32));  // hidden by a search
     // Itself, the hidden cell, a source changed meanwhile, a load started
     // meanwhile, beside the wall.
     for (int drop : {1, 3, 4, 5, 20}) {
@@ -60,13 +36,39 @@ TEST_F(Drag, OnlyTheLeftButtonMovesItAndADropWhereItCannotGoChangesNothing)
         w.state().IsLoading = drop == 5;
         if (drop == 4)
             w.cells().setCellData(1, 1, b);
-        dropOn(drop, drop);
-        EXPECT_TRUE(w.cells().CellDataIsPicture(3, 3) && !w.cells().holdsImage(4, 4) && !overlay.isVisible());
+        dropOn(drop, drop == 1 ? 1 : drop + 1);
+        EXPECT_TRUE(w.cells().CellDataIsPicture(3, 4) && !w.cells().holdsImage(4, 5) && !overlay.isVisible());
         EXPECT_EQ(w.cells().CellData(1, 1), drop == 4 ? b : a);
         w.cells().setCellData(1, 1, a);
     }
     w.state().IsLoading = false;
-    QFile::remove(a);  // an image whose file has gone is not lifted
+
     lift(1, 1);
+    const QImage lifted = overlay.grab().toImage();  // the 8 x 6 picture stretched over its cell
+    EXPECT_TRUE(overlay.isVisible() && overlay.geometry() == QRect(7, 7, 7, 7) && lifted.pixelColor(0, 0) == Qt::red
+                && lifted.pixelColor(6, 6) == Qt::red);
+    mouse(QTest::MouseMove, 2, 5);
+    EXPECT_EQ(overlay.pos(), QPoint(7, 7) + at(2, 5) - at(1, 1));  // held where it was grabbed
+    mouse(QTest::MouseRelease, 2, 5);
+    EXPECT_TRUE(w.cells().CellData(2, 5) == a && !w.cells().holdsImage(1, 1) && picture(2, 5).whole().pixelColor(0, 0) == Qt::red);
+    mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
+    EXPECT_EQ(grid.GetSelection().row2, 2);
+    w.resize(400, 300), grid.setTopRow(2);  // a drop above the scrolled view moves nothing
+    lift(2, 5), dropOn(1, 5);
+    EXPECT_TRUE(w.cells().CellData(2, 5) == a && grid.TopRow() == 2);
+    grid.setTopRow(0);
+    // A swap: the source gets the other image as a load makes it, in the
+    // grid's type, not the whole photograph; the old picture when its file
+    // is refused. The lifted one keeps its type.
+    w.cells().setPictureType(CellStore::Monochrome);
+    lift(2, 5), dropOn(1, 3);
+    EXPECT_TRUE(w.cells().CellData(1, 3) == a && picture(1, 3).whole().pixelColor(0, 0) == Qt::red && !picture(1, 3).isGrey());
+    EXPECT_TRUE(w.cells().CellData(2, 5) == b && picture(2, 5).isGrey() && picture(2, 5).size() == QSize(40, 30));
+    EXPECT_EQ(cursor(), (QList<int>{1, 3, 1, 3, 1, 3}));  // the image's new cell
+    TestImages::write(b, "no longer a picture");
+    lift(1, 3), dropOn(2, 5);
+    EXPECT_TRUE(w.cells().CellData(1, 3) == b && picture(1, 3).size() == QSize(40, 30));
+    QFile::remove(b);  // an image whose file has gone is not lifted
+    lift(1, 3);
     EXPECT_FALSE(overlay.isVisible());
 }
