@@ -71,44 +71,27 @@ TEST(Options, GridSizesRoundHalvesToEvenAndRejectWhatIsNoCount)
 // What the wall model leaves to examples: files that fail, and the questions of Delete.
 TEST_F(WallFixture, MoveAndDeleteKeepEveryFileAndTellWhatTheyDid)
 {
-    // The command on the files of a selection of cells (0, 0), (0, 1) and (1, 0),
-    // holding src/a.jpg, src/b.jpg and src/sub/b.jpg, and the cells `more`.
-    // The folder answered is the hidden .dst, which stays empty.
-    using FileCommand = void (*)(CommandContext&);
-    const FileCommand move = mnuRightMove_Click, del = mnuRightDelete_Click;
-    const struct {
-        FileCommand command;
-        QList<std::tuple<int, int, QString>> more;
-        CellRect selection;
-        QList<MsgAnswer> answers;
-        QString told, src;
-    } cases[] = {
-        // Its size reads as 0 but it holds text: no copy matches it, and nothing after it moves.
-        {move, {{0, 2, "/proc/self/status"}, {0, 3, "src/b.jpg"}}, {0, 2, 0, 3}, {}, "0 files moved.", "a.jpg=A b.jpg=B sub"},
-        {del, {}, {0, 0, 1, 1}, {MsgAnswer::No}, "Delete all selected files?", "a.jpg=A b.jpg=B sub"},
-        // Yes: a file that cannot go to the trash is deleted for good only after a second Yes.
-        {del, {{0, 2, "/proc/self/status"}}, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "a.jpg=A sub"},
-        {del, {{0, 2, "/proc/self/status"}}, {0, 2, 0, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "a.jpg=A b.jpg=B sub"},
+    // Its size reads as 0 but it holds text: no copy matches it.
+    place(0, 2, "/proc/self/status");
+    for (const auto& [r, c, name, bytes] : {std::tuple{0, 0, "src/a.jpg", "A"}, {0, 1, "src/b.jpg", "B"}, {1, 0, "src/sub/b.jpg", "sub-B"}, {0, 3, "src/b.jpg", "B"}})
+        place(r, c, write(name, bytes));
+    wall.state.ImageCount = 5;
+    QDir().mkpath(dir.filePath(".dst"));  // the folder answered, hidden, which stays empty
+    const auto command = [&](void (*click)(CommandContext&), CellRect cells, QList<MsgAnswer> answers, const QString& told, const QString& src) {
+        wall.grid.Select(cells.row1, cells.col1, cells.row2, cells.col2);
+        platform.messageAnswers = answers, platform.folderAnswers = {dir.filePath(".dst")};
+        click(wall.ctx);
+        EXPECT_TRUE(lastMessage().startsWith(told)) << qPrintable(lastMessage());
+        EXPECT_TRUE(entries(dir.filePath(".dst")).isEmpty() && entries(dir.filePath("src")) == src) << qPrintable(told);
+        EXPECT_EQ(platform.progressEnds, platform.progressRuns.size());
     };
-    for (const auto& c : cases) {
-        const QTemporaryDir scratch;
-        TestWall w{10, 10};
-        QDir().mkpath(scratch.filePath(".dst"));
-        for (const auto& [name, bytes] : {std::pair{"src/a.jpg", "A"}, {"src/b.jpg", "B"}, {"src/sub/b.jpg", "sub-B"}})
-            TestImages::write(scratch.filePath(name), bytes);
-        for (const auto& [r, col, path] : QList<std::tuple<int, int, QString>>{{0, 0, "src/a.jpg"}, {0, 1, "src/b.jpg"}, {1, 0, "src/sub/b.jpg"}} + c.more)
-            w.cells.setImage(r, col, QImage(4, 4, QImage::Format_RGB32), path.startsWith('/') ? path : scratch.filePath(path));
-        w.state.ImageCount = int(3 + c.more.size());
-        w.grid.Select(c.selection.row1, c.selection.col1, c.selection.row2, c.selection.col2);
-        platform.messages.clear();
-        platform.messageAnswers = c.answers;
-        platform.folderAnswers = {scratch.filePath(".dst")};
-        c.command(w.ctx);
-        EXPECT_TRUE(lastMessage().startsWith(c.told)) << qPrintable(lastMessage());
-        EXPECT_TRUE(entries(scratch.filePath(".dst")).isEmpty() && entries(scratch.filePath("src")) == c.src) << qPrintable(c.told);
-        EXPECT_TRUE(platform.progressEnds == platform.progressRuns.size() && (c.command == del || platform.texts()[0].contains(" (Pavisto)\nNumber: 75")));
-    }
-    EXPECT_TRUE(platform.progressRuns.value(0).startsWith("Moving files to /") && platform.progressRuns.value(0).endsWith("/.dst//2"));
+    // Nothing after the file that fails moves.
+    command(mnuRightMove_Click, {0, 2, 0, 3}, {}, "0 files moved.", "a.jpg=A b.jpg=B sub");
+    EXPECT_TRUE(platform.texts()[0].contains(" (Pavisto)\nNumber: 75") && platform.progressRuns == QStringList{"Moving files to " + dir.filePath(".dst") + "//2"});
+    command(mnuRightDelete_Click, {0, 0, 1, 1}, {MsgAnswer::No}, "Delete all selected files?", "a.jpg=A b.jpg=B sub");
+    // Yes: a file that cannot go to the trash is deleted for good only after a second Yes.
+    command(mnuRightDelete_Click, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "a.jpg=A sub");
+    command(mnuRightDelete_Click, {0, 2, 0, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "a.jpg=A sub");
 }
 
 TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreAndKeepsTexts)
@@ -128,11 +111,8 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreAndKeepsTexts)
     EXPECT_EQ(entries(trash + "files"), "a.jpg=A a.jpg.2=sub-A");
     EXPECT_TRUE(TestImages::read(trash + "info/a.jpg.2.trashinfo").startsWith("[Trash Info]\nPath=" + QFile::encodeName(dir.path()) + "/sub/a.jpg\nDeletionDate="));
     const QString info = FileNameFromBytes(QFile::encodeName(trash) + "info/caf\xe9.jpg.trashinfo");
-    const int fd = ::open(FileNameBytes(info).constData(), O_RDONLY);
-    QByteArray recorded(4096, '\0');
-    recorded.resize(std::max<ssize_t>(::read(fd, recorded.data(), 4096), 0));
-    ::close(fd);
-    EXPECT_TRUE(recorded.contains("/caf%E9.jpg\nDeletionDate="));
+    QFile recorded;
+    EXPECT_TRUE(OpenForReading(recorded, info) && recorded.readAll().contains("/caf%E9.jpg\nDeletionDate="));
     EXPECT_TRUE(RemovePath(FileNameFromBytes(QFile::encodeName(trash) + "files/caf\xe9.jpg")) && RemovePath(info));
     qputenv("XDG_DATA_HOME", data);
 }

@@ -29,9 +29,7 @@
 #include <QStorageInfo>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 // A 10 x 10 wall with scripted dialogs and a folder for its files.
 struct WallFixture : ::testing::Test {
