@@ -19,13 +19,6 @@ TEST(WallFormat, LinesAreRecordsOnlyWithPlainIndexesAndAValueToTheLineEnd)
     for (const char* line : {"", "2,5", ",5,x", "a,5,x", "2,-5,x", "+2,5,x", "2 3,1,x", "2147483647,0,x", "0,4294967297,x", "99999999999999999999,0,x"})
         EXPECT_EQ(ParseWallLine(line), std::nullopt) << line;
     EXPECT_EQ(ParseWallLine(QByteArrayView("1,1,a\0b", 7)), std::nullopt);
-    // A name whose last bytes are one character is written and read whole.
-    const QString skull = QString::fromUtf8("/\xF0\x9F\x92\x80");
-    QByteArray emoji;
-    AppendWallRecord(emoji, 3, MaxWallIndex, skull);
-    EXPECT_EQ(emoji, "3,2147483646,/\xF0\x9F\x92\x80\r\n");
-    EXPECT_EQ(WallFixture::records(emoji), (QList<WallRecord>{{3, MaxWallIndex, skull}}));
-    EXPECT_TRUE(WallValueWritable("a, b") && !WallValueWritable("/a\nb.jpg") && !WallValueWritable("a\rb"));
 }
 
 TEST(WallFormat, LinesAcrossTheReadersBlocksAreWholeOverlongOnesArePassedOverAndTheRestCounted)
