@@ -68,14 +68,20 @@ TEST(Options, GridSizesRoundHalvesToEvenAndRejectWhatIsNoCount)
     for (const char* refused : {"0", "-5", "abc", "", "2147483648", "inf", "5x"}) EXPECT_FALSE(GridSizeFromText(refused).has_value()) << refused;
 }
 
-// What the wall model leaves to examples: files that fail, and the questions of Delete.
-TEST_F(WallFixture, MoveAndDeleteKeepEveryFileAndTellWhatTheyDid)
+// What the wall model leaves to examples: the trash, files that fail, and the questions of Delete.
+TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDeleteKeepEveryFileThatFails)
 {
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    const QString latin1 = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
+    WriteRaw(latin1, "C");
+    place(1, 1, latin1);
     // Its size reads as 0 but it holds text: no copy matches it.
     place(0, 2, "/proc/self/status");
-    for (const auto& [r, c, name, bytes] : {std::tuple{0, 0, "src/a.jpg", "A"}, {0, 1, "src/b.jpg", "B"}, {1, 0, "src/sub/b.jpg", "sub-B"}, {0, 3, "src/b.jpg", "B"}})
+    for (const auto& [r, c, name, bytes] : {std::tuple{0, 0, "src/b.jpg", "B"}, {0, 1, "src/a.jpg", "A"}, {1, 0, "src/sub/a.jpg", "sub-A"}, {0, 3, "src/a.jpg", "A"}})
         place(r, c, write(name, bytes));
-    wall.state.ImageCount = 5;
+    wall.cells.setCellText(1, 0, "keep");
+    wall.state.ImageCount = 6;
     QDir().mkpath(dir.filePath(".dst"));  // the folder answered, hidden, which stays empty
     const auto command = [&](void (*click)(CommandContext&), CellRect cells, QList<MsgAnswer> answers, const QString& told, const QString& src) {
         wall.grid.Select(cells.row1, cells.col1, cells.row2, cells.col2);
@@ -90,26 +96,14 @@ TEST_F(WallFixture, MoveAndDeleteKeepEveryFileAndTellWhatTheyDid)
     EXPECT_TRUE(platform.texts()[0].contains(" (Pavisto)\nNumber: 75") && platform.progressRuns == QStringList{"Moving files to " + dir.filePath(".dst") + "//2"});
     command(mnuRightDelete_Click, {0, 0, 1, 1}, {MsgAnswer::No}, "Delete all selected files?", "a.jpg=A b.jpg=B sub");
     // Yes: a file that cannot go to the trash is deleted for good only after a second Yes.
-    command(mnuRightDelete_Click, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "a.jpg=A sub");
-    command(mnuRightDelete_Click, {0, 2, 0, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "a.jpg=A sub");
-}
-
-TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreAndKeepsTexts)
-{
-    const QByteArray data = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
-    const QString latin1 = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
-    WriteRaw(latin1, "C");
-    place(0, 0, write("a.jpg", "A")), place(0, 1, write("sub/a.jpg", "sub-A")), place(1, 0, latin1);
-    wall.cells.setCellText(0, 0, "keep");
-    wall.state.ImageCount = 3;
-    wall.grid.Select(0, 0, 1, 1);
-    mnuRightDelete_Click(wall.ctx);
-    EXPECT_TRUE(wall.state.ImageCount == 0 && wall.cells.CellText(0, 0) == "keep" && wall.cells.occupiedCount() == 1);
-    EXPECT_TRUE(wall.captions == 1 && wall.previews == 1 && wall.state.StopSlideshow && platform.messages.size() == 1);
-    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/";
-    EXPECT_EQ(entries(trash + "files"), "a.jpg=A a.jpg.2=sub-A");
-    EXPECT_TRUE(TestImages::read(trash + "info/a.jpg.2.trashinfo").startsWith("[Trash Info]\nPath=" + QFile::encodeName(dir.path()) + "/sub/a.jpg\nDeletionDate="));
+    command(mnuRightDelete_Click, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "b.jpg=B sub");
+    command(mnuRightDelete_Click, {0, 2, 0, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "b.jpg=B sub");
+    command(mnuRightDelete_Click, {0, 0, 1, 1}, {}, "Delete all selected files?", "sub");
+    EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.CellText(1, 0) == "keep" && wall.cells.occupiedCount() == 3);
+    EXPECT_TRUE(wall.captions == 2 && wall.previews == 2 && wall.state.StopSlideshow);
+    const QString trash = dir.filePath("data/Trash/");
+    EXPECT_EQ(entries(trash + "files"), "a.jpg=A a.jpg.2=sub-A b.jpg=B");
+    EXPECT_TRUE(TestImages::read(trash + "info/a.jpg.2.trashinfo").startsWith("[Trash Info]\nPath=" + QFile::encodeName(dir.path()) + "/src/sub/a.jpg\nDeletionDate="));
     const QString info = FileNameFromBytes(QFile::encodeName(trash) + "info/caf\xe9.jpg.trashinfo");
     QFile recorded;
     EXPECT_TRUE(OpenForReading(recorded, info) && recorded.readAll().contains("/caf%E9.jpg\nDeletionDate="));

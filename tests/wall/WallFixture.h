@@ -25,7 +25,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLocale>
-#include <QStandardPaths>
 #include <QStorageInfo>
 #include <gtest/gtest.h>
 
