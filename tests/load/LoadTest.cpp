@@ -3,19 +3,13 @@
 #include "load/Loading.h"
 #include "load/SingleCell.h"
 #include "shell/MainModule.h"
-#include "support/FakePlatform.h"
-#include "support/TestImages.h"
-#include "support/TestWall.h"
-#include "ui/frmMain.h"
-#include "view/frmPreview.h"
+#include "ui/ShownWindow.h"
 #include "wall/WallDigest.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -55,11 +49,8 @@ const QList<bool> Idle{false, false, false, true};
 
 // A shown main window and a tree of five JPEGs (three on top, two in a
 // subfolder). Each repaint of the wall logs how many images it held.
-struct LoadFixture : ::testing::Test, QObject {
-    FakePlatform platform;
-    QTemporaryDir dir;
+struct LoadFixture : ShownWindow, QObject {
     QStringList paths;
-    frmMain w;
     CellStore& cells = w.cells();
     QList<int> painted;
 
@@ -67,8 +58,7 @@ struct LoadFixture : ::testing::Test, QObject {
     {
         for (const char* name : {"a.jpg", "B.jpg", "c.jpeg", "sub/d.jpg", "sub/e.JPG"})
             TestImages::write(paths.emplace_back(dir.filePath(name)), TestImages::jpeg(40, 30));
-        w.show();
-        w.fg().viewport()->installEventFilter(this);
+        vp->installEventFilter(this);
     }
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint && (painted.append(int(cells.occupiedCount())), false); }
     QList<bool> menus() { return {w.state().IsLoading, w.mnuStop->isVisible(), w.mnuStop->isEnabled(), w.mnuSlideshow->isEnabled()}; }
@@ -192,8 +182,6 @@ TEST(SingleCell, AddCountsOnlyACellWithoutAnImageAndRefreshMakesThePictureFromTh
     wall.grid.Select(1, 2);
     platform.fileAnswers = {bitmap, jpeg, QString(), dir.filePath("gone.jpg")};
     mnuRightAddSingleFile_Click(wall.ctx);
-    const FileRequest& asked = platform.fileRequests.value(0);
-    EXPECT_TRUE(asked.title == "Choose File" && asked.defaultExt == "jpg" && !asked.save && asked.filter == "JPEG Files (*.jpg);;All Files (*)");
     EXPECT_TRUE(wall.cells.CellData(1, 2) == bitmap && wall.cells.CellPicture(1, 2).size() == QSize(12, 8));
     EXPECT_TRUE(wall.cells.CellText(1, 2) == "label" && wall.state.ImageCount == 1 && wall.captions == 1);
     for (int i = 0; i < 3; ++i)  // replaces an existing file's image; cancelled and missing files change nothing

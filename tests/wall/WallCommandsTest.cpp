@@ -1,13 +1,12 @@
 #include "WallFixture.h"
 
-// What the wall model leaves to examples: the dialogs' words, the locale's
-// capitals, pictures that keep their colour, a grid that grows, and a load from the middle.
-TEST_F(WallFixture, SearchAsksUpperCasesAsTheLocaleDoesAndShowAllBringsBackWhatALoadFromHereLeftHidden)
+// What the wall model leaves to examples: the locale's capitals, pictures that
+// keep their colour, a grid that grows, and a load from the middle.
+TEST_F(WallFixture, SearchUpperCasesAsTheLocaleDoesAndShowAllBringsBackWhatALoadFromHereLeftHidden)
 {
     place(0, 0, "/p/Izmir.jpg"), place(0, 1, "/p/İSTANBUL.jpg");
     mnuFindFile_Click(wall.ctx);  // cancelled: nothing changes
-    EXPECT_TRUE(platform.inputs.value(0).title == "Filename Search" && wall.cells.CellData(0, 0) == "/p/Izmir.jpg");
-    EXPECT_TRUE(platform.inputs.value(0).prompt.endsWith("Choose Tools | Show All to reset the grid."));
+    EXPECT_EQ(wall.cells.CellData(0, 0), "/p/Izmir.jpg");
     QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));  // the capital of i is İ
     platform.inputAnswers = {QString("istanbul")};
     mnuFindFile_Click(wall.ctx);
@@ -54,7 +53,6 @@ TEST_F(WallFixture, AddTextScrollsToItsCellAndWithoutACurrentCellIsReported)
     wall.grid.Select(8, 6);
     platform.inputAnswers = {QString("one")};
     mnuRightAddText_Click(wall.ctx);
-    EXPECT_TRUE(platform.inputs.value(0).prompt == "Enter text or remove all text to remove it from the cell." && platform.inputs.value(0).title == AppTitle);
     EXPECT_TRUE(wall.grid.TopRow() > 0 && wall.grid.LeftCol() > 0);  // scrolled into view
     wall.cells.setRows(0);
     mnuRightAddText_Click(wall.ctx);
