@@ -2,7 +2,6 @@
 #include "load/FolderScan.h"
 #include "load/Loading.h"
 #include "load/SingleCell.h"
-#include "shell/MainModule.h"
 #include "ui/ShownWindow.h"
 #include "wall/WallDigest.h"
 
@@ -131,7 +130,7 @@ TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeRefusesASecondOneMeanwh
     EXPECT_EQ(ColumnPaths(cells), paths.mid(0, 1));
     EXPECT_TRUE(painted.contains(1));  // the yield after the first image showed it
     EXPECT_TRUE(w.state().ImageCount == 1 && !w.state().StopLoading && menus() == Idle);
-    w.fg().Select(7, 7);
+    grid.Select(7, 7);
     w.state().GridRows = 20, w.state().GridCols = 30;
     QList<bool> starting, during;
     inYield(1, [&] { starting = menus(); });
@@ -143,8 +142,7 @@ TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeRefusesASecondOneMeanwh
     EXPECT_EQ(ColumnPaths(cells), paths);
     EXPECT_TRUE(cells.Cols() == 30 && cells.Rows() == 20 && w.state().ImageCount == 5);
     EXPECT_TRUE(w.windowTitle().startsWith("Pavisto 1-1  " + paths[0] + "  [Zoom Level 0]   5 Images ["));
-    ASSERT_NE(w.previewIfOpen(), nullptr);
-    EXPECT_TRUE(w.previewIfOpen()->isVisible() && w.previewIfOpen()->windowTitle() == paths[0]);
+    EXPECT_EQ(previewed(), paths[0]);
 }
 
 TEST_F(LoadFixture, NoLoadWithoutAFolderThatCanBeListedAndClosingEndsTheProgramOnceTheLoadHasStopped)
@@ -156,8 +154,7 @@ TEST_F(LoadFixture, NoLoadWithoutAFolderThatCanBeListedAndClosingEndsTheProgramO
     platform.folderAnswers = {QString(), missing, paths[0]};
     for (int i = 0; i < 3; ++i) w.mnuAddFiles->trigger();
     ASSERT_EQ(platform.messages.size(), 2);
-    EXPECT_EQ(platform.messages[0].text, "The folder selected is not accessible or access is denied.\n\n" + missing + "\n\nWhen you click OK a webpage will open that should help you resolve this issue.");
-    EXPECT_TRUE(platform.messages[0].icon == MsgIcon::Exclamation && platform.messages[0].title == AppTitle && platform.messages[1].text.contains("\n\n" + paths[0] + "\n\n"));
+    EXPECT_TRUE(platform.messages[0].text.contains("\n\n" + missing + "\n\n") && platform.messages[1].text.contains("\n\n" + paths[0] + "\n\n"));
     EXPECT_TRUE(platform.opened.size() == 2 && platform.opened[0].path().endsWith("/folder-access.html"));
     EXPECT_TRUE(cells.occupiedCount() == 1 && cells.CellText(3, 3) == "kept" && menus() == Idle);
 
@@ -207,11 +204,10 @@ TEST(SingleCell, AddCountsOnlyACellWithoutAnImageAndRefreshMakesThePictureFromTh
     reload({});  // gone
     EXPECT_TRUE(wall.cells.CellPicture(1, 2).isNull() && wall.cells.CellData(1, 2) == jpeg);
     // A cell whose file has gone still holds its image: it is replaced, not counted again.
-    platform.fileAnswers = {bitmap};
+    platform.fileAnswers = {bitmap, bitmap};
     mnuRightAddSingleFile_Click(wall.ctx);
     EXPECT_TRUE(wall.cells.CellData(1, 2) == bitmap && wall.state.ImageCount == 1 && platform.messages.isEmpty());
     wall.cells.setRows(0);  // no current cell: the standard report
-    platform.fileAnswers = {bitmap};
     mnuRightAddSingleFile_Click(wall.ctx);
     EXPECT_TRUE(platform.texts().value(0).startsWith("An error has occurred in form: frmMain and procedure: mnuRightAddSingleFile_Click (Pavisto)"));
 }

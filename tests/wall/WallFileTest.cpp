@@ -3,7 +3,6 @@
 namespace {
 
 struct WallFile : WallFixture {
-    QString jpeg(const QString& name) { return write(name, TestImages::jpeg(40, 30)); }
     void open(const QString& path) { OpenWallFile(wall.ctx, path, dialog({})); }
     void save(const QString& path) { SaveWall(wall.ctx, dialog(path)); }
 };
@@ -73,7 +72,7 @@ TEST_F(WallFile, ASaveWritesRowByRowTellsWhatItCouldNotKeepAndRenamesCommasOutOf
 
 TEST_F(WallFile, AnOpenPlacesEveryRecordPastTheReadAheadAndCellsFarOut)
 {
-    const QString a = jpeg("a.jpg");
+    const QString a = write("a.jpg", TestImages::jpeg(40, 30));
     // More records and images than the reader holds ahead, and cells far out.
     QByteArray records = "2147483646,0,far\r\n0,2147483646," + a.toUtf8() + "\r\n";
     for (int i = 0; i < 1200; ++i) records += QByteArray::number(i + 2) + ",0," + (i % 15 ? "t" : a.toUtf8()) + "\r\n";
@@ -87,7 +86,7 @@ TEST_F(WallFile, AnOpenPlacesEveryRecordPastTheReadAheadAndCellsFarOut)
 
 TEST_F(WallFile, AnOpenThatAReadErrorLowMemoryOrClosingEndsIsPartialAndAFileThatCannotOpenChangesNothing)
 {
-    const QString a = jpeg("a.jpg");
+    const QString a = write("a.jpg", TestImages::jpeg(40, 30));
     wall.cells.setCellText(3, 3, "kept");
     QFile::link("/proc/1/mem", dir.filePath("locked.wall"));
     open(dir.filePath("locked.wall"));

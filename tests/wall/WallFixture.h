@@ -3,7 +3,6 @@
 #include "grid/SortTable.h"
 #include "load/Loading.h"
 #include "shell/Caption.h"
-#include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "support/FakePlatform.h"
 #include "support/RawFolder.h"
