@@ -86,19 +86,14 @@ TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhatev
     EXPECT_EQ(s.titles.value(0), "Searching for files. 1 Images found. Please wait...   Available memory: 4.00 GB   " + s.root);
 }
 
-TEST(FolderScan, AFullGridAStopLowMemoryOrAFolderThatCannotBeListedEndTheLoadKeepingWhatWasPlacedAndFromHereFillsDownFromItsCell)
+TEST(FolderScan, AFullGridLowMemoryOrAFolderThatCannotBeListedEndsTheLoadKeepingWhatWasPlacedAndFromHereFillsDownFromItsCell)
 {
     Scan s(3, 3);  // one column more than the settings, so an overrun would show
     s.state.GridCols = 2;
     for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "a/5.jpg", "a/6.jpg", "b/7.jpg"}) s.put(name);
     s.run();
-    EXPECT_EQ(ColumnPaths(s.cells).size(), 6);
+    EXPECT_TRUE(ColumnPaths(s.cells).size() == 6 && s.platform.messages.isEmpty());
     s.cells.Clear();  // as a fresh load does first
-    inYield(1, [&] { s.state.StopLoading = true; });  // in the yield after the first image
-    s.run();
-    EXPECT_TRUE(s.cells.occupiedCount() == 1 && s.state.ImageCount == 1 && s.platform.messages.isEmpty());
-    s.state.StopLoading = false;
-    s.cells.Clear();
     s.platform.freeMemory = 100LL * 1024 * 1024;
     s.run();
     EXPECT_EQ(s.state.ImageCount, 1);
