@@ -13,13 +13,9 @@
 #include <dirent.h>
 #include <dlfcn.h>
 
-namespace {
-
 // While set, entries are listed as a file system that does not fill in
 // their types (NFS, FUSE) lists them: the scan's readdir is this one.
-bool untypedEntries = false;
-
-} // namespace
+static bool untypedEntries = false;
 
 extern "C" dirent* readdir(DIR* dir)
 {

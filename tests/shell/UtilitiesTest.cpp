@@ -138,9 +138,8 @@ TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePoin
     EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle && platform.messages[2].text.contains("Number: 7\n"));
 }
 
-TEST(StartUp, TitleCriticalMessageFreeMemoryAndShippedFiles)
+TEST(StartUp, FreeMemoryAndShippedFiles)
 {
-    EXPECT_EQ(CriticalErrorText(AppError(7, "Out of memory")), "Critical Error: 7 Out of memory\n\nPlease report this error to support@pavisto.org");
     EXPECT_EQ(Platform::parseMemAvailable("MemTotal: 9 kB\nMemAvailable:    1000 kB\n"), 1024000);
     EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
     EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);
