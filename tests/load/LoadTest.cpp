@@ -86,7 +86,7 @@ TEST(FolderScan, AFullGridLowMemoryOrAFolderThatCannotBeListedEndsTheLoadKeeping
 {
     Scan s(3, 3);  // one column more than the settings, so an overrun would show
     s.state.GridCols = 2;
-    for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "a/5.jpg", "a/6.jpg", "b/7.jpg"}) s.put(name);
+    for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "a/5.jpg", "a/6.jpg", "b/7.jpg", "c/8.jpg"}) s.put(name);
     s.run();
     EXPECT_TRUE(ColumnPaths(s.cells).size() == 6 && s.platform.messages.isEmpty());
     s.cells.Clear();  // as a fresh load does first
@@ -95,15 +95,18 @@ TEST(FolderScan, AFullGridLowMemoryOrAFolderThatCannotBeListedEndsTheLoadKeeping
     EXPECT_EQ(s.state.ImageCount, 1);
     EXPECT_EQ(s.platform.texts(), QStringList{"Out of memory. Please adjust the thumb quality settings from the options menu then try again."});
     EXPECT_TRUE(s.platform.messages[0].icon == MsgIcon::Exclamation && s.state.StopLoading && !s.state.LowMemory);
-    // A folder that is a file by the time it is entered: the report, and no folder after it.
+    // Folders that are files by the time they are entered: the first one's report, and no folder after it.
     s.state.StopLoading = false;
     s.cells.Clear();
     s.platform.freeMemory = 4LL << 30;
-    inYield(1, [&] { QDir(s.root + "/a").removeRecursively(), s.put("a", "now a file"); });
+    inYield(1, [&] {
+        for (const QString folder : {"a", "b"}) QDir(s.root + '/' + folder).removeRecursively(), s.put(folder, "now a file");
+    });
     s.run();
     EXPECT_TRUE(s.platform.texts().value(1).startsWith("An error has occurred in form: frmMain and procedure: FindFile\n\n" + s.root + "/a (Pavisto)\nNumber: "));
     EXPECT_TRUE(s.state.StopLoading && s.cells.occupiedCount() == 4 && s.platform.messages.size() == 2);
 
+    // The four images on top fill it from (1, 0): the folder c, still there, would overrun its right edge.
     Scan here(3, 2);
     for (const int r : {0, 1}) here.cells.setImage(r, 0, QImage(4, 4, QImage::Format_RGB32), QString("/old/%1.jpg").arg(r));
     here.state.ImageCount = 2;
