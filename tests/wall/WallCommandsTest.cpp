@@ -74,12 +74,13 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
     const QString latin1 = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
     WriteRaw(latin1, "C");
     place(1, 1, latin1);
-    // Its size reads as 0 but it holds text: no copy matches it.
+    // Its size reads as 0 but it holds text: no copy matches it. Neither can go to the trash.
     place(0, 2, "/proc/self/status");
+    place(1, 2, "/proc/self/stat");
     for (const auto& [r, c, name, bytes] : {std::tuple{0, 0, "src/b.jpg", "B"}, {0, 1, "src/a.jpg", "A"}, {1, 0, "src/sub/a.jpg", "sub-A"}, {0, 3, "src/a.jpg", "A"}})
         place(r, c, write(name, bytes));
     wall.cells.setCellText(1, 0, "keep");
-    wall.state.ImageCount = 6;
+    wall.state.ImageCount = 7;
     QDir().mkpath(dir.filePath(".dst"));  // the folder answered, hidden, which stays empty
     const auto command = [&](void (*click)(CommandContext&), CellRect cells, QList<MsgAnswer> answers, const QString& told, const QString& src) {
         wall.grid.Select(cells.row1, cells.col1, cells.row2, cells.col2);
@@ -95,9 +96,10 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
     command(mnuRightDelete_Click, {0, 0, 1, 1}, {MsgAnswer::No}, "Delete all selected files?", "a.jpg=A b.jpg=B sub");
     // Yes: a file that cannot go to the trash is deleted for good only after a second Yes.
     command(mnuRightDelete_Click, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "b.jpg=B sub");
-    command(mnuRightDelete_Click, {0, 2, 0, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "b.jpg=B sub");
+    command(mnuRightDelete_Click, {0, 2, 1, 2}, {MsgAnswer::Yes, MsgAnswer::Yes}, "An error has occurred in form: frmMain and procedure: mnuRightDelete_Click (Pavisto)\nNumber: 75\n", "b.jpg=B sub");
+    EXPECT_TRUE(platform.texts().value(platform.messages.size() - 2).startsWith("2 files, /proc/self/status among them, cannot be moved to the trash."));
     command(mnuRightDelete_Click, {0, 0, 1, 1}, {}, "Delete all selected files?", "sub");
-    EXPECT_TRUE(wall.state.ImageCount == 2 && wall.cells.CellText(1, 0) == "keep" && wall.cells.occupiedCount() == 3);
+    EXPECT_TRUE(wall.state.ImageCount == 3 && wall.cells.CellText(1, 0) == "keep" && wall.cells.occupiedCount() == 4);
     EXPECT_TRUE(wall.captions == 2 && wall.previews == 2 && wall.state.StopSlideshow);
     const QString trash = dir.filePath("data/Trash/");
     EXPECT_EQ(entries(trash + "files"), "a.jpg=A a.jpg.2=sub-A b.jpg=B");
