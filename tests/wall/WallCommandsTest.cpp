@@ -74,7 +74,7 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
     const QString latin1 = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
     WriteRaw(latin1, "C");
     place(1, 1, latin1);
-    // Its size reads as 0 but it holds text: no copy matches it. Neither can go to the trash.
+    // Their sizes read as 0 but they hold text, so no copy matches them; neither can go to the trash.
     place(0, 2, "/proc/self/status");
     place(1, 2, "/proc/self/stat");
     for (const auto& [r, c, name, bytes] : {std::tuple{0, 0, "src/b.jpg", "B"}, {0, 1, "src/a.jpg", "A"}, {1, 0, "src/sub/a.jpg", "sub-A"}, {0, 3, "src/a.jpg", "A"}})

@@ -84,7 +84,7 @@ TEST_F(WallFile, AnOpenPlacesEveryRecordPastTheReadAheadAndOneThatAReadErrorLowM
     EXPECT_TRUE(wall.captions == 1 && wall.previews == 1 && wall.state.SlideshowReady && platform.messages.isEmpty());
     EXPECT_EQ(wall.titles.value(0), "Loading files. 1 Images found. Please wait...   Available memory: 4.00 GB");
 
-    wall.state.SlideshowReady = false;
+    wall.state.SlideshowReady = false;  // for the opens that fail, which must not set it
     wall.cells.setCellText(3, 3, "kept");
     QFile::link("/proc/1/mem", dir.filePath("locked.wall"));
     open(dir.filePath("locked.wall"));

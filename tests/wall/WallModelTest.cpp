@@ -141,6 +141,7 @@ struct Open : Command {
     }
 };
 
+// What the wall holds, record by record; an Open that reopens the file checks that it comes back whole.
 struct Save : Command {
     bool overOpened = *rc::gen::arbitrary<bool>();
 
