@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -56,18 +55,13 @@ TEST(FileNames, EveryByteSequenceComesBackUtf8ReadsAsUtf8AndSystemCallsReachTheF
     }
     EXPECT_EQ(FileUri(QString("/a b/") + QChar(0xDCE9) + ".jpg"), "file:///a%20b/%E9.jpg");
 
+    // The wall commands move, copy and delete files so named; the calls they leave to a folder so named:
     RawFolder dir;
     const QByteArray folder = QFile::encodeName(dir.path()) + "/d\xE9j\xE0";
     ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
-    const QString name = FileNameFromBytes(folder + "/caf\xE9.jpg"), moved = FileNameFromBytes(folder + "/th\xE9.jpg");
-    const int fd = OpenPath(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    struct stat st {};
-    EXPECT_EQ(::stat((folder + "/caf\xE9.jpg").constData(), &st), 0);
-    EXPECT_TRUE(StatPath(name, st) && AccessPath(name, R_OK) && CanonicalPath(name) == name && RenameNoReplace(name, moved) && !StatPath(name, st));
-    QFile file, notAFile;
-    EXPECT_TRUE(OpenForReading(file, moved) && !OpenForReading(notAFile, FileNameFromBytes(folder)) && RemovePath(moved) && !LstatPath(moved, st));
+    const QString name = FileNameFromBytes(folder);
+    QFile notAFile;
+    EXPECT_TRUE(AccessPath(name, R_OK) && CanonicalPath(name) == name && !OpenForReading(notAFile, name));
 }
 
 TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverHiddenEntries)
