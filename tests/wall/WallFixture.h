@@ -3,7 +3,6 @@
 #include "grid/SortTable.h"
 #include "load/Loading.h"
 #include "shell/Caption.h"
-#include "shell/MainModule.h"
 #include "shell/Utilities.h"
 #include "support/FakePlatform.h"
 #include "support/RawFolder.h"
@@ -25,13 +24,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLocale>
-#include <QStandardPaths>
 #include <QStorageInfo>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 // A 10 x 10 wall with scripted dialogs and a folder for its files.
 struct WallFixture : ::testing::Test {
