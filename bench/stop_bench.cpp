@@ -74,7 +74,7 @@ double loadStop(frmMain& w, const QString& folder)
     QElapsedTimer clicked;
     QTimer::singleShot(StopAfterMs, [&] {
         clicked.start();
-        mnuStop_Click(w.commands());
+        mnuStop_Click(w.state());
     });
     QElapsedTimer load;
     load.start();

@@ -114,7 +114,7 @@ void mnuAddImagesFromHere_Click(CommandContext& ctx)
     addImages(ctx, true, QStringLiteral("mnuAddImagesFromHere_Click"));
 }
 
-void mnuStop_Click(CommandContext& ctx)
+void mnuStop_Click(LoadFlags& load)
 {
-    ctx.state.StopLoading = true;
+    load.StopLoading = true;
 }

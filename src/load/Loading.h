@@ -4,6 +4,7 @@
 
 class LoadingRun;
 struct CommandContext;
+struct LoadFlags;
 
 // Fills the wall from a folder tree during a loading run: a fresh load
 // empties the grid first, a load from here starts at (startRow, startCol)
@@ -13,4 +14,4 @@ void LoadImages(CommandContext& ctx, LoadingRun& run, const QString& folder, boo
 
 void mnuAddFiles_Click(CommandContext& ctx);
 void mnuAddImagesFromHere_Click(CommandContext& ctx);
-void mnuStop_Click(CommandContext& ctx);
+void mnuStop_Click(LoadFlags& load);

@@ -2,16 +2,15 @@
 
 #include "grid/CellStore.h"
 #include "grid/GridWidget.h"
-#include "shell/CommandContext.h"
 #include "shell/MainModule.h"
 #include "shell/Utilities.h"
 
-void mnuRightAddText_Click(CommandContext& ctx)
+void mnuRightAddText_Click(CellStore& cells, GridWidget& grid)
 {
     RunReported(QStringLiteral("frmMain"), QStringLiteral("mnuRightAddText_Click"), [&] {
-        const int row = ctx.grid.Row();
-        const int col = ctx.grid.Col();
-        QString text = ctx.cells.CellText(row, col);
+        const int row = grid.Row();
+        const int col = grid.Col();
+        QString text = cells.CellText(row, col);
         for (;;) {
             const std::optional<QString> answer = Platform::prompts().input(
                 QStringLiteral("Enter text or remove all text to remove it from the cell."), AppTitle,
@@ -24,8 +23,8 @@ void mnuRightAddText_Click(CommandContext& ctx)
                 break;
             MsgBox(QStringLiteral("Commas are not allowed due to the way Wall files are saved."), MsgIcon::Information);
         }
-        ctx.cells.setCellForeColor(row, col, Qt::white);
-        ctx.cells.setCellText(row, col, text);
-        ctx.grid.ShowCell(row, col);
+        cells.setCellForeColor(row, col, Qt::white);
+        cells.setCellText(row, col, text);
+        grid.ShowCell(row, col);
     });
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-struct CommandContext;
+class CellStore;
+class GridWidget;
 
 // "Add Text": asks for the current cell's text, refusing commas (they would
 // split the cell's record in a wall file). An empty answer removes the
 // text; Cancel leaves the cell as it was.
-void mnuRightAddText_Click(CommandContext& ctx);
+void mnuRightAddText_Click(CellStore& cells, GridWidget& grid);

@@ -208,7 +208,7 @@ void placeRecords(CommandContext& ctx, WallReader& reader, RecordCount& counted,
 void markOpened(CommandContext& ctx, const QString& path, qint64 placed, qint64 notPlaced)
 {
     WallState& s = ctx.state;
-    WallIsSaved(ctx);
+    WallIsSaved(ctx.cells, ctx.state);
     s.PartialWallPath = notPlaced > 0 ? CanonicalPath(path) : QString();
     s.PartialWallRecords = placed + notPlaced;
 }

@@ -89,14 +89,14 @@ std::optional<int32_t> GridSizeFromText(const QString& text)
     return int32_t(rounded);
 }
 
-int ShownGridCols(const CommandContext& ctx)
+int ShownGridCols(const Settings& settings, const CellStore& cells)
 {
-    return std::max(ctx.state.GridCols, ctx.cells.Cols());
+    return std::max(settings.GridCols, cells.Cols());
 }
 
-int ShownGridRows(const CommandContext& ctx)
+int ShownGridRows(const Settings& settings, const CellStore& cells)
 {
-    return std::max(ctx.state.GridRows, ctx.cells.Rows());
+    return std::max(settings.GridRows, cells.Rows());
 }
 
 bool ApplyOptions(CommandContext& ctx, const OptionsAnswers& answers)

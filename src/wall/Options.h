@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <optional>
 
+class CellStore;
 struct CommandContext;
+struct Settings;
 
 // The thumbnail qualities Options offers, in its list's order, and the
 // largest thumbnail side each stores (pixels; 0 = full size).
@@ -37,8 +39,8 @@ struct OptionsAnswers {
 
 // The grid size Options shows: the settings, or the grid's own side where
 // a wall file or the sort grew it beyond them.
-int ShownGridCols(const CommandContext& ctx);
-int ShownGridRows(const CommandContext& ctx);
+int ShownGridCols(const Settings& settings, const CellStore& cells);
+int ShownGridRows(const Settings& settings, const CellStore& cells);
 
 // Options' OK: the answers become the settings for the rest of the run. A
 // typed size resizes the grid in place, asking first (No by default) when

@@ -184,7 +184,7 @@ bool SaveWall(CommandContext& ctx, const AskWallFile& ask)
             return;
         }
         ctx.cells.replacePaths(renamed);
-        WallIsSaved(ctx);
+        WallIsSaved(ctx.cells, s);
         // The file holds this wall now, whatever it held before.
         if (s.PartialWallPath == CanonicalPath(path))
             s.PartialWallPath.clear();

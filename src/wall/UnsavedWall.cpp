@@ -9,7 +9,7 @@
 
 bool MayDiscardWall(CommandContext& ctx, const AskWallFile& ask)
 {
-    if (!WallChanged(ctx))
+    if (!WallChanged(ctx.cells, ctx.state))
         return true;
     switch (MsgBox(QStringLiteral("The wall has changes that are not saved.\n\nSave them first?"), MsgIcon::Question,
                    MsgButtons::YesNoCancel)) {
@@ -29,6 +29,6 @@ void AddImagesAsNewWall(CommandContext& ctx, const AskWallFile& ask)
     // the folder gave the same wall, which a later question only confirms).
     if (WallDigest(ctx.cells) == before)
         return;
-    WallIsSaved(ctx);
+    WallIsSaved(ctx.cells, ctx.state);
     ctx.state.PartialWallPath.clear();
 }

@@ -1,7 +1,6 @@
 #include "wall/WallDigest.h"
 
 #include "grid/CellStore.h"
-#include "shell/CommandContext.h"
 #include "shell/MainState.h"
 
 #include <QCryptographicHash>
@@ -44,13 +43,13 @@ QByteArray WallDigest(const CellStore& cells)
     return hash.result();
 }
 
-void WallIsSaved(CommandContext& ctx)
+void WallIsSaved(const CellStore& cells, WallState& wall)
 {
-    ctx.state.SavedWall = WallDigest(ctx.cells);
+    wall.SavedWall = WallDigest(cells);
 }
 
-bool WallChanged(const CommandContext& ctx)
+bool WallChanged(const CellStore& cells, const WallState& wall)
 {
     // An empty wall has nothing to lose.
-    return ctx.cells.occupiedCount() > 0 && WallDigest(ctx.cells) != ctx.state.SavedWall;
+    return cells.occupiedCount() > 0 && WallDigest(cells) != wall.SavedWall;
 }

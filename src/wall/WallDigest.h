@@ -5,7 +5,7 @@
 
 class CellStore;
 struct Cell;
-struct CommandContext;
+struct WallState;
 
 // The text the user wrote into a cell; a search that hides an image lends
 // its text slot to the path meanwhile.
@@ -18,7 +18,7 @@ QString OwnText(const Cell& cell);
 QByteArray WallDigest(const CellStore& cells);
 
 // The wall on screen is the one last opened, saved or loaded.
-void WallIsSaved(CommandContext& ctx);
+void WallIsSaved(const CellStore& cells, WallState& wall);
 // The wall holds something and differs from the one last opened, saved or
 // loaded.
-bool WallChanged(const CommandContext& ctx);
+bool WallChanged(const CellStore& cells, const WallState& wall);

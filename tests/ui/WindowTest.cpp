@@ -34,7 +34,7 @@ TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTh
             frmMain w;
             w.show(), w.cells().setCellText(0, 0, "mine");
             if (!reply.changed)
-                WallIsSaved(w.commands());
+                WallIsSaved(w.cells(), w.state());
             platform.messageAnswers = {reply.answer};
             platform.fileAnswers = {*reply.file ? dir.filePath(reply.file) : QString()};
             command ? (w.*command)->trigger() : void(w.close());

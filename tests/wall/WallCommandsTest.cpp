@@ -52,10 +52,10 @@ TEST_F(WallFixture, AddTextScrollsToItsCellAndWithoutACurrentCellIsReported)
     wall.grid.resize(40, 40), wall.grid.show();
     wall.grid.Select(8, 6);
     platform.inputAnswers = {QString("one")};
-    mnuRightAddText_Click(wall.ctx);
+    mnuRightAddText_Click(wall.cells, wall.grid);
     EXPECT_TRUE(wall.grid.TopRow() > 0 && wall.grid.LeftCol() > 0);  // scrolled into view
     wall.cells.setRows(0);
-    mnuRightAddText_Click(wall.ctx);
+    mnuRightAddText_Click(wall.cells, wall.grid);
     EXPECT_TRUE(reported("mnuRightAddText_Click", 381));
 }
 

@@ -264,7 +264,7 @@ struct AddText : Command {
         w.grid.Select(at.first, at.second);
         w.platform.inputAnswers = {comma ? QString("a, b") : text, text};
         const qsizetype asked = w.platform.inputs.size();
-        mnuRightAddText_Click(w.ctx);
+        mnuRightAddText_Click(w.cells, w.grid);
         RC_ASSERT(w.platform.inputs.value(asked).value == QString(w.texts.count(at) ? w.texts.at(at) : "").remove(','));
         RC_ASSERT(!comma || (w.platform.inputs.value(asked + 1).value == "a b" && w.platform.texts().last() == "Commas are not allowed due to the way Wall files are saved."));
         if (text) text->trimmed().isEmpty() ? void(w.texts.erase(at)) : void(w.texts[at] = text->trimmed());
