@@ -1,10 +1,10 @@
 #pragma once
 
+#include "shell/Platform.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include "shell/Platform.h"
 
 #include <functional>
 

@@ -101,8 +101,8 @@ frmOptions::frmOptions(CommandContext& ctx, QWidget* owner)
 void frmOptions::Form_Load()
 {
     const Settings& s = m_ctx.state;
-    m_cols->setText(QString::number(ShownGridCols(m_ctx.state, m_ctx.cells)));
-    m_rows->setText(QString::number(ShownGridRows(m_ctx.state, m_ctx.cells)));
+    m_cols->setText(QString::number(ShownGridCols(s, m_ctx.cells)));
+    m_rows->setText(QString::number(ShownGridRows(s, m_ctx.cells)));
     m_quality->setCurrentIndex(QualityEntryFor(s.ThumbMaxHeight));
     m_hideGridlines->setChecked(s.HideGridLines);
     m_hidePreview->setChecked(s.HidePreview);
