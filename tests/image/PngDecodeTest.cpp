@@ -1,22 +1,10 @@
 #include "image/PngDecode.h"
-
-#include <QBuffer>
-#include <QImageWriter>
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 #include <rapidcheck.h>
 
-namespace {
-
-QByteArray written(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);  // opened by the writer
-    QImageWriter(&buffer, "png").write(image);
-    return bytes;
-}
-
-} // namespace
+using TestImages::encode;
 
 // Other programs' entries use every row filter (libpng picks one a row):
 // the fast reader makes of them what Qt's reader makes, pixel for pixel and
@@ -37,7 +25,7 @@ TEST(PngDecode, ReadsWhatQtsReaderReadsAndLeavesItTheRest)
                 image.setPixel(x, y, format == QImage::Format_Grayscale8 ? uint(v) : qRgba(v, 255 - v, int(noise & 255), int(noise >> 8 & 255)));
             }
         image.setText("Thumb::URI", "file:///photos/a%20b.jpg");
-        const QByteArray png = written(image);
+        const QByteArray png = encode(image, "png");
         const std::optional<QImage> mine = DecodePlainPng(png, 1024);
         const QImage theirs = QImage::fromData(png, "png");
         RC_ASSERT(mine.has_value());
@@ -48,7 +36,7 @@ TEST(PngDecode, ReadsWhatQtsReaderReadsAndLeavesItTheRest)
         RC_ASSERT(DecodePlainPng(png, std::max(width, height) - 1).value_or(QImage()).isNull());
         RC_ASSERT(DecodePlainPng(png.left(png.size() - 20), 1024).value_or(QImage()).isNull());
         // The header (the first chunk, 25 bytes) of a picture a row taller: it claims more than the data holds.
-        const QByteArray taller = png.left(8) + written(image.copy(0, 0, width, height + 1)).mid(8, 25) + png.mid(33);
+        const QByteArray taller = png.left(8) + encode(image.copy(0, 0, width, height + 1), "png").mid(8, 25) + png.mid(33);
         RC_ASSERT(DecodePlainPng(taller, 1024).value_or(QImage()).isNull());
         QByteArray changed = png;
         changed[*rc::gen::inRange<qsizetype>(8, png.size() - 12)] ^= char(1 << *rc::gen::inRange(0, 8));
@@ -59,6 +47,6 @@ TEST(PngDecode, ReadsWhatQtsReaderReadsAndLeavesItTheRest)
     QImage palette(20, 10, QImage::Format_Indexed8);
     palette.setColorTable({qRgb(1, 2, 3), qRgb(200, 100, 0)});
     palette.fill(1);
-    EXPECT_FALSE(DecodePlainPng(written(palette), 1024));
-    EXPECT_FALSE(DecodePlainPng(written(QImage(20, 10, QImage::Format_RGBA64)), 1024));  // 16 bits a channel
+    EXPECT_FALSE(DecodePlainPng(encode(palette, "png"), 1024));
+    EXPECT_FALSE(DecodePlainPng(encode(QImage(20, 10, QImage::Format_RGBA64), "png"), 1024));  // 16 bits a channel
 }

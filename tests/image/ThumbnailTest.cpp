@@ -161,7 +161,7 @@ TEST_F(Photos, StopsAndCraftedHeadersEndADecodeWithNothingMadeAndAWholeLargeImag
     EXPECT_GT(EstimatedDecodeBytes(heavy, 200, 200), 600'000'000);
     EXPECT_FALSE(DecodeThumbnail(heavy, 200, 200).decoded);
     // A real 40-megapixel progressive photograph, kept whole: far beyond Qt's default allocation limit of 128 MB.
-    const QString large = put("large.jpg", TestImages::encode(filled({7300, 5480}, Qt::darkGreen), true));
+    const QString large = put("large.jpg", TestImages::encode(filled({7300, 5480}, Qt::darkGreen), "jpeg", true));
     const DecodedThumbnail decoded = DecodeThumbnail(large, 0, 0);
     EXPECT_TRUE(decoded.decoded && decoded.fits && decoded.image.size() == QSize(7300, 5480));
 }
@@ -205,8 +205,26 @@ TEST_F(Photos, OnlyAScaledFileOutsideTheCacheGetsPrivateEntriesAndAPlacedPicture
     EXPECT_TRUE(thumbs.Version(source, 256, true).isNull());
 }
 
-TEST_F(Photos, EntriesAreCompressedPngsWithTheirKeysAndTheNormalOneFitsTheImageInto128AfreshWithEveryDecode)
+TEST_F(Photos, FailuresAreRememberedUntilTheFileChangesEntriesArePngsWithTheirKeysAndTheNormalOneFitsInto128)
 {
+    const QDateTime when = QFileInfo(path).lastModified();
+    const auto rewrite = [&](const QByteArray& bytes, const QDateTime& time) {
+        TestImages::write(path, bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    rewrite("not a picture", when);
+    EXPECT_FALSE(thumbs.MakeThumbnail(path));
+    EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"fail"});
+    rewrite(TestImages::jpeg(800, 600), when);  // a picture now, under the old time: still known as broken
+    EXPECT_FALSE(thumbs.MakeThumbnail(path));
+    rewrite(TestImages::jpeg(800, 600), when.addSecs(10));
+    EXPECT_TRUE(thumbs.MakeThumbnail(path));
+    // A file where the cache's folder should be: nothing can be written.
+    TestImages::write(home.filePath("blocked"), "a file");
+    ThumbnailCache blocked(home.filePath("blocked/thumbnails"));
+    const auto passedBy = Thumbnailer(state, state, &blocked).CellPicture(path, false);
+    EXPECT_TRUE(passedBy && passedBy->size() == QSize(200, 150));
     // Grey stays grey and only a picture with alpha keeps it (PNG colour types 0, 2 and 6).
     const QImage photo = photograph({256, 192}, 4);
     QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
@@ -277,28 +295,6 @@ TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgainAndThoseOfOtherProgram
     ahead.enqueue({turned, path}, 200, 200);
     EXPECT_TRUE(isUpright(thumbs.CellPicture(turned, false)));
     EXPECT_TRUE(thumbs.CellPicture(path, false) && QFile::exists(entryPath(path, "normal")));  // a miss makes the entry
-}
-
-TEST_F(Photos, FailuresAreRememberedUntilTheFileChangesAndAnUnwritableCacheIsPassedBy)
-{
-    const QDateTime when = QFileInfo(path).lastModified();
-    const auto rewrite = [&](const QByteArray& bytes, const QDateTime& time) {
-        TestImages::write(path, bytes);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime));
-    };
-    rewrite("not a picture", when);
-    EXPECT_FALSE(thumbs.MakeThumbnail(path));
-    EXPECT_EQ(QDir(cache.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"fail"});
-    rewrite(TestImages::jpeg(800, 600), when);  // a picture now, under the old time: still known as broken
-    EXPECT_FALSE(thumbs.MakeThumbnail(path));
-    rewrite(TestImages::jpeg(800, 600), when.addSecs(10));
-    EXPECT_TRUE(thumbs.MakeThumbnail(path));
-    // A file where the cache's folder should be: nothing can be written.
-    TestImages::write(home.filePath("blocked"), "a file");
-    ThumbnailCache blocked(home.filePath("blocked/thumbnails"));
-    const auto picture = Thumbnailer(state, state, &blocked).CellPicture(path, false);
-    EXPECT_TRUE(picture && picture->size() == QSize(200, 150));
 }
 
 TEST_F(Photos, DecodesAheadGiveEveryQueuedFileItsOwnDecodeInAnyOrderOfArrivalAndKeepToTheBudget)

@@ -13,11 +13,11 @@
 
 namespace TestImages {
 
-QByteArray encode(const QImage& image, bool progressive)
+QByteArray encode(const QImage& image, const char* format, bool progressive)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);  // opened by the writer
-    QImageWriter writer(&buffer, "jpeg");
+    QImageWriter writer(&buffer, format);
     writer.setProgressiveScanWrite(progressive);
     writer.write(image);
     return bytes;
@@ -32,8 +32,7 @@ QImage filled(QSize size, QColor colour, QImage::Format format)
 
 QByteArray jpeg(int width, int height, int orientation)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::blue);
+    QImage image = filled({width, height}, Qt::blue);
     QPainter(&image).fillRect(0, 0, width / 2, height, Qt::red);
     const QByteArray bytes = encode(image);
     return orientation == 1 ? bytes : withExif(bytes, {.orientation = orientation});
@@ -87,9 +86,7 @@ QByteArray withExif(const QByteArray& jpeg, const Exif& fields, qsizetype at)
 
 QByteArray jpegClaiming(int width, int height, bool progressive)
 {
-    QImage image(16, 16, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    QByteArray bytes = encode(image, progressive);
+    QByteArray bytes = encode(filled({16, 16}, Qt::gray), "jpeg", progressive);
     const qsizetype sof = bytes.indexOf(progressive ? "\xFF\xC2" : "\xFF\xC0");  // start of frame
     for (int i = 0; i < 4; ++i)
         bytes[sof + 5 + i] = char((i < 2 ? height : width) >> (i % 2 ? 0 : 8));

@@ -9,8 +9,8 @@ namespace TestImages {
 
 // A picture of one colour.
 QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32);
-// A picture as JPEG bytes.
-QByteArray encode(const QImage& image, bool progressive = false);
+// A picture as the bytes of a file, JPEG unless told.
+QByteArray encode(const QImage& image, const char* format = "jpeg", bool progressive = false);
 // A JPEG of the given stored size, left half red, right half blue; an
 // orientation of 2 to 8 adds an EXIF Orientation tag.
 QByteArray jpeg(int width, int height, int orientation = 1);
