@@ -94,10 +94,49 @@ struct Versions : ::testing::Test {
 
 } // namespace
 
-TEST(GridWidget, MouseKeysAndSelectMoveTheCurrentCellAndScrollBarsCountCellsUpToTheLargestWall)
+// Its events come to the handler in the grid's own terms; mouse, keys and select move the current cell, and the
+// scroll bars count cells up to the largest wall.
+TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAndScrollsUpToTheLargestWall)
 {
     Shown fg;
     QWidget* vp = fg.viewport();
+    QStringList seen;
+    bool take = true;
+    fg.setInputHandler([&](const GridEvent& event) {
+        seen << QString("%1:%2:%3").arg(int(event.kind)).arg(event.code).arg(event.shift);
+        return take;
+    });
+    // Keys as Windows virtual-key codes, 0 for a key without one; pressed (0) and released (1).
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Q, Qt::Key_F2, Qt::Key_Menu})
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::ControlModifier | Qt::ShiftModifier);
+            QApplication::sendEvent(&fg, &event);
+        }
+    EXPECT_EQ(seen.join(' '), "0:40:3 1:40:3 0:35:3 1:35:3 0:81:3 1:81:3 0:113:3 1:113:3 0:0:3 1:0:3");
+    seen.clear();
+    QTest::mouseClick(vp, Qt::RightButton, Qt::AltModifier, at(1, 1));
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, at(1, 1));
+    EXPECT_TRUE(seen.first() == "2:2:4" && seen.contains("3:0:0"));
+    fg.verticalScrollBar()->setValue(10);
+    take = false;  // a pressed key the handler leaves goes on to the scroll area
+    QTest::keyClick(&fg, Qt::Key_PageDown);
+    EXPECT_GT(fg.TopRow(), 10);
+
+    // A tooltip names the file and the whole text the cell clips; a hidden cell, nothing.
+    fg.setTopRow(0);
+    fg.cells.setImage(1, 1, filled({4, 4}, Qt::red), "/p/dir/a.jpg");
+    fg.cells.setCellText(1, 1, "a long note the cell clips");
+    fg.cells.setImage(1, 2, filled({4, 4}, Qt::red), "/p/dir/b.jpg");
+    fg.cells.hideImage(1, 2);
+    seen.clear();
+    for (int col : {3, 2, 1, 2}) {
+        QHelpEvent help(QEvent::ToolTip, at(1, col), vp->mapToGlobal(at(1, col)));
+        QApplication::sendEvent(vp, &help);
+        // A tip going away fades; one shown stays.
+        seen << (QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 400) ? QString() : QToolTip::text());
+    }
+    EXPECT_EQ(seen, (QStringList{"", "", "a.jpg\na long note the cell clips", ""}));
+
     fg.Select(5, 6, 2, 3);
     EXPECT_EQ(fg.state(), (QList<int>{5, 6, 2, 3, 5, 6}));
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(2, 3));
@@ -182,48 +221,6 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
     const QColor line = fg.seen({Px - 1, 3});
     fg.GridLines(false);
     EXPECT_TRUE(line != Qt::black && fg.seen({Px - 1, 3}) == Qt::black);
-}
-
-TEST(GridWidget, ItsEventsComeToTheHandlerInTheGridsOwnTermsAKeyItLeavesScrollsAndACellsTooltipNamesItsFileAndText)
-{
-    Shown fg;
-    QWidget* vp = fg.viewport();
-    QStringList seen;
-    bool take = true;
-    fg.setInputHandler([&](const GridEvent& event) {
-        seen << QString("%1:%2:%3").arg(int(event.kind)).arg(event.code).arg(event.shift);
-        return take;
-    });
-    // Keys as Windows virtual-key codes, 0 for a key without one; pressed (0) and released (1).
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Q, Qt::Key_F2, Qt::Key_Menu})
-        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, key, Qt::ControlModifier | Qt::ShiftModifier);
-            QApplication::sendEvent(&fg, &event);
-        }
-    EXPECT_EQ(seen.join(' '), "0:40:3 1:40:3 0:35:3 1:35:3 0:81:3 1:81:3 0:113:3 1:113:3 0:0:3 1:0:3");
-    seen.clear();
-    QTest::mouseClick(vp, Qt::RightButton, Qt::AltModifier, at(1, 1));
-    QTest::mouseDClick(vp, Qt::LeftButton, {}, at(1, 1));
-    EXPECT_TRUE(seen.first() == "2:2:4" && seen.contains("3:0:0"));
-    fg.verticalScrollBar()->setValue(10);
-    take = false;  // a pressed key the handler leaves goes on to the scroll area
-    QTest::keyClick(&fg, Qt::Key_PageDown);
-    EXPECT_GT(fg.TopRow(), 10);
-
-    // A tooltip names the file and the whole text the cell clips; a hidden cell, nothing.
-    fg.setTopRow(0);
-    fg.cells.setImage(1, 1, filled({4, 4}, Qt::red), "/p/dir/a.jpg");
-    fg.cells.setCellText(1, 1, "a long note the cell clips");
-    fg.cells.setImage(1, 2, filled({4, 4}, Qt::red), "/p/dir/b.jpg");
-    fg.cells.hideImage(1, 2);
-    seen.clear();
-    for (int col : {3, 2, 1, 2}) {
-        QHelpEvent help(QEvent::ToolTip, at(1, col), vp->mapToGlobal(at(1, col)));
-        QApplication::sendEvent(vp, &help);
-        // A tip going away fades; one shown stays.
-        seen << (QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 400) ? QString() : QToolTip::text());
-    }
-    EXPECT_EQ(seen, (QStringList{"", "", "a.jpg\na long note the cell clips", ""}));
 }
 
 TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreAsked)

@@ -32,7 +32,6 @@ TEST(Exif, ReadsEachFieldInBothByteOrdersFromAFileUnderAnyNameAndMalformedHeadsG
     RawFolder dir;
     const QString name = FileNameFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.jpg");
     const QByteArray jfif = TestImages::jpeg(8, 8).left(20) + "\xFF\xDA";
-    ASSERT_TRUE(jfif.mid(6, 4) == "JFIF" && jfif[5] == 16);
     const auto both = [&](const QByteArray& head) {
         std::ofstream(FileNameBytes(name).toStdString(), std::ios::binary) << head.toStdString();
         return std::array{ParseExact(head), ReadExif(name)};

@@ -101,7 +101,9 @@ TEST(ThumbnailNames, SizesKeepAspectRoundHalvesToEvenAndUrisAreEscapedHashedAndF
     qputenv("XDG_CACHE_HOME", saved);
 }
 
-TEST_F(Photos, CellPicturesAreUprightKeepOnlyASmallVersionWhenScaledAndTakeAnEmbeddedThumbnailOnlyOfTheSamePicture)
+// Cell pictures are upright, keep only a small version when scaled and take an embedded thumbnail only of the same
+// picture; stops and crafted headers end a decode with nothing made, and a whole large image decodes at full size.
+TEST_F(Photos, CellPicturesAreUprightAndSmallTakeOnlyTheSamePicturesThumbnailAndStopsOrCraftedHeadersMakeNothing)
 {
     const QString small = put("small.jpg", TestImages::jpeg(40, 30));
     const auto scaled = plain.CellPicture(path, false);
@@ -140,10 +142,6 @@ TEST_F(Photos, CellPicturesAreUprightKeepOnlyASmallVersionWhenScaledAndTakeAnEmb
     EXPECT_TRUE(thumbs.MakeThumbnail(path));  // into the cache, from where no decode stops
     state.StopLoading = true;
     EXPECT_FALSE(plain.MakeThumbnail(path) || plain.MakeThumbnail(small) || thumbs.MakeThumbnail(path));
-}
-
-TEST_F(Photos, StopsAndCraftedHeadersEndADecodeWithNothingMadeAndAWholeLargeImageDecodesAtFullSize)
-{
     const QString busy = put("busy.jpg", TestImages::encode(photograph({1200, 900}, 256)));
     int asked = 0;  // a stop raised while the file is read: nothing held against the file
     const DecodedThumbnail stopped = DecodeThumbnail(busy, 200, 200, &cache, [&] { return ++asked > 4; });
