@@ -28,7 +28,8 @@ struct Wall {
 struct Shown : Wall, GridWidget {
     Shown() : GridWidget(cells)
     {
-        resize(300, 200), show();
+        resize(300, 200);
+        show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(this));
     }
     QList<int> state() const  // the current cell, then the selection
@@ -37,27 +38,13 @@ struct Shown : Wall, GridWidget {
         return {Row(), Col(), s.row1, s.col1, s.row2, s.col2};
     }
     QColor seen(QPoint point) { return viewport()->grab().toImage().pixelColor(point); }
-    void zoom(int twips) { setColWidth(twips), setRowHeight(twips); }
+    void zoom(int twips)
+    {
+        setColWidth(twips);
+        setRowHeight(twips);
+    }
 };
 using Move = GridWidget::Move;
-
-// Grey pixels, 10 times their index row by row.
-QImage ramp(int width, int height)
-{
-    QImage picture(width, height, QImage::Format_Grayscale8);
-    for (int i = 0; i < width * height; ++i)
-        picture.scanLine(i / width)[i % width] = uchar(10 * i);
-    return picture;
-}
-
-// What a copy shows, row by row.
-QList<int> greys(const QImage& copy)
-{
-    QList<int> values;
-    for (int i = 0; i < copy.width() * copy.height(); ++i)
-        values << qGray(copy.pixel(i % copy.width(), i / copy.width()));
-    return values;
-}
 
 // Pictures of "/p/<name>.jpg", red, whose larger versions are yellow (the lighter in grey too). The
 // maker records what it was asked for; "gone" makes none.
@@ -167,7 +154,8 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     EXPECT_EQ(fg.state(), (QList<int>{90, 29, 3, 29, 90, 29}));
 
     // The largest wall paints, scrolls and moves to its last cell.
-    fg.cells.setRows(INT_MAX), fg.cells.setCols(INT_MAX);
+    fg.cells.setRows(INT_MAX);
+    fg.cells.setCols(INT_MAX);
     fg.cells.setPictureType(CellStore::Colour);
     fg.cells.setCellPicture(INT_MAX - 1, INT_MAX - 1, filled({20, 20}, Qt::red));
     for (int twips : {105, 1500}) {  // tiny cells, and cells that draw copies
@@ -204,7 +192,9 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
         }
     }
     // Tiny cells come from one image of the wall, which every change reaches.
-    fg.zoom(105), fg.resize(300, 200), fg.cells.setPictureType(CellStore::Colour);
+    fg.zoom(105);
+    fg.resize(300, 200);
+    fg.cells.setPictureType(CellStore::Colour);
     fg.cells.setCellPicture(3, 3, filled({20, 20}, Qt::red));
     EXPECT_EQ(fg.seen(at(3, 3)), QColor(Qt::red));
     fg.cells.setCellPicture(3, 3, filled({20, 20}, Qt::green));  // a cell changed since the last frame
@@ -265,7 +255,8 @@ RC_GTEST_FIXTURE_PROP(Versions, KeepTheMostRecentlyShownWithinTheBudgetAndMakeAn
         RC_ASSERT(versions.best(pictures[i], 128).pixelColor(0, 0) == QColor(Qt::yellow));
         if (!ready)
             made << QString(QChar('a' + i)) + "128";
-        kept.remove(i), kept.push_front(i);
+        kept.remove(i);
+        kept.push_front(i);
         if (kept.size() > 3)
             kept.pop_back();
     }
@@ -274,6 +265,18 @@ RC_GTEST_FIXTURE_PROP(Versions, KeepTheMostRecentlyShownWithinTheBudgetAndMakeAn
 
 TEST(PictureScaling, AveragedCopiesAverageWhatLiesUnderEachPixelSampledOnesTakeItsMiddle)
 {
+    const auto ramp = [](int width, int height) {  // grey pixels, 10 times their index row by row
+        QImage picture(width, height, QImage::Format_Grayscale8);
+        for (int i = 0; i < width * height; ++i)
+            picture.scanLine(i / width)[i % width] = uchar(10 * i);
+        return picture;
+    };
+    const auto greys = [](const QImage& copy) {  // what a copy shows, row by row
+        QList<int> values;
+        for (int i = 0; i < copy.width() * copy.height(); ++i)
+            values << qGray(copy.pixel(i % copy.width(), i / copy.width()));
+        return values;
+    };
     // Uneven spans: 5 columns into 2 (2 and 3 wide), 3 rows into 2 (1 and 2).
     EXPECT_EQ(greys(AveragedCopy(ramp(5, 3), {2, 2})), (QList<int>{5, 30, 80, 105}));
     EXPECT_EQ(greys(AveragedCopy(ramp(2, 1), {4, 1}, QImage::Format_Grayscale8)), (QList<int>{0, 0, 10, 10}));
