@@ -108,6 +108,12 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     take = false;  // a pressed key the handler leaves goes on to the scroll area
     QTest::keyClick(&fg, Qt::Key_PageDown);
     EXPECT_GT(fg.TopRow(), 10);
+    const int top = fg.TopRow();  // a drag above the view selects on upwards, and the view follows
+    QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(3, -5), vp->mapToGlobal(QPointF(3, -5)), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(vp, &drag);
+    QTest::mouseRelease(vp, Qt::LeftButton);
+    EXPECT_TRUE(fg.state() == (QList<int>{top + 1, 1, top - 1, 0, top + 1, 1}) && fg.TopRow() == top - 1);
 
     // A tooltip names the file and the whole text the cell clips; a hidden cell, nothing.
     fg.setTopRow(0);
@@ -223,7 +229,7 @@ TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreA
     cells.setImage(60, 60, picture("far"), "/p/far.jpg");  // off the screen
     cells.setImage(1, 0, picture("gone"), "/p/gone.jpg");
     const QList<QPoint> three{{0, 0}, {1, 1}, {0, 1}};
-    EXPECT_EQ(shown(40, three) + asked.join(' '), "sSs");  // small cells draw the small version and ask for nothing
+    EXPECT_EQ(shown(48, three) + asked.join(' '), "sSs");  // small cells draw the small version and ask for nothing
     // A grey picture's version is grey too: the maker was told. A source that makes nothing is not asked again.
     EXPECT_EQ(shown(100, three) + shown(100, three) + shown(140, three), "vVsvVsvVs");  // larger cells need the whole thumbnail
     asked.sort();
