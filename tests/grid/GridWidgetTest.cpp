@@ -130,8 +130,6 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     }
     EXPECT_EQ(seen, (QStringList{"", "", "a.jpg\na long note the cell clips", ""}));
 
-    fg.Select(5, 6, 2, 3);
-    EXPECT_EQ(fg.state(), (QList<int>{5, 6, 2, 3, 5, 6}));
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(2, 3));
     QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, at(5, 1));
     fg.moveCursor(Move::Down, true);
@@ -155,7 +153,7 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
         fg.ShowCell(cell, cell);
         EXPECT_TRUE(fg.TopRow() == (cell > 3 ? cell - rows + 1 : 3) && fg.LeftCol() == (cell > 3 ? cell - cols + 1 : 3)) << cell;
     }
-    fg.Select(90, 95, 3, 40);
+    fg.Select(90, 95, 3, 40);  // corners in any order
     fg.cells.setCols(30);  // columns only: the current cell and the selection come inside
     EXPECT_EQ(fg.state(), (QList<int>{90, 29, 3, 29, 90, 29}));
 
