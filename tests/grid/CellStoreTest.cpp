@@ -150,12 +150,3 @@ RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
     RC_ASSERT_THROWS_AS(store.CellText(rows, 0), AppError);
     RC_ASSERT_THROWS_AS(store.CellText(0, cols), AppError);
 }
-
-TEST(CellStore, APictureInTheDataSlotWithItsPathInTheTextShowsAsThatImage)
-{
-    CellStore s(3, 3);
-    s.setCellData(2, 0, QImage(4, 4, QImage::Format_RGB32));  // as an open wall writes a hidden cell
-    s.setCellText(2, 0, "/p/c.jpg");
-    s.showImage(2, 0);
-    EXPECT_TRUE(s.CellData(2, 0) == "/p/c.jpg" && s.CellText(2, 0).isEmpty() && s.CellPicture(2, 0).isGrey());
-}

@@ -119,8 +119,8 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     fg.setTopRow(0);
     fg.cells.setImage(1, 1, filled({4, 4}, Qt::red), "/p/dir/a.jpg");
     fg.cells.setCellText(1, 1, "a long note the cell clips");
-    fg.cells.setImage(1, 2, filled({4, 4}, Qt::red), "/p/dir/b.jpg");
-    fg.cells.hideImage(1, 2);
+    fg.cells.setCellData(1, 2, filled({4, 4}, Qt::red));  // hidden as an open wall writes it: the path in the text
+    fg.cells.setCellText(1, 2, "/p/dir/b.jpg");
     seen.clear();
     for (int col : {3, 2, 1, 2}) {
         QHelpEvent help(QEvent::ToolTip, at(1, col), vp->mapToGlobal(at(1, col)));
@@ -129,6 +129,9 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
         seen << (QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 400) ? QString() : QToolTip::text());
     }
     EXPECT_EQ(seen, (QStringList{"", "", "a.jpg\na long note the cell clips", ""}));
+    fg.cells.showImage(1, 2);  // shown again, the path goes back to the data slot
+    EXPECT_TRUE(fg.cells.CellData(1, 2) == "/p/dir/b.jpg" && fg.cells.CellText(1, 2).isEmpty()
+                && fg.cells.CellPicture(1, 2).isGrey());
 
     QTest::mouseClick(vp, Qt::LeftButton, {}, at(2, 3));
     QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, at(5, 1));
