@@ -200,7 +200,6 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
     }
     // Tiny cells come from one image of the wall, which every change reaches.
     fg.zoom(105);
-    fg.resize(300, 200);
     fg.cells.setPictureType(CellStore::Colour);
     fg.cells.setCellPicture(3, 3, filled({20, 20}, Qt::red));
     EXPECT_EQ(fg.seen(at(3, 3)), QColor(Qt::red));

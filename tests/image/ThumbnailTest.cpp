@@ -121,7 +121,6 @@ TEST_F(Photos, CellPicturesAreUprightAndSmallTakeOnlyTheSamePicturesThumbnailAnd
     const QByteArray photo = TestImages::jpeg(800, 600);  // a truncated file shows what decodes
     const auto cut = plain.CellPicture(put("cut.jpg", photo.left(photo.size() * 3 / 5)), false);
     EXPECT_TRUE(cut && cut->size() == QSize(200, 150) && whole(cut).pixelColor(20, 20).red() > 200);
-    EXPECT_FALSE(plain.MakeThumbnail(put("x.jpg", "not a picture")));
 
     // Embedded: upright, the stored top is on the right when the photograph is turned.
     const QList<std::tuple<QSize, int, QImage, bool>> cases{
