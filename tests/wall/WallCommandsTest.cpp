@@ -1,25 +1,6 @@
 #include "WallFixture.h"
 
-// What the wall model leaves to examples: the locale's capitals, pictures that
-// keep their colour, a grid that grows, and a load from the middle.
-TEST_F(WallFixture, SearchUpperCasesAsTheLocaleDoesAndShowAllBringsBackWhatALoadFromHereLeftHidden)
-{
-    place(0, 0, "/p/Izmir.jpg"), place(0, 1, "/p/İSTANBUL.jpg");
-    mnuFindFile_Click(wall.ctx);  // cancelled: nothing changes
-    EXPECT_EQ(wall.cells.CellData(0, 0), "/p/Izmir.jpg");
-    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));  // the capital of i is İ
-    platform.inputAnswers = {QString("istanbul")};
-    mnuFindFile_Click(wall.ctx);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_TRUE(wall.cells.CellData(0, 0).isEmpty() && wall.cells.CellData(0, 1) == "/p/İSTANBUL.jpg");
-    EXPECT_TRUE(wall.previewHides == 1 && wall.grid.isRedrawing());
-    platform.folderAnswers = {write(".add/new.jpg", TestImages::jpeg(8, 8)).chopped(8)};  // a hidden folder the user chose
-    wall.grid.Select(3, 3);
-    mnuAddImagesFromHere_Click(wall.ctx);
-    mnuShowAll_Click(wall.ctx);
-    EXPECT_EQ(ColumnPaths(wall.cells), (QStringList{"/p/Izmir.jpg", "/p/İSTANBUL.jpg", dir.filePath(".add/new.jpg")}));
-}
-
+// What the wall model leaves to examples: pictures that keep their colour, a grid that grows.
 TEST_F(WallFixture, SortGrowsTheGridAndEachImageKeepsItsOwnPicture)
 {
     wall.cells.setCols(2);
@@ -111,19 +92,16 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
     qputenv("XDG_DATA_HOME", data);
 }
 
-TEST_F(WallFixture, FreeNamesAndAVerifiedCopyNeverReplaceAnything)
+TEST_F(WallFixture, AVerifiedCopyNeverReplacesAnythingAndKeepsModeAndTime)
 {
-    for (const char* name : {"README", "README (2)", ".x.jpg", ".profile"}) TestImages::write(dir.filePath(name), name);
-    QFile readme(dir.filePath("README"));  // changed long ago
-    ASSERT_TRUE(readme.open(QIODevice::ReadOnly) && readme.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
-    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("x.jpg")));  // a dangling link
-    for (const auto& [name, free] : {std::pair{"README", "README (3)"}, {"x.jpg", "x (2).jpg"}, {".x.jpg", ".x (2).jpg"}, {".profile", ".profile (2)"}, {"new", "new"}})
-        EXPECT_EQ(FreeFileName(dir.path() + "/", name), dir.filePath(free));
-    EXPECT_THROW(CopyFileVerified(dir.filePath("README (2)"), dir.filePath("README")), AppError);
-    QFile::setPermissions(dir.filePath("README"), QFile::ReadOwner | QFile::ExeOwner);
-    CopyFileVerified(dir.filePath("README"), dir.filePath("copy"));
-    EXPECT_EQ(entries(dir.path()), ".profile=.profile .x.jpg=.x.jpg README=README README (2)=README (2) copy=README x.jpg");
-    const QFileInfo original(dir.filePath("README")), copy(dir.filePath("copy"));
+    const QString readme = write("README", "README"), source = write("source", "source");
+    QFile file(readme);  // changed long ago
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && file.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
+    EXPECT_THROW(CopyFileVerified(source, readme), AppError);
+    QFile::setPermissions(readme, QFile::ReadOwner | QFile::ExeOwner);
+    CopyFileVerified(readme, dir.filePath("copy"));
+    EXPECT_EQ(entries(dir.path()), "README=README copy=README source=source");
+    const QFileInfo original(readme), copy(dir.filePath("copy"));
     EXPECT_TRUE(copy.permissions() == original.permissions() && copy.lastModified() == original.lastModified());
 
     // To another file system: copied, checked, then removed.

