@@ -39,7 +39,7 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagT
     QLocale::setDefault(saved);
 }
 
-TEST(FileNames, EveryByteSequenceComesBackUtf8ReadsAsUtf8AndSystemCallsReachTheFileTheBytesName)
+TEST(Paths, NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsAndTheFolderSearchPassesOverHiddenEntries)
 {
     const QByteArray utf8 = "/photos/\xC3\xA4 \xE2\x82\xAC.jpg \xF0\x9F\x92\x80";  // ends in a whole character
     EXPECT_TRUE(FileNameFromBytes(utf8) == QString::fromUtf8(utf8) && FileNameBytes(QString::fromUtf8(utf8)) == utf8);
@@ -62,14 +62,10 @@ TEST(FileNames, EveryByteSequenceComesBackUtf8ReadsAsUtf8AndSystemCallsReachTheF
     const QString name = FileNameFromBytes(folder);
     QFile notAFile;
     EXPECT_TRUE(AccessPath(name, R_OK) && CanonicalPath(name) == name && !OpenForReading(notAFile, name));
-}
 
-TEST(Paths, TrimAllTakesTheWholeSetFromBothEndsOnlyAndTheFolderSearchPassesOverHiddenEntries)
-{
     const QString set = QString(QChar(0)) + "\b\t\n\r " + QChar(0x90) + QChar(0x201C) + QChar(4) + QChar(5);
     const QString kept = QString(QChar(0x201D)) + "a  b" + QChar(0xA0);  // outside the set, also at the ends
     EXPECT_TRUE(TrimAll(set + kept + set) == kept && TrimAll(set).isEmpty());
-    RawFolder dir;
     const QString photos = dir.path() + "/photos";
     QDir().mkpath(photos + "/.hidden");
     TestImages::write(photos + "/a.jpg", "x");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "grid/SortTable.h"
-#include "load/Loading.h"
 #include "shell/Caption.h"
 #include "shell/Utilities.h"
 #include "support/FakePlatform.h"
