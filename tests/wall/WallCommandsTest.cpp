@@ -69,11 +69,10 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
         click(wall.ctx);
         EXPECT_TRUE(lastMessage().startsWith(told)) << qPrintable(lastMessage());
         EXPECT_TRUE(entries(dir.filePath(".dst")).isEmpty() && entries(dir.filePath("src")) == src) << qPrintable(told);
-        EXPECT_EQ(platform.progressEnds, platform.progressRuns.size());
     };
     // Nothing after the file that fails moves.
     command(mnuRightMove_Click, {0, 2, 0, 3}, {}, "0 files moved.", "a.jpg=A b.jpg=B sub");
-    EXPECT_TRUE(platform.texts()[0].contains(" (Pavisto)\nNumber: 75") && platform.progressRuns == QStringList{"Moving files to " + dir.filePath(".dst") + "//2"});
+    EXPECT_TRUE(platform.texts()[0].contains(" (Pavisto)\nNumber: 75") && platform.progressRuns == QStringList{"Moving files to " + dir.filePath(".dst") + "//2"} && platform.progressEnds == 1);
     command(mnuRightDelete_Click, {0, 0, 1, 1}, {MsgAnswer::No}, "Delete all selected files?", "a.jpg=A b.jpg=B sub");
     // Yes: a file that cannot go to the trash is deleted for good only after a second Yes.
     command(mnuRightDelete_Click, {0, 1, 0, 2}, {MsgAnswer::Yes, MsgAnswer::No}, "/proc/self/status cannot be moved to the trash. Delete it for good?", "b.jpg=B sub");
@@ -94,13 +93,14 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
 
 TEST_F(WallFixture, AVerifiedCopyNeverReplacesAnythingAndKeepsModeAndTime)
 {
-    const QString readme = write("README", "README"), source = write("source", "source");
+    const QString text(3 << 19, 'r');  // more than the one block a copy reads at a time
+    const QString readme = write("README", text.toLatin1()), source = write("source", "source");
     QFile file(readme);  // changed long ago
     ASSERT_TRUE(file.open(QIODevice::ReadOnly) && file.setFileTime(QDateTime::fromSecsSinceEpoch(1'000'000'000), QFileDevice::FileModificationTime));
     EXPECT_THROW(CopyFileVerified(source, readme), AppError);
     QFile::setPermissions(readme, QFile::ReadOwner | QFile::ExeOwner);
     CopyFileVerified(readme, dir.filePath("copy"));
-    EXPECT_EQ(entries(dir.path()), "README=README copy=README source=source");
+    EXPECT_TRUE(entries(dir.path()) == "README=" + text + " copy=" + text + " source=source");
     const QFileInfo original(readme), copy(dir.filePath("copy"));
     EXPECT_TRUE(copy.permissions() == original.permissions() && copy.lastModified() == original.lastModified());
 
@@ -112,5 +112,5 @@ TEST_F(WallFixture, AVerifiedCopyNeverReplacesAnythingAndKeepsModeAndTime)
     platform.folderAnswers = {other.path()};
     mnuRightMove_Click(wall.ctx);
     EXPECT_TRUE(platform.texts() == QStringList{"1 files moved."} && !QFile::exists(dir.filePath("copy")));
-    EXPECT_TRUE(entries(other.path()) == "copy=README" && wall.cells.CellData(0, 0) == other.filePath("copy"));
+    EXPECT_TRUE(entries(other.path()) == "copy=" + text && wall.cells.CellData(0, 0) == other.filePath("copy"));
 }
