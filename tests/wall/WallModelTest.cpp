@@ -48,10 +48,11 @@ struct Wall : TestWall {
     QHash<QString, int> widths;  // of each file's picture
     QString partialPath;  // a wall file opened only in part, and its records
     qint64 partialRecords = 0;
-    QSize settings{Side, Side};  // the grid size of the settings, columns x rows
+    QSize settings{Side, 1};  // the grid size of the settings, columns x rows
 
     Wall() : TestWall(Side, Side)
     {
+        state.GridRows = 1;  // fewer than the grid has, as a wall file can leave it: a sort grows the grid
         QObject::connect(&grid, &GridWidget::BeforeMouseDown, input, &GridInput::fg_BeforeMouseDown);
         QObject::connect(&grid, &GridWidget::MouseDown, input, &GridInput::fg_MouseDown);
         grid.resize(400, 300), grid.show();
@@ -230,6 +231,7 @@ struct SortByDate : Command {
         std::sort(images.begin(), images.end(), [&](const QString& a, const QString& b) { return key(a) < key(b); });
         w.images.clear(), w.texts.clear(), w.hidden.clear();
         for (int i = 0; i < images.size(); ++i) w.images[{i % w.settings.height(), i / w.settings.height()}] = images[i];
+        RC_ASSERT(w.fgTop.cells().occupiedCount() == 0u);  // the work table keeps no picture
     }
 };
 
