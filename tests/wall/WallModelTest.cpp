@@ -1,11 +1,5 @@
-// Mouse events go through the window, as the desktop's would.
-#define QTEST_QPA_MOUSE_HANDLING
-
 #include "WallFixture.h"
-#include "support/CellPoint.h"
-#include "view/GridInput.h"
 
-#include <QTest>
 #include <rapidcheck/gtest.h>
 #include <rapidcheck/state.h>
 
@@ -27,8 +21,7 @@ Cells cellsOf(const CellStore& cells, bool images)
     return found;
 }
 
-// A shown wall of Side x Side cells that the mouse can drag in, and what it
-// must hold: every image (by path, hidden or not) and every text the user
+// A wall of Side x Side cells and what it must hold: every image (by path, hidden or not) and every text the user
 // wrote, cell by cell, and the image files on disk. Its files: one in a
 // folder with a comma, a dotfile, one whose name ends in a multi-byte
 // character, one whose name is not UTF-8; a hidden folder for moves that
@@ -39,7 +32,6 @@ struct Wall : TestWall {
     RawFolder dir;
     const QString here = QDir::currentPath();
     QString moved = dir.filePath(".moved");
-    GridInput* input = new GridInput(ctx);
     SortTable fgTop;
     Cells images, texts;
     std::set<Pos> hidden;
@@ -53,10 +45,6 @@ struct Wall : TestWall {
     Wall() : TestWall(Side, Side)
     {
         state.GridRows = 1;  // fewer than the grid has, as a wall file can leave it: a sort grows the grid
-        QObject::connect(&grid, &GridWidget::BeforeMouseDown, input, &GridInput::fg_BeforeMouseDown);
-        QObject::connect(&grid, &GridWidget::MouseDown, input, &GridInput::fg_MouseDown);
-        grid.resize(400, 300), grid.show();
-        RC_ASSERT(QTest::qWaitForWindowExposed(&grid));
         for (const QString& name : QStringList{"a.jpg", "Paris, 2019/B.JPG", ".dot", "bild-ü", FileNameFromBytes("caf\xE9.jpg")}) {
             QDir().mkpath(dir.filePath(name).section('/', 0, -2));
             WriteRaw(dir.filePath(name), TestImages::jpeg(widths[dir.filePath(name)] = 8 + int(files.size()), 6));
@@ -104,8 +92,6 @@ struct Command : rc::state::Command<int, Wall> {
     }
     virtual void act(Wall& w) const = 0;
 };
-
-Pos genPos() { return *rc::gen::pair(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side)); }
 
 struct Open : Command {
     // Rows and columns up to two past the grid's edge.
@@ -190,25 +176,6 @@ struct Search : Command {
     }
 };
 
-// A drag: onto an empty cell a move, onto an image a swap; texts stay.
-struct Drag : Command {
-    int image = *rc::gen::inRange(0, Side * Side);  // the image dragged, by its place among the wall's
-    Pos to = genPos();
-
-    void act(Wall& w) const override
-    {
-        Cells& images = w.images;
-        const Pos from = images.empty() ? Pos{0, 0} : std::next(images.begin(), image % images.size())->first;
-        for (const auto& [action, at] : {std::pair{QTest::MouseClick, from}, {QTest::MousePress, from}, {QTest::MouseMove, to}, {QTest::MouseRelease, to}})
-            QTest::mouseEvent(action, w.grid.viewport(), Qt::LeftButton, {}, CellPoint(w.grid, at.first, at.second));
-        if (w.shows(from) && FileExists(images[from]) && !w.hidden.count(to) && from != to) {
-            const QString lifted = images[from];
-            images.count(to) ? void(images[from] = images[to]) : void(images.erase(from));
-            images[to] = lifted;
-        }
-    }
-};
-
 // Images only, column by column by date, the undated last; a wall with texts asks first, No by default.
 struct SortByDate : Command {
     bool yes = *rc::gen::arbitrary<bool>();
@@ -266,7 +233,7 @@ struct Options : Command {
 
 // Commas are refused and asked again; Cancel keeps the text; the box starts with the text, commas taken out.
 struct AddText : Command {
-    Pos at = genPos();
+    Pos at = *rc::gen::pair(rc::gen::inRange(0, Side), rc::gen::inRange(0, Side));
     std::optional<QString> text = *rc::gen::element<std::optional<QString>>("hello", " naïve ü\t", "", "x", std::nullopt);
     bool comma = *rc::gen::arbitrary<bool>();  // first typed with a comma, refused
 
@@ -339,5 +306,5 @@ struct FileCommand : Command {
 RC_GTEST_PROP(WallModel, NoCommandLosesAnImageOrATextAndASavedWallComesBackWhole, ())
 {
     Wall wall;
-    rc::state::check(0, wall, rc::state::gen::execOneOfWithArgs<Open, Save, Search, Drag, SortByDate, Options, AddText, FileCommand>());
+    rc::state::check(0, wall, rc::state::gen::execOneOfWithArgs<Open, Save, Search, SortByDate, Options, AddText, FileCommand>());
 }
