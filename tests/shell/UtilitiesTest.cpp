@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagThatIsNeverCleared)
+TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleTheSystemsFreeMemoryAndALowMemoryFlagThatIsNeverCleared)
 {
     FakePlatform platform;
     platform.freeMemory = 262144000;  // the threshold itself is not low
@@ -26,6 +26,9 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagT
     state.ZoomLevel = -2, state.ImageCount = 1234567;
     EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"), "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
     EXPECT_FALSE(state.LowMemory);
+    EXPECT_EQ(Platform::parseMemAvailable("MemTotal: 9 kB\nMemAvailable:    1000 kB\n"), 1024000);
+    EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
+    EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);
     for (const qint64 free : {262143999LL, 4000000000LL}) {
         platform.freeMemory = free, FreeMemory(state);
         EXPECT_TRUE(state.LowMemory) << free;
@@ -39,7 +42,7 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleAndALowMemoryFlagT
     QLocale::setDefault(saved);
 }
 
-TEST(Paths, NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsAndTheFolderSearchPassesOverHiddenEntries)
+TEST(Paths, NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsTheFolderSearchPassesOverHiddenEntriesAndShippedFilesAreFound)
 {
     const QByteArray utf8 = "/photos/\xC3\xA4 \xE2\x82\xAC.jpg \xF0\x9F\x92\x80";  // ends in a whole character
     EXPECT_TRUE(FileNameFromBytes(utf8) == QString::fromUtf8(utf8) && FileNameBytes(QString::fromUtf8(utf8)) == utf8);
@@ -73,6 +76,13 @@ TEST(Paths, NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsAndTheFo
     // The folder search matches ordinary files as well as folders, but no hidden entries.
     EXPECT_TRUE(FolderExists(photos + "/") && FolderExists("/") && FolderExists(photos + "/a.jpg"));
     EXPECT_FALSE(FolderExists("") || FolderExists(photos + "/.hidden") || FolderExists(dir.path() + "/missing"));
+    // Shipped files lie beside the program or in its installed share folder.
+    const QString bin = dir.filePath("bin");
+    QDir().mkpath(bin);
+    TestImages::write(dir.filePath("share/pavisto/page.html"), "installed");
+    EXPECT_EQ(ShippedFilePath("page.html", bin), dir.filePath("share/pavisto/page.html"));
+    TestImages::write(bin + "/page.html", "built");
+    EXPECT_TRUE(ShippedFilePath("page.html", bin) == bin + "/page.html" && ShippedFilePath("x", bin) == bin + "/x");
 }
 
 TEST(Dialogs, StartWhereTheSamePurposeLastChoseAndNameTheEntryTheUserSaw)
@@ -123,19 +133,4 @@ TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePoin
     EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 ") && platform.messages[0].icon == MsgIcon::Critical);
     EXPECT_EQ(platform.messages[1].text, "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\nNumber: 75\nDescription: Path/File access error");
     EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle && platform.messages[2].text.contains("Number: 7\n"));
-}
-
-TEST(StartUp, FreeMemoryAndShippedFiles)
-{
-    EXPECT_EQ(Platform::parseMemAvailable("MemTotal: 9 kB\nMemAvailable:    1000 kB\n"), 1024000);
-    EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
-    EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);
-    // Shipped files lie beside the program or in its installed share folder.
-    RawFolder prefix;
-    const QString bin = prefix.filePath("bin");
-    QDir().mkpath(bin);
-    TestImages::write(prefix.filePath("share/pavisto/page.html"), "installed");
-    EXPECT_EQ(ShippedFilePath("page.html", bin), prefix.filePath("share/pavisto/page.html"));
-    TestImages::write(bin + "/page.html", "built");
-    EXPECT_TRUE(ShippedFilePath("page.html", bin) == bin + "/page.html" && ShippedFilePath("x", bin) == bin + "/x");
 }

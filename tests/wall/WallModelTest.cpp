@@ -21,12 +21,12 @@ Cells cellsOf(const CellStore& cells, bool images)
     return found;
 }
 
-// A wall of Side x Side cells and what it must hold: every image (by path, hidden or not) and every text the user
-// wrote, cell by cell, and the image files on disk. Its files: one in a
-// folder with a comma, a dotfile, one whose name ends in a multi-byte
-// character, one whose name is not UTF-8; a hidden folder for moves that
-// holds three of their names already, one as a dangling link. It is the
-// working folder, where a text names a file.
+// A wall of Side x Side cells and what it must hold: every image (by path,
+// hidden or not) and every text the user wrote, cell by cell, and the image
+// files on disk. Its files: one in a folder with a comma, a dotfile, one
+// whose name ends in a multi-byte character, one whose name is not UTF-8; a
+// hidden folder for moves that holds three of their names already, one as a
+// dangling link. It is the working folder, where a text names a file.
 struct Wall : TestWall {
     FakePlatform platform;
     RawFolder dir;
