@@ -87,26 +87,26 @@ TEST(FolderScan, PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhatev
     s.platform.freeMemory = 100LL * 1024 * 1024;
     s.run();
     EXPECT_EQ(s.state.ImageCount, 1);
-    EXPECT_EQ(s.platform.texts(), QStringList{"Out of memory. Please adjust the thumb quality settings from the options menu then try again."});
+    ASSERT_EQ(s.platform.texts(), QStringList{"Out of memory. Please adjust the thumb quality settings from the options menu then try again."});
     EXPECT_TRUE(s.platform.messages[0].icon == MsgIcon::Exclamation && s.state.StopLoading && !s.state.LowMemory);
-    // Folders that are files by the time they are entered: the first one's report, and no folder after it.
+    // The four images on top fill it from (1, 0) and end at its right edge, before the subfolders.
     s.state.StopLoading = false;
-    s.cells.Clear();
     s.platform.freeMemory = 4LL << 30;
+    s.cells.Clear();
+    s.cells.setCols(2);
+    for (const int r : {0, 1}) s.cells.setImage(r, 0, QImage(4, 4, QImage::Format_RGB32), QString("/old/%1.jpg").arg(r));
+    s.state.ImageCount = 2;
+    s.scan.FindFile(s.root, true, true, 1, 0);
+    EXPECT_EQ(ColumnPaths(s.cells), QStringList{"/old/0.jpg"} + expected.mid(0, 4));
+    EXPECT_TRUE(s.state.ImageCount == 5 && s.platform.messages.size() == 1);  // (1, 0) replaced
+    // Folders that are files by the time they are entered: the first one's report, and no folder after it.
+    s.cells.Clear();
     inYield(1, [&] {
         for (const QString folder : {"A", "b"}) QDir(s.root + '/' + folder).removeRecursively(), s.put(folder, "now a file");
     });
     s.run();
     EXPECT_TRUE(s.platform.texts().value(1).startsWith("An error has occurred in form: frmMain and procedure: FindFile\n\n" + s.root + "/A (Pavisto)\nNumber: "));
     EXPECT_TRUE(s.state.StopLoading && s.cells.occupiedCount() == 4 && s.platform.messages.size() == 2);
-
-    // The four images on top fill it from (1, 0) and end at its right edge, before the folders that are files now.
-    Scan here(3, 2);
-    for (const int r : {0, 1}) here.cells.setImage(r, 0, QImage(4, 4, QImage::Format_RGB32), QString("/old/%1.jpg").arg(r));
-    here.state.ImageCount = 2;
-    here.scan.FindFile(s.root, true, true, 1, 0);
-    EXPECT_EQ(ColumnPaths(here.cells), QStringList{"/old/0.jpg"} + expected.mid(0, 4));
-    EXPECT_TRUE(here.state.ImageCount == 5 && here.platform.messages.isEmpty());  // (1, 0) replaced
 }
 
 TEST_F(LoadFixture, ALoadReplacesTheWallInTheSettingsSizeRefusesASecondOneMeanwhileNeedsAFolderThatCanBeListedAndAStopOrClosingKeepsWhatItPlaced)
