@@ -23,10 +23,11 @@ Cells cellsOf(const CellStore& cells, bool images)
 
 // A wall of Side x Side cells and what it must hold: every image (by path,
 // hidden or not) and every text the user wrote, cell by cell, and the image
-// files on disk. Its files: one in a folder with a comma, a dotfile, one
-// whose name ends in a multi-byte character, one whose name is not UTF-8; a
-// hidden folder for moves that holds three of their names already, one as a
-// dangling link. It is the working folder, where a text names a file.
+// files on disk. Its files: one with two dots, one in a folder with a comma,
+// a dotfile, one whose name ends in a multi-byte character, one whose name is
+// not UTF-8; a hidden folder for moves that holds three of their names
+// already, one as a dangling link. It is the working folder, where a text
+// names a file.
 struct Wall : TestWall {
     FakePlatform platform;
     RawFolder dir;
@@ -45,12 +46,12 @@ struct Wall : TestWall {
     Wall() : TestWall(Side, Side)
     {
         state.GridRows = 1;  // fewer than the grid has, as a wall file can leave it: a sort grows the grid
-        for (const QString& name : QStringList{"a.jpg", "Paris, 2019/B.JPG", ".dot", "bild-ü", FileNameFromBytes("caf\xE9.jpg")}) {
+        for (const QString& name : QStringList{"a.x.jpg", "Paris, 2019/B.JPG", ".dot", "bild-ü", FileNameFromBytes("caf\xE9.jpg")}) {
             QDir().mkpath(dir.filePath(name).section('/', 0, -2));
             WriteRaw(dir.filePath(name), TestImages::jpeg(widths[dir.filePath(name)] = 8 + int(files.size()), 6));
             files.append(dir.filePath(name));
         }
-        TestImages::write(moved + "/a.jpg", "x"), TestImages::write(moved + "/.dot", "x"), TestImages::write(dir.filePath("notes.jpg"), "plain text");
+        TestImages::write(moved + "/a.x.jpg", "x"), TestImages::write(moved + "/.dot", "x"), TestImages::write(dir.filePath("notes.jpg"), "plain text");
         RC_ASSERT(QFile::link(dir.filePath("nowhere"), moved + "/B.JPG"));
         RC_ASSERT(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600) == 0 && QDir::setCurrent(dir.path()));
     }
@@ -105,7 +106,7 @@ struct Open : Command {
         QString path = reopen && !w.walls.isEmpty() ? w.walls.last() : w.dir.filePath(QString("open%1.wall").arg(w.walls.size()));
         if (!w.walls.contains(path)) {
             // Values that decode no image: no file, a file in the working folder, a pipe, a device, plain text.
-            const QStringList texts{"text, with a comma", "naïve ü", w.dir.filePath("gone.jpg"), "a.jpg", w.dir.filePath("pipe.jpg"), "/dev/zero", w.dir.filePath("notes.jpg")};
+            const QStringList texts{"text, with a comma", "naïve ü", w.dir.filePath("gone.jpg"), "a.x.jpg", w.dir.filePath("pipe.jpg"), "/dev/zero", w.dir.filePath("notes.jpg")};
             QByteArray bytes;
             for (const auto& [r, c, v] : records) {
                 w.contents[path].append({r, c, v < 7 || w.files.isEmpty() ? texts.value(v % 7) : w.files[v % w.files.size()]});
