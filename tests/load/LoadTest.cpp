@@ -181,9 +181,11 @@ TEST(SingleCell, AddCountsOnlyACellWithoutAnImageAndRefreshMakesThePictureFromTh
     EXPECT_TRUE(wall.cells.CellPicture(1, 2).isNull() && wall.cells.CellData(1, 2) == jpeg && wall.captions == 2);
     reload(TestImages::jpeg(800, 600));  // fixed under its old time
     EXPECT_TRUE(!wall.cells.CellPicture(1, 2).isNull() && wall.thumbnails.MakeThumbnail(jpeg));
-    // A cell whose file has gone still holds its image: it is replaced, not counted again.
+    // Gone: Refresh leaves no picture, and the cell still holds its image: it is replaced, not counted again.
     QFile::remove(jpeg);
-    platform.fileAnswers = {bitmap, bitmap};
+    mnuRightReload_Click(wall.ctx);
+    EXPECT_TRUE(wall.cells.CellPicture(1, 2).isNull() && wall.cells.CellData(1, 2) == jpeg);
+    platform.fileAnswers = {bitmap, bitmap};  // the second for the add without a current cell
     mnuRightAddSingleFile_Click(wall.ctx);
     EXPECT_TRUE(wall.cells.CellData(1, 2) == bitmap && wall.state.ImageCount == 1 && platform.messages.isEmpty());
     wall.cells.setRows(0);  // no current cell: the standard report

@@ -16,6 +16,7 @@ TEST_F(WallFixture, SortByCreationDateKeepsThePicturesPlacedInColour)
     const bool birth = QFileInfo(born.fileName()).birthTime().isValid();  // not every file system keeps it
     EXPECT_EQ(ColumnPaths(wall.cells), (birth ? QStringList{photo, "/proc/version", paths[0], paths[1]} : QStringList{paths[0], photo, "/proc/version", paths[1]}));
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(wall.cells.CellPicture(i, 0).isGrey());
+    EXPECT_TRUE(wall.state.StopSlideshow);
 }
 
 TEST_F(WallFixture, AddTextScrollsToItsCellAndWithoutACurrentCellIsReported)

@@ -165,8 +165,10 @@ struct Search : Command {
         const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
         QLocale::setDefault(turkish);
         w.platform.inputAnswers = {text};
+        const int hides = w.previewHides;
         text && text->isEmpty() ? mnuShowAll_Click(w.ctx) : mnuFindFile_Click(w.ctx);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        RC_ASSERT(w.previewHides == hides + (text && !text->isEmpty()));  // a search hides the preview
         if (!text)
             return;
         w.hidden.clear();
