@@ -34,8 +34,8 @@ int near(int value, int count) { return value % 2 ? count - 1 - (value / 2) % co
 
 // Walls of one row or column, non-square and of 100,000 cells a side take
 // random one-sided resizes (cells on the new edge stay, those past it go),
-// places, moves, take-outs, hides, shows, texts, alignments and sorted rows
-// (a hidden image goes along and shows again where it went), checked against
+// places, moves, take-outs, renamed files, hides, shows, texts, alignments
+// and sorted rows (a hidden image goes along and shows again where it went), checked against
 // a model after every step: every cell, the visit of a rectangle, the image
 // count and one change notice per command.
 RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
@@ -72,7 +72,16 @@ RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
             ModelCell& cell = model[{row, col}];
             const QString path = QString("/p/%1.jpg").arg(c), was = cell.path;
             const auto to = model.find({toRow, toCol});
-            if (kind == 2 || kind == 3) {
+            if (kind == 3 && d % 2 == 0 && !was.isEmpty()) {
+                // Its file renamed, as a move or a save does: every cell of it follows, a hidden one's text slot too.
+                store.replacePaths({{was, was + "2"}});
+                for (auto& [at, kept] : model) {
+                    if (kept.path == was && kept.hidden && kept.text == was)
+                        kept.text = was + "2";
+                    if (kept.path == was)
+                        kept.path = was + "2";
+                }
+            } else if (kind == 2 || kind == 3) {
                 kind == 2 ? PlaceImage(store, state, row, col, picture, path) : TakeImageOut(store, state, row, col);
                 if (cell.hidden)
                     settle(cell, was);
