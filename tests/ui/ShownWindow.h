@@ -62,12 +62,6 @@ struct ShownWindow : ::testing::Test {
         mouse(QTest::MouseMove, toRow, toCol), mouse(QTest::MouseRelease, toRow, toCol);
     }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(&grid, key, modifiers); }
-    // The path the preview shows; "" when it is hidden.
-    QString previewed() const
-    {
-        const frmPreview* preview = w.previewIfOpen();
-        return preview && preview->isVisible() ? preview->windowTitle() : QString();
-    }
     // The current cell, then the selection.
     QList<int> cursor() const
     {
@@ -89,8 +83,10 @@ struct ShownWindow : ::testing::Test {
         const QString path = w.cells().CellData(r, c);
         if (!w.windowTitle().startsWith(QString("Pavisto %1-%2  %3").arg(r + 1).arg(c + 1).arg(path)))
             return "the caption " + w.windowTitle().toStdString();
-        if (previewed() != (exists(path) ? path : QString()))
-            return "the preview " + previewed().toStdString();
+        const frmPreview* preview = w.previewIfOpen();
+        const QString previewed = preview && preview->isVisible() ? preview->windowTitle() : QString();
+        if (previewed != (exists(path) ? path : QString()))
+            return "the preview " + previewed.toStdString();
         if (w.state().ImageCount != images())
             return "the image count " + std::to_string(w.state().ImageCount);
         const QImage shot = vp->grab().toImage();

@@ -1,23 +1,16 @@
 #include "ui/ShownWindow.h"
 
-namespace {
-
-// A red image at (1,1) and a blue one at (1,3), in colour.
-struct Drag : ShownWindow {
-    QString a, b;
-    Drag() { w.cells().setPictureType(CellStore::Colour), a = put(1, 1, "a.jpg", Qt::red), b = put(1, 3, "b.jpg", Qt::blue); }
-    // Selects the cell, then presses on it again: the image is lifted.
-    void lift(int row, int col) { click(row, col), mouse(QTest::MousePress, row, col); }
-    void dropOn(int row, int col) { mouse(QTest::MouseMove, row, col), mouse(QTest::MouseRelease, row, col); }
-    Picture picture(int row, int col) { return w.cells().CellPicture(row, col); }
-};
-
-} // namespace
-
 // Only the left button moves a lifted image, a drop where it cannot go
 // changes nothing, and a drop moves or swaps it.
-TEST_F(Drag, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsItWhereItCan)
+TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsItWhereItCan)
 {
+    // A red image at (1,1) and a blue one at (1,3), in colour.
+    w.cells().setPictureType(CellStore::Colour);
+    const QString a = put(1, 1, "a.jpg", Qt::red), b = put(1, 3, "b.jpg", Qt::blue);
+    // Selects the cell, then presses on it again: the image is lifted.
+    const auto lift = [&](int row, int col) { click(row, col), mouse(QTest::MousePress, row, col); };
+    const auto dropOn = [&](int row, int col) { mouse(QTest::MouseMove, row, col), mouse(QTest::MouseRelease, row, col); };
+    const auto picture = [&](int row, int col) { return w.cells().CellPicture(row, col); };
     lift(1, 1);
     mouse(QTest::MousePress, 1, 1, Qt::RightButton);
     mouse(QTest::MouseMove, 6, 6);

@@ -2,22 +2,27 @@
 
 #include <QPushButton>
 
-using Preview = ShownWindow;
-
-TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonForTheFileShown)
+// Shown at the lower right of the wall for an existing file, with an Open
+// button for the file shown; the photograph whole, centred and upright, and
+// sharpened in its shape when the window grows.
+TEST_F(ShownWindow, ThePreviewShowsAnExistingFileWholeAndUprightAtTheLowerRightOfTheWallAndOpensTheFileShown)
 {
     w.setGeometry(30, 20, 1024, 720);
     const auto show = [&](int col) { return grid.Select(0, col), w.PreviewCurrentCell(), w.previewIfOpen(); };
     const QString a = put(0, 0, "a.jpg"), gone = put(0, 2, "gone.jpg");
-    TestImages::write(a, TestImages::jpeg(3000, 2000));
+    // Stored 1052 x 780 and turned by its EXIF tag: upright 780 x 1052, red above blue.
+    TestImages::write(a, TestImages::jpeg(1052, 780, 6));
     w.state().HidePreview = true;
     EXPECT_EQ(show(0), nullptr);
     w.state().HidePreview = false;
     frmPreview* preview = show(0);
     ASSERT_NE(preview, nullptr);
-    const QSize shown = preview->Picture1().picture().size();  // decoded no larger than the window
-    EXPECT_TRUE(preview->isVisible() && preview->windowTitle() == a && !shown.isEmpty()
-                && shown.width() <= preview->width() && shown.height() <= preview->height());
+    const PreviewPicture& picture = preview->Picture1();  // decoded no larger than it is shown
+    EXPECT_TRUE(preview->isVisible() && preview->size() == QSize(584, 566) && picture.picture().size() == QSize(419, 566)
+                && picture.shownRect() == QRect(82, 0, 419, 566));
+    const QImage shot = preview->grab().toImage();
+    EXPECT_TRUE(shot.pixelColor(40, 283) == QColor("#404040") && shot.pixelColor(560, 283) == QColor("#404040"));
+    EXPECT_TRUE(shot.pixelColor(291, 5).red() > 200 && shot.pixelColor(291, 560).blue() > 200);
     // Its inner right edge 650 twips (43 px) inside the main window's outer
     // right edge; its inner bottom 200 twips (13 px) below the wall's, not the menu bar's.
     const QRect frame = w.frameGeometry();
@@ -28,30 +33,14 @@ TEST_F(Preview, ShownForAnExistingFileAtTheLowerRightOfTheWallWithAnOpenButtonFo
     QFile::remove(gone);
     preview->cmd_Click(0);  // the file is gone: no launch
     EXPECT_TRUE(platform.opened == QList<QUrl>{QUrl::fromLocalFile(gone)} && platform.messages.isEmpty());
-    // Dragged away it stays; closed by the user it opens in its place again.
+    // Dragged away it stays; grown in height only, the photograph is decoded
+    // afresh in its shape; closed by the user it opens in its place again.
     preview->move(0, 0);
     EXPECT_EQ(show(0)->pos(), QPoint(0, 0));
-    preview->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_EQ(w.previewIfOpen(), nullptr);
-    EXPECT_EQ(show(0)->pos(), placed);
-}
-
-TEST_F(Preview, APortraitPhotographIsShownWholeCentredAndUprightAndSharpenedInItsShapeWhenTheWindowGrows)
-{
-    // Stored 1052 x 780 and turned by its EXIF tag: upright 780 x 1052, red above blue.
-    const QString photo = dir.filePath("portrait.jpg");
-    TestImages::write(photo, TestImages::jpeg(1052, 780, 6));
-    auto* preview = new frmPreview(&w, w.state());
-    preview->Display(photo, 0, 0);
-    const PreviewPicture& picture = preview->Picture1();
-    ASSERT_EQ(preview->size(), QSize(584, 566));
-    EXPECT_TRUE(picture.picture().size() == QSize(419, 566) && picture.shownRect() == QRect(82, 0, 419, 566));
-    const QImage shot = preview->grab().toImage();
-    EXPECT_TRUE(shot.pixelColor(40, 283) == QColor("#404040") && shot.pixelColor(560, 283) == QColor("#404040"));
-    EXPECT_TRUE(shot.pixelColor(291, 5).red() > 200 && shot.pixelColor(291, 560).blue() > 200);
-    // Decoded afresh for the window grown in height only, still in the photograph's shape.
     preview->resize(584, 600);
     EXPECT_TRUE(QTest::qWaitFor([&] { return picture.picture().size() == QSize(444, 600); }, 3000));
     EXPECT_EQ(picture.shownRect(), QRect(70, 0, 444, 600));
+    preview->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(show(0)->pos(), placed);
 }
