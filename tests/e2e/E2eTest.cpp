@@ -16,19 +16,19 @@
 
 namespace {
 
-// Runs a tool to its end (at most timeoutMs) and gives its output.
+// Runs a tool to its end and gives its output; one still running after
+// timeoutMs is ended by its QProcess.
 QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 10000)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs))
-        process.kill(), process.waitForFinished(1000);
+    process.waitForFinished(timeoutMs);
     return process.readAllStandardOutput();
 }
 
-QString xdotool(const QStringList& arguments, int timeoutMs = 10000)
+QString xdotool(const QStringList& arguments)
 {
-    return QString::fromUtf8(run("xdotool", arguments, timeoutMs)).trimmed();
+    return QString::fromUtf8(run("xdotool", arguments)).trimmed();
 }
 
 // What xprop says of a window's property ("" for the root window).
@@ -46,96 +46,72 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000)
     return true;
 }
 
-// Ends a process this test started, by its id: asked first, then forced.
-void end(QProcess& process)
-{
-    if (process.state() != QProcess::NotRunning && (process.terminate(), !process.waitForFinished(3000)))
-        process.kill(), process.waitForFinished(3000);
-}
-
-void click(const QString& window, QPoint at, int button = 1)
-{
-    xdotool({"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y()), "click",
-             QString::number(button)});
-}
-
-// One run of the installed program with its own settings, desktop and cache
-// folders, on "photos.wall" in a folder of 60 pictures of one colour each, 15
-// to a column.
-struct Pavisto {
-    QTemporaryDir home, folder;
-    QStringList paths;
-    QProcess process;
-    QString main;
-
-    explicit Pavisto(const QString& program)
-    {
-        QByteArray wall;
-        for (int i = 0; i < 60; ++i) {
-            paths << folder.filePath(QString("photo%1.jpg").arg(i, 3, 10, QChar('0')));
-            const QColor colour = QColor::fromHsv((i * 37) % 360, 200, 220);
-            TestImages::write(paths.last(), TestImages::encode(TestImages::filled({320, 240}, colour)));
-            wall += QString("%1,%2,%3\r\n").arg(i % 15).arg(i / 15).arg(paths[i]).toLocal8Bit();
-        }
-        TestImages::write(folder.filePath("photos.wall"), wall);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("QT_QPA_PLATFORM");  // the test display, not the tests' offscreen one
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-            environment.insert(name, home.filePath(name));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(folder.path());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, {"photos.wall"});
-        main = window("^Pavisto");
-    }
-    ~Pavisto() { end(process); }
-    // A shown window of this run whose name matches; "" when none comes.
-    QString window(const QString& pattern) const
-    {
-        QString found;
-        waitFor([&] {
-            for (const QString& id : xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(process.processId())}).split('\n'))
-                if (!id.isEmpty() && QRegularExpression(pattern).match(xdotool({"getwindowname", id})).hasMatch())
-                    return !(found = id).isEmpty();
-            return false;
-        }, 10000);
-        return found;
-    }
-    // The title once a command on cell (r, c) has finished, up to the free memory figure.
-    ::testing::AssertionResult reaches(int r, int c, int zoomLevel, int timeoutMs = 20000) const
-    {
-        const QString caption = QString("Pavisto %1-%2  %3  [Zoom Level %4]   60 Images [10,000 cells]   ")
-                                    .arg(r + 1).arg(c + 1).arg(paths.value(c * 15 + r)).arg(zoomLevel);
-        if (waitFor([&] { return xdotool({"getwindowname", main}).startsWith(caption); }, timeoutMs))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the title is \"" << xdotool({"getwindowname", main}).toStdString() << "\"";
-    }
-};
-
 } // namespace
 
+// The processes this test starts end with their QProcess, by their id.
 TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAboveAndSavesThroughRealDialogs)
 {
-    QProcess openbox;
+    QTemporaryDir prefix, home, folder;
+    QProcess openbox, pavisto;
     openbox.setStandardOutputFile(QProcess::nullDevice()), openbox.setStandardErrorFile(QProcess::nullDevice());
     openbox.start("openbox", {"--sm-disable"});
     // Openbox names its process on the root window once it manages the screen.
     ASSERT_TRUE(openbox.waitForStarted(5000) && waitFor([&] {
         return property({}, "_OPENBOX_PID").trimmed().endsWith("= " + QString::number(openbox.processId()));
     }));
-    QTemporaryDir prefix;
     run(CMAKE_COMMAND, {"--install", PAVISTO_BUILD_DIR, "--prefix", prefix.path()}, 60000);
-    Pavisto pavisto(prefix.filePath("bin/pavisto"));
-    ASSERT_TRUE(pavisto.reaches(0, 0, 0, 60000));
-    const QString main = pavisto.main;
+    // The installed program with its own settings, desktop and cache folders,
+    // on "photos.wall" in a folder of 60 pictures of one colour each, 15 to a
+    // column.
+    QStringList paths;
+    QByteArray wall;
+    for (int i = 0; i < 60; ++i) {
+        paths << folder.filePath(QString("photo%1.jpg").arg(i, 3, 10, QChar('0')));
+        const QColor colour = QColor::fromHsv((i * 37) % 360, 200, 220);
+        TestImages::write(paths.last(), TestImages::encode(TestImages::filled({320, 240}, colour)));
+        wall += QString("%1,%2,%3\r\n").arg(i % 15).arg(i / 15).arg(paths[i]).toLocal8Bit();
+    }
+    TestImages::write(folder.filePath("photos.wall"), wall);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");  // the test display, not the tests' offscreen one
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
+        environment.insert(name, home.filePath(name));
+    pavisto.setProcessEnvironment(environment);
+    pavisto.setWorkingDirectory(folder.path());
+    pavisto.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pavisto.start(prefix.filePath("bin/pavisto"), {"photos.wall"});
+    // A shown window of the program whose name matches; "" when none comes.
+    const auto window = [&](const QString& pattern) {
+        QString found;
+        waitFor([&] {
+            for (const QString& id : xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pavisto.processId())}).split('\n'))
+                if (!id.isEmpty() && QRegularExpression(pattern).match(xdotool({"getwindowname", id})).hasMatch())
+                    return !(found = id).isEmpty();
+            return false;
+        }, 10000);
+        return found;
+    };
+    const QString main = window("^Pavisto");
+    // The title once a command on cell (r, c) has finished, up to the free memory figure.
+    const auto reaches = [&](int r, int c, int zoomLevel, int timeoutMs = 20000) {
+        const QString caption = QString("Pavisto %1-%2  %3  [Zoom Level %4]   60 Images [10,000 cells]   ")
+                                    .arg(r + 1).arg(c + 1).arg(paths.value(c * 15 + r)).arg(zoomLevel);
+        if (waitFor([&] { return xdotool({"getwindowname", main}).startsWith(caption); }, timeoutMs))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the title is \"" << xdotool({"getwindowname", main}).toStdString() << "\"";
+    };
+    const auto click = [&](QPoint at, int button = 1) {
+        xdotool({"mousemove", "--window", main, QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
+    };
+    ASSERT_TRUE(reaches(0, 0, 0, 60000));
     EXPECT_TRUE(property(main, "_NET_WM_ICON").contains("Icon ("));  // found beside the installed copy
 
     xdotool({"windowfocus", "--sync", main}), xdotool({"key", "--delay", "30", "Down", "Right"});
-    ASSERT_TRUE(pavisto.reaches(1, 1, 0));
+    ASSERT_TRUE(reaches(1, 1, 0));
     // A notch away zooms in one step and brings the current cell to the top
     // left: the wall's last cell shows its picture, the cell beyond it none.
-    click(main, {100, 300}, 4);  // left of the preview, over the main window's lower right
-    ASSERT_TRUE(pavisto.reaches(1, 1, 1));
+    click({100, 300}, 4);  // left of the preview, over the main window's lower right
+    ASSERT_TRUE(reaches(1, 1, 1));
     constexpr int Cell = 24;  // pixels at level 1
     // The picture once two grabs in a row agree, so that a repaint still owed
     // cannot be mistaken for the result.
@@ -150,28 +126,27 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
 
     // A click shows the cell in the preview, which leaves the keys with the
     // main window and, owned by it, stays above it.
-    click(main, {2 * Cell + 12, top + Cell + 12});
-    ASSERT_TRUE(pavisto.reaches(2, 3, 1));
-    const QString preview = pavisto.window("^" + QRegularExpression::escape(pavisto.paths[47]) + "$");
+    click({2 * Cell + 12, top + Cell + 12});
+    ASSERT_TRUE(reaches(2, 3, 1));
+    const QString preview = window("^" + QRegularExpression::escape(paths[47]) + "$");
     ASSERT_FALSE(preview.isEmpty());
     const QString mainId = "0x" + QString::number(main.toULongLong(), 16);
     EXPECT_TRUE(waitFor([&] { return property({}, "_NET_ACTIVE_WINDOW").trimmed().endsWith(mainId); }, 5000));
     const QString stack = property({}, "_NET_CLIENT_LIST_STACKING");  // bottom to top
     EXPECT_GT(stack.indexOf("0x" + QString::number(preview.toULongLong(), 16)), stack.indexOf(mainId)) << qPrintable(stack);
     xdotool({"key", "Up"});
-    ASSERT_TRUE(pavisto.reaches(1, 3, 1));
+    ASSERT_TRUE(reaches(1, 3, 1));
 
     // Save Wall through the menu, the file dialog and the message box, then Exit.
-    const auto menu = [&](const QStringList& keys) { click(main, {20, 10}), xdotool(QStringList{"key", "--delay", "30"} + keys); };
+    const auto menu = [&](const QStringList& keys) { click({20, 10}), xdotool(QStringList{"key", "--delay", "30"} + keys); };
     menu({"Down", "Down", "Down", "Return"});
-    ASSERT_FALSE(pavisto.window("^Save File$").isEmpty());
-    const QString saved = pavisto.folder.filePath("saved.wall");
-    xdotool({"type", "--delay", "5", saved}, 30000), xdotool({"key", "Return"});
-    ASSERT_FALSE(pavisto.window("^Pavisto \\d+\\.\\d+\\.\\d+$").isEmpty());  // "File saved."
+    ASSERT_FALSE(window("^Save File$").isEmpty());
+    const QString saved = folder.filePath("saved.wall");
+    xdotool({"type", "--delay", "5", saved}), xdotool({"key", "Return"});
+    ASSERT_FALSE(window("^Pavisto \\d+\\.\\d+\\.\\d+$").isEmpty());  // "File saved."
     xdotool({"key", "Return"});
     EXPECT_EQ(TestImages::read(saved).count('\n'), 61);  // a line a cell, then an empty one
     menu({"Up", "Return"});  // Exit, the menu's last item
-    ASSERT_TRUE(pavisto.process.waitForFinished(10000));
-    EXPECT_TRUE(pavisto.process.exitStatus() == QProcess::NormalExit && pavisto.process.exitCode() == 0);
-    end(openbox);
+    ASSERT_TRUE(pavisto.waitForFinished(10000));
+    EXPECT_TRUE(pavisto.exitStatus() == QProcess::NormalExit && pavisto.exitCode() == 0);
 }
