@@ -68,12 +68,6 @@ struct ShownWindow : ::testing::Test {
         const CellRect s = grid.GetSelection();
         return {grid.Row(), grid.Col(), s.row1, s.col1, s.row2, s.col2};
     }
-    int images()
-    {
-        int count = 0;
-        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) { count += !cell.imagePath().isEmpty(); });
-        return count;
-    }
     // After a command the caption and the preview name the current cell, the
     // highlight covers the selection of several cells (seen on its empty
     // cells in view) and the image count is the wall's: "" when they do.
@@ -87,7 +81,9 @@ struct ShownWindow : ::testing::Test {
         const QString previewed = preview && preview->isVisible() ? preview->windowTitle() : QString();
         if (previewed != (exists(path) ? path : QString()))
             return "the preview " + previewed.toStdString();
-        if (w.state().ImageCount != images())
+        int images = 0;
+        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) { images += !cell.imagePath().isEmpty(); });
+        if (w.state().ImageCount != images)
             return "the image count " + std::to_string(w.state().ImageCount);
         const QImage shot = vp->grab().toImage();
         const CellRect s = grid.GetSelection();
