@@ -68,9 +68,10 @@ struct ShownWindow : ::testing::Test {
         const CellRect s = grid.GetSelection();
         return {grid.Row(), grid.Col(), s.row1, s.col1, s.row2, s.col2};
     }
-    // After a command the caption and the preview name the current cell, the
-    // highlight covers the selection of several cells (seen on its empty
-    // cells in view) and the image count is the wall's: "" when they do.
+    // After a command the caption and the preview (unless the settings hide
+    // it) name the current cell, the highlight covers the selection of
+    // several cells (seen on its empty cells in view) and the image count is
+    // the wall's: "" when they do.
     std::string disagreement()
     {
         const int r = grid.Row(), c = grid.Col();
@@ -79,7 +80,7 @@ struct ShownWindow : ::testing::Test {
             return "the caption " + w.windowTitle().toStdString();
         const frmPreview* preview = w.previewIfOpen();
         const QString previewed = preview && preview->isVisible() ? preview->windowTitle() : QString();
-        if (previewed != (exists(path) ? path : QString()))
+        if (previewed != (exists(path) && !w.state().HidePreview ? path : QString()))
             return "the preview " + previewed.toStdString();
         int images = 0;
         w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) { images += !cell.imagePath().isEmpty(); });

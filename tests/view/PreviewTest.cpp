@@ -12,9 +12,6 @@ TEST_F(ShownWindow, ThePreviewShowsAnExistingFileWholeAndUprightAtTheLowerRightO
     const QString a = put(0, 0, "a.jpg"), gone = put(0, 2, "gone.jpg");
     // Stored 1052 x 780 and turned by its EXIF tag: upright 780 x 1052, red above blue.
     TestImages::write(a, TestImages::jpeg(1052, 780, 6));
-    w.state().HidePreview = true;
-    EXPECT_EQ(show(0), nullptr);
-    w.state().HidePreview = false;
     frmPreview* preview = show(0);
     ASSERT_NE(preview, nullptr);
     const PreviewPicture& picture = preview->Picture1();  // decoded no larger than it is shown
