@@ -83,18 +83,12 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_EQ(platform.opened, (QList<QUrl>{uri("/r2c2%E9.jpg"), uri("/r2c3%E9.jpg"), uri("/r3c2%E9.jpg"),
                                                      uri("/r3c3%E9.jpg")}));
          }, 2, 3},
-        {"Save As", [&] {
-             platform.folderAnswers = {dir.filePath("copies")};
+        {"Save As, Refresh Image and Move, each on the cell pressed", [&] {
+             platform.folderAnswers = {dir.filePath("copies"), dir.filePath("moved")};
              onRightPress(w.mnuRightSaveAs, 3, 2);
              EXPECT_TRUE(exists(dir.filePath("copies/r3c2" + e + ".jpg")) && !exists(dir.filePath("copies/r1c1" + e + ".jpg")));
-         }, 3, 2},
-        {"Refresh Image", [&] {
              onRightPress(w.mnuRightReload, 3, 2);
-             EXPECT_TRUE(w.cells().CellPicture(3, 2).size() == QSize(40, 30)
-                         && w.cells().CellPicture(1, 1).size() == QSize(8, 6));
-         }, 3, 2},
-        {"Move", [&] {
-             platform.folderAnswers = {dir.filePath("moved")};
+             EXPECT_TRUE(w.cells().CellPicture(3, 2).size() == QSize(40, 30) && w.cells().CellPicture(1, 1).size() == QSize(8, 6));
              onRightPress(w.mnuRightMove, 3, 2);
              EXPECT_TRUE(exists(dir.filePath("moved/r3c2" + e + ".jpg")) && !exists(file(3, 2)));
          }, 3, 2},
