@@ -61,11 +61,9 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
         wall += QString("%1,%2,%3\r\n").arg(i % 15).arg(i / 15).arg(paths[i]).toLocal8Bit();
     }
     TestImages::write(folder.filePath("photos.wall"), wall);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("QT_QPA_PLATFORM");  // the test display, not the tests' offscreen one
+    qunsetenv("QT_QPA_PLATFORM");  // the test display, not the tests' offscreen one
     for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-        environment.insert(name, home.filePath(name));
-    pavisto.setProcessEnvironment(environment);
+        qputenv(name, home.filePath(name).toUtf8());
     pavisto.setWorkingDirectory(folder.path());
     pavisto.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     pavisto.start(prefix.filePath("bin/pavisto"), {"photos.wall"});
