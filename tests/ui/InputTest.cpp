@@ -28,9 +28,9 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
     const auto uri = [&](const QByteArray& name) { return QUrl::fromEncoded("file://" + QFile::encodeName(dir.path()) + name); };
     for (int i = 0; i < 16; ++i)
         put(i / 4, i % 4, QString("r%1c%2").arg(i / 4).arg(i % 4) + e + ".jpg");
-    for (const char* folder : {"moved", "copies", "more", "f"})
+    for (const char* folder : {"moved", "copies", "f"})
         QDir().mkpath(dir.filePath(folder));
-    for (const QString& name : QStringList{"more/m1.jpg", "f/a.jpg", "f/b" + e + ".jpg", "f/c.jpg"})
+    for (const QString& name : QStringList{"f/a.jpg", "f/b" + e + ".jpg", "f/c.jpg"})
         WriteRaw(dir.filePath(name), TestImages::jpeg(400, 300));
     const auto onRightPress = [&](QAction* item, int row, int col) { grid.Select(1, 1), click(row, col, Qt::RightButton), item->trigger(); };
     quint64 clock = 0;  // the wheel events' own time, in ms
@@ -149,10 +149,18 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(w.state().StopSlideshow);
          }, 40, 50, {11850, 47, 40, 50}},
         {"Reset Zoom", [&] { w.state().IsLoading = false, w.setMenuStates(), w.mnuRightReset->trigger(); }, 0, 0, {105, 0, 40, 50}},
-        {"Add Images From Here", [&] {
-             grid.Select(5, 0);
-             platform.folderAnswers = {dir.filePath("more")}, w.mnuAddImagesFromHere->trigger();
-             EXPECT_EQ(w.cells().CellData(5, 0), dir.filePath("more/m1.jpg"));
+        // Then a new wall, from here on in the settings' size.
+        {"Add Images, the changed wall not saved", [&] {
+             platform.messageAnswers = {MsgAnswer::No}, platform.folderAnswers = {dir.filePath("f")};
+             inYield(1, [&] {
+                 EXPECT_EQ(refused(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage mnuSave "
+                                      "mnuSlideshow mnuSortCreateDate mnuStop mnuZoomIn mnuZoomOut");
+             });
+             w.mnuAddFiles->trigger();
+             EXPECT_EQ(refused(), "");
+             // Its thumbnail's entry is named after the name's bytes.
+             const QByteArray hash = QCryptographicHash::hash(uri("/f/b%E9.jpg").toEncoded(), QCryptographicHash::Md5);
+             EXPECT_TRUE(QFile::exists(ThumbnailCache::DefaultRoot() + "/normal/" + hash.toHex() + ".png"));
          }, 0, 0},
         // The preview never takes the keyboard from the program the user
         // works in; after a press on it the wall gets the keyboard back.
@@ -170,30 +178,17 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              w.PreviewCurrentCell();
              EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
          }, 59, 0},
-        // Then a new wall, from here on in the settings' size.
-        {"Add Images, the changed wall not saved", [&] {
-             platform.messageAnswers = {MsgAnswer::No}, platform.folderAnswers = {dir.filePath("f")};
-             inYield(1, [&] {
-                 EXPECT_EQ(refused(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage mnuSave "
-                                      "mnuSlideshow mnuSortCreateDate mnuStop mnuZoomIn mnuZoomOut");
-             });
-             w.mnuAddFiles->trigger();
-             EXPECT_EQ(refused(), "");
-             // Its thumbnail's entry is named after the name's bytes.
-             const QByteArray hash = QCryptographicHash::hash(uri("/f/b%E9.jpg").toEncoded(), QCryptographicHash::Md5);
-             EXPECT_TRUE(QFile::exists(ThumbnailCache::DefaultRoot() + "/normal/" + hash.toHex() + ".png"));
-         }, 0, 0},
         {"Add Images From Here over two", [&] {
              grid.Select(1, 0);
              platform.folderAnswers = {dir.filePath("f")}, w.mnuAddImagesFromHere->trigger();
-             EXPECT_EQ(w.state().ImageCount, 4);  // the wall's count, as the loop checks
+             EXPECT_EQ(w.state().ImageCount, 5);  // the wall's count, as the loop checks
          }, 0, 0},
         {"Add Single File onto a file gone and onto an empty cell", [&] {
              QFile::remove(dir.filePath("f/c.jpg"));
              platform.fileAnswers = {dir.filePath("f/a.jpg"), dir.filePath("f/b" + e + ".jpg")};
              grid.Select(3, 0), w.mnuRightAddSingleFile->trigger();
              grid.Select(5, 5), w.mnuRightAddSingleFile->trigger();
-             EXPECT_EQ(w.state().ImageCount, 5);
+             EXPECT_EQ(w.state().ImageCount, 6);
          }, 5, 5},
         {"Delete with a file gone", [&] { grid.Select(0, 0, 1, 1), w.mnuRightDelete->trigger(); }, 0, 0},
         {"Save Wall and Open Wall: byte for byte", [&] {
