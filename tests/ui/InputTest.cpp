@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QPushButton>
 #include <QStyleHints>
@@ -199,6 +200,19 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(TestImages::read(dir.filePath("w.wall")).contains("5,5," + QFile::encodeName(dir.path()) + "/f/b\xE9.jpg\r\n"));
              EXPECT_EQ(w.cells().CellData(5, 5), dir.filePath("f/b" + e + ".jpg"));
          }, 0, 0},
+        // A load's counting captions reach the title bar at most ten times a
+        // second, the last one always; a command's caption then shows at once,
+        // and the count never after it.
+        {"a thousand counting captions, then Right", [&] {
+             w.setTitle("0");
+             ASSERT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "0"; }, 1000));
+             const QDeadlineTimer tooSoon(90);  // from at most the wait's poll after "0" was shown
+             for (int image = 1; image <= 1000; ++image)
+                 w.setTitle(QString::number(image));
+             EXPECT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "1000"; }, 1000) && tooSoon.hasExpired());
+             w.setTitle("a count"), key(Qt::Key_Right);
+             QTest::qWait(150);
+         }, 0, 1},
     };
     for (const auto& command : commands) {
         command.run();

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -99,17 +98,4 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     EXPECT_TRUE(!grid.hasGridLines() && s.GridCols == 3 && w.cells().Rows() == 151 && w.cells().Cols() == 3);
     EXPECT_EQ(cursor(), (QList<int>{0, 2, 0, 2, 0, 2}));
     EXPECT_EQ(disagreement(), "");
-}
-
-TEST_F(ShownWindow, ALoadsCountingCaptionsReachTheTitleBarAtMostTenTimesASecondTheLastOneAlways)
-{
-    w.setTitle("0");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "0"; }, 1000));
-    const QDeadlineTimer tooSoon(90);  // from at most the wait's poll after "0" was shown
-    for (int image = 1; image <= 1000; ++image)
-        w.setTitle(QString::number(image));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "1000"; }, 1000) && tooSoon.hasExpired());
-    w.setTitle("a count"), w.UpdateCaption();  // a command's caption shows at once, and the count never after it
-    QTest::qWait(150);
-    EXPECT_TRUE(w.windowTitle().startsWith("Pavisto 1-1  "));
 }
