@@ -10,6 +10,7 @@
 #include <QStyleHints>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <functional>
 #include <rapidcheck/gtest.h>
 
@@ -42,12 +43,9 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
             QApplication::sendEvent(vp, &event);
         }
     };
-    const auto refused = [&] {  // the commands shown but disabled, by name
-        QStringList names;
-        for (const QAction* item : w.findChildren<QAction*>())
-            if (item->isVisible() && !item->isEnabled())
-                names << item->objectName();
-        return names.sort(), names.join(' ').toStdString();
+    const auto refused = [&] {  // the commands shown but disabled
+        const auto disabled = [](const QAction* item) { return item->isVisible() && !item->isEnabled(); };
+        return std::ranges::count_if(w.findChildren<QAction*>(), disabled);
     };
     const auto selectCell = [&](int row, int col) { grid.Select(row, col), w.PreviewCurrentCell(); };  // as a click would
     const int page = vp->height() / 7;
@@ -153,12 +151,9 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
         // Then a new wall, from here on in the settings' size.
         {"Add Images, the changed wall not saved", [&] {
              platform.messageAnswers = {MsgAnswer::No}, platform.folderAnswers = {dir.filePath("f")};
-             inYield(1, [&] {
-                 EXPECT_EQ(refused(), "mnuAddFiles mnuAddImagesFromHere mnuOpenWall mnuRightZoomToImage mnuSave "
-                                      "mnuSlideshow mnuSortCreateDate mnuStop mnuZoomIn mnuZoomOut");
-             });
+             inYield(1, [&] { EXPECT_EQ(refused(), 10); });  // Stop, and all a load refuses
              w.mnuAddFiles->trigger();
-             EXPECT_EQ(refused(), "");
+             EXPECT_EQ(refused(), 0);
              // Its thumbnail's entry is named after the name's bytes.
              const QByteArray hash = QCryptographicHash::hash(uri("/f/b%E9.jpg").toEncoded(), QCryptographicHash::Md5);
              EXPECT_TRUE(QFile::exists(ThumbnailCache::DefaultRoot() + "/normal/" + hash.toHex() + ".png"));
