@@ -93,7 +93,6 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
          }, 3, 2},
         {"a middle click", [&] { click(5, 1, Qt::MiddleButton); }, 3, 2},
         {"a right press inside a one-row selection, and Delete", [&] {
-             grid.setTopRow(0);
              click(0, 1), click(0, 3, Qt::LeftButton, Qt::ShiftModifier), click(0, 2, Qt::RightButton);
              w.mnuRightDelete->trigger();
              EXPECT_TRUE(!exists(file(0, 1)) && !exists(file(0, 3)) && exists(file(1, 1)));
