@@ -112,12 +112,11 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     EXPECT_EQ(shot.pixelColor(3 * Cell + 12, top + 14 * Cell + 12), QColor(Qt::black));
 
     // A click shows the cell in the preview, which leaves the keys with the
-    // main window and, owned by it, stays above it.
+    // main window (Up moves its cell) and, owned by it, stays above it.
     click({2 * Cell + 12, top + Cell + 12});
     ASSERT_TRUE(reaches(2, 3, 1));
     const QString preview = window("^" + QRegularExpression::escape(paths[47]) + "$");
     const QString mainId = "0x" + QString::number(main.toULongLong(), 16);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return property({}, "_NET_ACTIVE_WINDOW").trimmed().endsWith(mainId); }, 5000));
     const QString stack = property({}, "_NET_CLIENT_LIST_STACKING");  // bottom to top
     EXPECT_GT(stack.indexOf("0x" + QString::number(preview.toULongLong(), 16)), stack.indexOf(mainId)) << qPrintable(stack);
     xdotool({"key", "Up"});

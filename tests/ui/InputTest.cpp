@@ -48,7 +48,6 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
         return std::ranges::count_if(w.findChildren<QAction*>(), disabled);
     };
     const auto selectCell = [&](int row, int col) { grid.Select(row, col), w.PreviewCurrentCell(); };  // as a click would
-    const int page = vp->height() / 7;
     const struct {
         const char* name;
         std::function<void()> run;
@@ -60,7 +59,7 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
          [&] { drag(1, 3, 2, 3); EXPECT_EQ(cursor(), (QList<int>{1, 3, 1, 3, 2, 3})); }, 1, 3},
         {"Left", [&] { key(Qt::Key_Left); }, 1, 2},
         {"Down", [&] { key(Qt::Key_Down); }, 2, 2},
-        {"Page Down", [&] { key(Qt::Key_PageDown); }, 2 + page, 2},
+        {"Page Down: a page of 7-pixel rows", [&] { key(Qt::Key_PageDown); }, 2 + vp->height() / 7, 2},
         {"Page Up", [&] { key(Qt::Key_PageUp); }, 2, 2},
         {"End", [&] { key(Qt::Key_End); }, 2, 149},
         {"Home", [&] { key(Qt::Key_Home); }, 2, 0},
@@ -265,8 +264,7 @@ RC_GTEST_FIXTURE_PROP(ShownWindow, AnyInputKeepsTheScreenAndTheWallTrue, ())
         case 2:  // from the current cell: its image is lifted, unless a load runs
             mouse(QTest::MousePress, grid.Row(), grid.Col());
             RC_ASSERT(overlay.isVisible() == (!w.state().IsLoading && exists(w.cells().CellData(grid.Row(), grid.Col()))));
-            mouse(QTest::MouseMove, above ? grid.TopRow() - 1 : row, col);
-            mouse(QTest::MouseRelease, above ? grid.TopRow() - 1 : row, col);
+            dropOn(above ? grid.TopRow() - 1 : row, col);
             break;
         case 3: drag(row, col, row, col + 1); break;
         case 4: key(keys[std::abs(b % 10)], shift); break;

@@ -55,11 +55,13 @@ struct ShownWindow : ::testing::Test {
         mouse(QTest::MouseClick, row, col, button, modifiers);
         w.rightMenu()->hide();
     }
+    // A move and a release: where a lifted image is dropped.
+    void dropOn(int row, int col) { mouse(QTest::MouseMove, row, col), mouse(QTest::MouseRelease, row, col); }
     // A press, a move and a release: on the current cell it drags the image.
     void drag(int fromRow, int fromCol, int toRow, int toCol)
     {
         mouse(QTest::MousePress, fromRow, fromCol);
-        mouse(QTest::MouseMove, toRow, toCol), mouse(QTest::MouseRelease, toRow, toCol);
+        dropOn(toRow, toCol);
     }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(&grid, key, modifiers); }
     // The current cell, then the selection.

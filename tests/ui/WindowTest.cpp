@@ -12,8 +12,7 @@
 // was saved and whether the command went on.
 TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTheAnswer)
 {
-    QAction* frmMain::*const commands[] = {&frmMain::mnuAddFiles, &frmMain::mnuOpenWall, nullptr,  // the close box
-                                           &frmMain::mnuExit};
+    QAction* frmMain::*const commands[] = {&frmMain::mnuAddFiles, &frmMain::mnuOpenWall, nullptr, &frmMain::mnuExit};  // nullptr: the close box
     const struct {
         bool changed;
         MsgAnswer answer;

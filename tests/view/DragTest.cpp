@@ -9,7 +9,6 @@ TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesO
     const QString a = put(1, 1, "a.jpg", Qt::red), b = put(1, 3, "b.jpg", Qt::blue);
     // Selects the cell, then presses on it again: the image is lifted.
     const auto lift = [&](int row, int col) { click(row, col), mouse(QTest::MousePress, row, col); };
-    const auto dropOn = [&](int row, int col) { mouse(QTest::MouseMove, row, col), mouse(QTest::MouseRelease, row, col); };
     const auto picture = [&](int row, int col) { return w.cells().CellPicture(row, col); };
     lift(1, 1);
     mouse(QTest::MousePress, 1, 1, Qt::RightButton);
@@ -34,7 +33,6 @@ TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesO
         EXPECT_EQ(w.cells().CellData(1, 1), drop == 4 ? b : a);
         w.cells().setCellData(1, 1, a);
     }
-    w.state().IsLoading = false;
 
     lift(1, 1);
     const QImage lifted = overlay.grab().toImage();  // the 8 x 6 picture stretched over its cell
