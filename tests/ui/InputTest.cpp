@@ -223,8 +223,7 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
     w.cells().setCellText(0, 0, "mine");
     const qsizetype asked = platform.messages.size();
     w.mnuExit->trigger();
-    EXPECT_TRUE(platform.messages.size() == asked && w.state().StopSlideshow && w.state().StopLoading
-                && w.state().IsClosing && !w.isVisible());
+    EXPECT_TRUE(platform.messages.size() == asked && w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing);
     for (QWidget* window : QApplication::topLevelWidgets())
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
