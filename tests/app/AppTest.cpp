@@ -24,7 +24,8 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndOptionsAnswerBef
     EXPECT_TRUE(w.cells().CellText(0, 1) == "second" && platform.messages.isEmpty() && platform.fileRequests.isEmpty());
     // The options answer before any window, unless a file of their name is there to open.
     TestImages::write(dir.filePath("--help"), "");
-    EXPECT_TRUE(!CommandLineAnswer("--help", dir.path()) && !CommandLineAnswer("a --help", "/") && CommandLineAnswer("--help", "/"));
+    EXPECT_TRUE(!CommandLineAnswer("--help", dir.path()) && !CommandLineAnswer("a --help", "/")
+                && CommandLineAnswer("--help", "/"));
 }
 
 // The type, the entry and the default go into the environment's folders and
@@ -36,8 +37,6 @@ TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAn
     EXPECT_EQ(withDefault("[Default Applications]\napplication/x-pavisto-wall=old.desktop;\nt/p=v.desktop;\n"
                           "\n[Added Associations]\nt/p=v.desktop;"),
               "[Default Applications]\n" + entry + "\nt/p=v.desktop;\n\n[Added Associations]\nt/p=v.desktop;\n");
-    EXPECT_EQ(withDefault("[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n"),
-              "[Default Applications]\nt/p=v.desktop;\n" + entry + "\n\n[Removed Associations]\n");
     EXPECT_EQ(DesktopExecQuoted("/usr/bin/pavisto-100%"), "/usr/bin/pavisto-100%%");  // bare, as xdg-open needs
     // Inside quotes " ` $ \ take a backslash, which the string escapes double.
     EXPECT_EQ(DesktopExecQuoted("/a $b`c\"d\\e/100%"), R"("/a \\$b\\`c\\"d\\\\e/100%%")");
@@ -66,11 +65,13 @@ TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAn
     EXPECT_EQ(toolsRun, (QList<QStringList>{{"update-mime-database", dir.filePath("data/mime")},
                                             {"update-desktop-database", dir.filePath("data/applications")}}));
     EXPECT_TRUE(WallFilesClaimed());  // start-up asks this before writing: nothing is written again
+    EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + entry + "\n");
     qputenv("XDG_DATA_HOME", oldData), qputenv("XDG_CONFIG_HOME", oldConfig);
 
     QDir(target.dataHome).removeRecursively();
     TestImages::write(target.dataHome, "");
-    QFile::remove(target.configHome + "/mimeapps.list");
+    // Other programs' defaults stay; the entry ends their group, before its blank line.
+    TestImages::write(target.configHome + "/mimeapps.list", "[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n");
     CreateFileAssociation(target);
-    EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + entry + "\n");
+    EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\nt/p=v.desktop;\n" + entry + "\n\n[Removed Associations]\n");
 }

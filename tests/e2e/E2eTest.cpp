@@ -29,12 +29,6 @@ QString xdotool(const QStringList& arguments)
     return QString::fromUtf8(run("xdotool", arguments)).trimmed();
 }
 
-// What xprop says of a window's property ("" for the root window).
-QString property(const QString& window, const QString& name)
-{
-    return QString::fromUtf8(run("xprop", (window.isEmpty() ? QStringList{"-root"} : QStringList{"-id", window}) << name));
-}
-
 } // namespace
 
 // The processes this test starts end with their QProcess, by their id.
@@ -46,7 +40,7 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     openbox.start("openbox", {"--sm-disable"});
     // Openbox names its process on the root window once it manages the screen.
     ASSERT_TRUE(openbox.waitForStarted(5000) && QTest::qWaitFor([&] {
-        return property({}, "_OPENBOX_PID").trimmed().endsWith("= " + QString::number(openbox.processId()));
+        return run("xprop", {"-root", "_OPENBOX_PID"}).trimmed().endsWith("= " + QByteArray::number(openbox.processId()));
     }, 20000));
     run(CMAKE_COMMAND, {"--install", PAVISTO_BUILD_DIR, "--prefix", prefix.path()}, 60000);
     // The installed program with its own settings, desktop and cache folders,
@@ -88,10 +82,11 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
         return ::testing::AssertionFailure() << "the title is \"" << xdotool({"getwindowname", main}).toStdString() << "\"";
     };
     const auto click = [&](QPoint at, int button = 1) {
-        xdotool({"mousemove", "--window", main, QString::number(at.x()), QString::number(at.y()), "click", QString::number(button)});
+        xdotool({"mousemove", "--window", main, QString::number(at.x()), QString::number(at.y()), "click",
+                 QString::number(button)});
     };
     ASSERT_TRUE(reaches(0, 0, 0, 60000));
-    EXPECT_TRUE(property(main, "_NET_WM_ICON").contains("Icon ("));  // found beside the installed copy
+    EXPECT_TRUE(run("xprop", {"-id", main, "_NET_WM_ICON"}).contains("Icon ("));  // found beside the installed copy
 
     xdotool({"windowfocus", "--sync", main}), xdotool({"key", "--delay", "30", "Down", "Right"});
     ASSERT_TRUE(reaches(1, 1, 0));
@@ -117,7 +112,7 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     ASSERT_TRUE(reaches(2, 3, 1));
     const QString preview = window("^" + QRegularExpression::escape(paths[47]) + "$");
     const QString mainId = "0x" + QString::number(main.toULongLong(), 16);
-    const QString stack = property({}, "_NET_CLIENT_LIST_STACKING");  // bottom to top
+    const QString stack = QString::fromUtf8(run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}));  // bottom to top
     EXPECT_GT(stack.indexOf("0x" + QString::number(preview.toULongLong(), 16)), stack.indexOf(mainId)) << qPrintable(stack);
     xdotool({"key", "Up"});
     ASSERT_TRUE(reaches(1, 3, 1));

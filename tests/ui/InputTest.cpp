@@ -86,7 +86,8 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              onRightPress(w.mnuRightSaveAs, 3, 2);
              EXPECT_TRUE(exists(dir.filePath("copies/r3c2" + e + ".jpg")) && !exists(dir.filePath("copies/r1c1" + e + ".jpg")));
              onRightPress(w.mnuRightReload, 3, 2);
-             EXPECT_TRUE(w.cells().CellPicture(3, 2).size() == QSize(40, 30) && w.cells().CellPicture(1, 1).size() == QSize(8, 6));
+             EXPECT_TRUE(w.cells().CellPicture(3, 2).size() == QSize(40, 30)
+                         && w.cells().CellPicture(1, 1).size() == QSize(8, 6));
              onRightPress(w.mnuRightMove, 3, 2);
              EXPECT_TRUE(exists(dir.filePath("moved/r3c2" + e + ".jpg")) && !exists(file(3, 2)));
          }, 3, 2},
@@ -189,7 +190,8 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              platform.fileAnswers = {dir.filePath("w.wall"), dir.filePath("w.wall")};
              w.mnuSave->trigger(), w.mnuOpenWall->trigger();
              const FileRequest save = platform.fileRequests.value(platform.fileRequests.size() - 2), open = platform.fileRequests.last();
-             EXPECT_TRUE(save.save && !open.save && open.defaultExt == "wall" && open.filter == "Wall Files (*.wall);;All Files (*)");
+             EXPECT_TRUE(save.save && !open.save && open.defaultExt == "wall"
+                         && open.filter == "Wall Files (*.wall);;All Files (*)");
              EXPECT_TRUE(TestImages::read(dir.filePath("w.wall")).contains("5,5," + QFile::encodeName(dir.path()) + "/f/b\xE9.jpg\r\n"));
              EXPECT_EQ(w.cells().CellData(5, 5), dir.filePath("f/b" + e + ".jpg"));
          }, 0, 0},
@@ -223,7 +225,8 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
     w.cells().setCellText(0, 0, "mine");
     const qsizetype asked = platform.messages.size();
     w.mnuExit->trigger();
-    EXPECT_TRUE(platform.messages.size() == asked && w.state().StopSlideshow && w.state().StopLoading && w.state().IsClosing);
+    EXPECT_TRUE(platform.messages.size() == asked && w.state().StopSlideshow && w.state().StopLoading
+                && w.state().IsClosing);
     for (QWidget* window : QApplication::topLevelWidgets())
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }

@@ -12,7 +12,8 @@
 // was saved and whether the command went on.
 TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTheAnswer)
 {
-    QAction* frmMain::*const commands[] = {&frmMain::mnuAddFiles, &frmMain::mnuOpenWall, nullptr, &frmMain::mnuExit};  // nullptr: the close box
+    QAction* frmMain::*const commands[] = {&frmMain::mnuAddFiles, &frmMain::mnuOpenWall, nullptr,  // the close box
+                                           &frmMain::mnuExit};
     const struct {
         bool changed;
         MsgAnswer answer;
@@ -35,7 +36,8 @@ TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTh
             platform.messageAnswers = {reply.answer};
             platform.fileAnswers = {*reply.file ? dir.filePath(reply.file) : QString()};
             command ? (w.*command)->trigger() : void(w.close());
-            EXPECT_EQ(platform.messages.value(0).buttons == MsgButtons::YesNoCancel, reply.changed) << label;  // the question
+            // The question is the one with a Cancel.
+            EXPECT_EQ(platform.messages.value(0).buttons == MsgButtons::YesNoCancel, reply.changed) << label;
             EXPECT_EQ(QFile::exists(dir.filePath("w.wall")), reply.saved) << label;
             // A folder to add, a wall file to open, or the window closed.
             const bool wentOn = !platform.folderPrompts.isEmpty() || (!w.isVisible() && w.state().IsClosing)
