@@ -33,7 +33,9 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndOptionsAnswerBef
 TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAndClaimWallFiles)
 {
     const QString entry = "application/x-pavisto-wall=pavisto.desktop;";
-    const auto withDefault = [](const QString& list) { return WithDefaultApplication(list, "application/x-pavisto-wall", "pavisto.desktop"); };
+    const auto withDefault = [](const QString& list) {
+        return WithDefaultApplication(list, "application/x-pavisto-wall", "pavisto.desktop");
+    };
     EXPECT_EQ(withDefault("[Default Applications]\napplication/x-pavisto-wall=old.desktop;\nt/p=v.desktop;\n"
                           "\n[Added Associations]\nt/p=v.desktop;"),
               "[Default Applications]\n" + entry + "\nt/p=v.desktop;\n\n[Added Associations]\nt/p=v.desktop;\n");
@@ -42,15 +44,17 @@ TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAn
     EXPECT_EQ(DesktopExecQuoted("/a $b`c\"d\\e/100%"), R"("/a \\$b\\`c\\"d\\\\e/100%%")");
 
     QTemporaryDir dir;
-    const auto read = [&](const QString& relative) { return QString::fromUtf8(TestImages::read(dir.filePath(relative))); };
+    const auto read
+        = [&](const QString& relative) { return QString::fromUtf8(TestImages::read(dir.filePath(relative))); };
     const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
     qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
     AssociationTarget target = ThisProgramsTarget();
     EXPECT_TRUE(target.dataHome == dir.filePath("data") && target.configHome == QDir::homePath() + "/.config");
     QList<QStringList> toolsRun;
-    target = {target.dataHome, dir.filePath("config"), "/opt/my apps/pavisto", dir.filePath("icon.svg"),
-              [&](const QString& tool, const QStringList& arguments) { toolsRun.append(QStringList{tool} + arguments); }};
+    target
+        = {target.dataHome, dir.filePath("config"), "/opt/my apps/pavisto", dir.filePath("icon.svg"),
+           [&](const QString& tool, const QStringList& arguments) { toolsRun.append(QStringList{tool} + arguments); }};
     TestImages::write(target.icon, "<svg/>");
     CreateFileAssociation(target);
     const QString package = read("data/mime/packages/pavisto-wall.xml");
@@ -58,20 +62,23 @@ TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAn
                              "<glob pattern=\"*.wall\"/>", "<icon name=\"pavisto\"/>"})
         EXPECT_TRUE(package.contains(part)) << part;
     const QStringList lines = read("data/applications/pavisto.desktop").split('\n');
-    for (const char* line : {"[Desktop Entry]", "Exec=\"/opt/my apps/pavisto\" %f", "MimeType=application/x-pavisto-wall;",
-                             "Icon=pavisto"})
+    for (const char* line : {"[Desktop Entry]", "Exec=\"/opt/my apps/pavisto\" %f",
+                             "MimeType=application/x-pavisto-wall;", "Icon=pavisto"})
         EXPECT_TRUE(lines.contains(line)) << line;
     EXPECT_EQ(read("data/icons/hicolor/scalable/apps/pavisto.svg"), "<svg/>");
     EXPECT_EQ(toolsRun, (QList<QStringList>{{"update-mime-database", dir.filePath("data/mime")},
                                             {"update-desktop-database", dir.filePath("data/applications")}}));
     EXPECT_TRUE(WallFilesClaimed());  // start-up asks this before writing: nothing is written again
     EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\n" + entry + "\n");
-    qputenv("XDG_DATA_HOME", oldData), qputenv("XDG_CONFIG_HOME", oldConfig);
+    qputenv("XDG_DATA_HOME", oldData);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 
     QDir(target.dataHome).removeRecursively();
     TestImages::write(target.dataHome, "");
     // Other programs' defaults stay; the entry ends their group, before its blank line.
-    TestImages::write(target.configHome + "/mimeapps.list", "[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n");
+    TestImages::write(target.configHome + "/mimeapps.list",
+                      "[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n");
     CreateFileAssociation(target);
-    EXPECT_EQ(read("config/mimeapps.list"), "[Default Applications]\nt/p=v.desktop;\n" + entry + "\n\n[Removed Associations]\n");
+    EXPECT_EQ(read("config/mimeapps.list"),
+              "[Default Applications]\nt/p=v.desktop;\n" + entry + "\n\n[Removed Associations]\n");
 }

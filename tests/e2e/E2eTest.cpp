@@ -36,12 +36,18 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
 {
     QTemporaryDir prefix, home, folder;
     QProcess openbox, pavisto;
-    openbox.setStandardOutputFile(QProcess::nullDevice()), openbox.setStandardErrorFile(QProcess::nullDevice());
+    openbox.setStandardOutputFile(QProcess::nullDevice());
+    openbox.setStandardErrorFile(QProcess::nullDevice());
     openbox.start("openbox", {"--sm-disable"});
     // Openbox names its process on the root window once it manages the screen.
-    ASSERT_TRUE(openbox.waitForStarted(5000) && QTest::qWaitFor([&] {
-        return run("xprop", {"-root", "_OPENBOX_PID"}).trimmed().endsWith("= " + QByteArray::number(openbox.processId()));
-    }, 20000));
+    ASSERT_TRUE(openbox.waitForStarted(5000)
+                && QTest::qWaitFor(
+                    [&] {
+                        return run("xprop", {"-root", "_OPENBOX_PID"})
+                            .trimmed()
+                            .endsWith("= " + QByteArray::number(openbox.processId()));
+                    },
+                    20000));
     run(CMAKE_COMMAND, {"--install", PAVISTO_BUILD_DIR, "--prefix", prefix.path()}, 60000);
     // The installed program with its own settings, desktop and cache folders,
     // on "photos.wall" in a folder of 60 pictures of one colour each, 15 to a
@@ -65,7 +71,9 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     const auto window = [&](const QString& pattern) {
         QString found;
         const auto shown = [&] {
-            for (const QString& id : xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pavisto.processId())}).split('\n'))
+            for (const QString& id :
+                 xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pavisto.processId())})
+                     .split('\n'))
                 if (!id.isEmpty() && QRegularExpression(pattern).match(xdotool({"getwindowname", id})).hasMatch())
                     return !(found = id).isEmpty();
             return false;
@@ -79,7 +87,8 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
                                     .arg(r + 1).arg(c + 1).arg(paths.value(c * 15 + r)).arg(zoomLevel);
         if (QTest::qWaitFor([&] { return xdotool({"getwindowname", main}).startsWith(caption); }, timeoutMs))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the title is \"" << xdotool({"getwindowname", main}).toStdString() << "\"";
+        return ::testing::AssertionFailure()
+            << "the title is \"" << xdotool({"getwindowname", main}).toStdString() << "\"";
     };
     const auto click = [&](QPoint at, int button = 1) {
         xdotool({"mousemove", "--window", main, QString::number(at.x()), QString::number(at.y()), "click",
@@ -88,7 +97,8 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     ASSERT_TRUE(reaches(0, 0, 0, 60000));
     EXPECT_TRUE(run("xprop", {"-id", main, "_NET_WM_ICON"}).contains("Icon ("));  // found beside the installed copy
 
-    xdotool({"windowfocus", "--sync", main}), xdotool({"key", "--delay", "30", "Down", "Right"});
+    xdotool({"windowfocus", "--sync", main});
+    xdotool({"key", "--delay", "30", "Down", "Right"});
     ASSERT_TRUE(reaches(1, 1, 0));
     // A notch away zooms in one step and brings the current cell to the top
     // left: the wall's last cell shows its picture, the cell beyond it none.
@@ -113,16 +123,21 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     const QString preview = window("^" + QRegularExpression::escape(paths[47]) + "$");
     const QString mainId = "0x" + QString::number(main.toULongLong(), 16);
     const QString stack = QString::fromUtf8(run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}));  // bottom to top
-    EXPECT_GT(stack.indexOf("0x" + QString::number(preview.toULongLong(), 16)), stack.indexOf(mainId)) << qPrintable(stack);
+    EXPECT_GT(stack.indexOf("0x" + QString::number(preview.toULongLong(), 16)), stack.indexOf(mainId))
+        << qPrintable(stack);
     xdotool({"key", "Up"});
     ASSERT_TRUE(reaches(1, 3, 1));
 
     // Save Wall through the menu, the file dialog and the message box, then Exit.
-    const auto menu = [&](const QStringList& keys) { click({20, 10}), xdotool(QStringList{"key", "--delay", "30"} + keys); };
+    const auto menu = [&](const QStringList& keys) {
+        click({20, 10});
+        xdotool(QStringList{"key", "--delay", "30"} + keys);
+    };
     menu({"Down", "Down", "Down", "Return"});
     ASSERT_FALSE(window("^Save File$").isEmpty());
     const QString saved = folder.filePath("saved.wall");
-    xdotool({"type", "--delay", "5", saved}), xdotool({"key", "Return"});
+    xdotool({"type", "--delay", "5", saved});
+    xdotool({"key", "Return"});
     ASSERT_FALSE(window("^Pavisto \\d+\\.\\d+\\.\\d+$").isEmpty());  // "File saved."
     xdotool({"key", "Return"});
     EXPECT_EQ(TestImages::read(saved).count('\n'), 61);  // a line a cell, then an empty one

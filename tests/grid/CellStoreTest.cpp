@@ -41,7 +41,8 @@ int near(int value, int count) { return value % 2 ? count - 1 - (value / 2) % co
 RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
 {
     const auto size = [](int a) { return a >= 7 ? 100'000 : a % 7; };
-    const auto any = [](int from, int to) { return *rc::gen::resize(100, rc::gen::inRange(from, to)); };  // at every size
+    const auto any
+        = [](int from, int to) { return *rc::gen::resize(100, rc::gen::inRange(from, to)); }; // at every size
     int rows = size(any(1, 8)), cols = size(any(1, 8)), dropped = 0, changes = 0, notices = 0;
     CellStore store(rows, cols);
     store.setChangeListener([&](const CellRect&) { ++notices; });
@@ -49,7 +50,8 @@ RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
     std::map<std::pair<int, int>, ModelCell> model;
     const Picture picture(QImage(2, 2, QImage::Format_RGB32), false);
     const auto steps = *rc::gen::container<std::vector<std::array<int, 5>>>(
-        *rc::gen::inRange(1, 200), rc::gen::container<std::array<int, 5>>(rc::gen::resize(100, rc::gen::inRange(0, 12))));
+        *rc::gen::inRange(1, 200),
+        rc::gen::container<std::array<int, 5>>(rc::gen::resize(100, rc::gen::inRange(0, 12))));
     for (const auto& [step, a, b, c, d] : steps) {
         const int kind = step > 8 ? step - 5 : step;  // hides, shows and texts twice as often
         const bool some = rows > 0 && cols > 0;
@@ -132,8 +134,9 @@ RC_GTEST_PROP(CellStore, KeepsWhatAModelOfTheWallKeepsAndCountsItsImages, ())
             }
         }
         RC_ASSERT(notices == changes);
-        std::erase_if(model, [](const auto& kept) {  // a hidden cell has a path
-            return kept.second.path.isEmpty() && kept.second.text.isEmpty() && kept.second.align == Cell::StretchAlignment;
+        std::erase_if(model, [](const auto& kept) { // a hidden cell has a path
+            return kept.second.path.isEmpty() && kept.second.text.isEmpty()
+                && kept.second.align == Cell::StretchAlignment;
         });
         RC_ASSERT(store.Rows() == rows && store.Cols() == cols && store.occupiedCount() == model.size());
         int held = 0;

@@ -47,7 +47,8 @@ RC_GTEST_PROP(GridGeometry, EdgesRiseAndAPointOfTheViewLiesInItsCellWhoseAreaThe
         const int cell = *rc::gen::inRange(first, last + 1);
         GridAxis scrolled = axis;
         scrolled.first = *rc::gen::inRange(std::max(0, cell - 100), cell + 1);
-        RC_ASSERT(EdgeOf(scrolled, qint64(cell) + 1) - EdgeOf(scrolled, cell) == edges[cell - first + 1] - edges[cell - first]);
+        RC_ASSERT(EdgeOf(scrolled, qint64(cell) + 1) - EdgeOf(scrolled, cell)
+                  == edges[cell - first + 1] - edges[cell - first]);
         // Far off the view, edges still rise and stay within int arithmetic.
         const qint64 a = *rc::gen::inRange<qint64>(0, qint64(axis.count) + 1);
         const qint64 b = *rc::gen::inRange<qint64>(a, qint64(axis.count) + 1);

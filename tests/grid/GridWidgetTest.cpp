@@ -110,7 +110,8 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     EXPECT_GT(fg.TopRow(), 10);
     const int top = fg.TopRow();  // a drag above the view selects on upwards, and the view follows
     QTest::mousePress(vp, Qt::LeftButton, {}, at(1, 1));
-    QMouseEvent drag(QEvent::MouseMove, QPointF(3, -5), vp->mapToGlobal(QPointF(3, -5)), Qt::NoButton, Qt::LeftButton, {});
+    QMouseEvent drag(QEvent::MouseMove, QPointF(3, -5), vp->mapToGlobal(QPointF(3, -5)), Qt::NoButton, Qt::LeftButton,
+                     {});
     QApplication::sendEvent(vp, &drag);
     QTest::mouseRelease(vp, Qt::LeftButton);
     EXPECT_TRUE(fg.state() == (QList<int>{top + 1, 1, top - 1, 0, top + 1, 1}) && fg.TopRow() == top - 1);
@@ -140,7 +141,8 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     fg.Select(1, 1, 4, 6);  // the popup acts on what is selected: a right press inside keeps it,
     QTest::mouseClick(vp, Qt::RightButton, {}, at(4, 6));
     EXPECT_EQ(fg.state(), (QList<int>{1, 1, 1, 1, 4, 6}));
-    QTest::mouseClick(vp, Qt::RightButton, {}, at(1, 7));  // one outside, on a selected row too, selects the cell under it
+    QTest::mouseClick(vp, Qt::RightButton, {},
+                      at(1, 7)); // one outside, on a selected row too, selects the cell under it
     EXPECT_EQ(fg.state(), (QList<int>{1, 7, 1, 7, 1, 7}));
     fg.Select(1, 1);
     for (Move move : {Move::Down, Move::PageDown, Move::Right, Move::Right, Move::PageUp, Move::Up, Move::Left})
@@ -154,7 +156,8 @@ TEST(GridWidget, HandsItsEventsOnMovesTheCurrentCellNamesACellsFileInATooltipAnd
     EXPECT_EQ(fg.horizontalScrollBar()->maximum(), 100 - cols);
     for (const int cell : {80, 81, 3}) {  // 81: just past the view
         fg.ShowCell(cell, cell);
-        EXPECT_TRUE(fg.TopRow() == (cell > 3 ? cell - rows + 1 : 3) && fg.LeftCol() == (cell > 3 ? cell - cols + 1 : 3)) << cell;
+        EXPECT_TRUE(fg.TopRow() == (cell > 3 ? cell - rows + 1 : 3) && fg.LeftCol() == (cell > 3 ? cell - cols + 1 : 3))
+            << cell;
     }
     fg.Select(90, 95, 3, 40);  // corners in any order
     fg.cells.setCols(30);  // columns only: the current cell and the selection come inside
@@ -231,7 +234,8 @@ TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreA
     const QList<QPoint> three{{0, 0}, {1, 1}, {0, 1}};
     EXPECT_EQ(shown(48, three) + asked.join(' '), "sSs");  // small cells draw the small version and ask for nothing
     // A grey picture's version is grey too: the maker was told. A source that makes nothing is not asked again.
-    EXPECT_EQ(shown(100, three) + shown(100, three) + shown(140, three), "vVsvVsvVs");  // larger cells need the whole thumbnail
+    EXPECT_EQ(shown(100, three) + shown(100, three) + shown(140, three),
+              "vVsvVsvVs"); // larger cells need the whole thumbnail
     asked.sort();
     EXPECT_EQ(asked.join(' '), "a128 a256 b128g b256g g128 g256");
     // Moved cells take their pictures along: nothing is made again.

@@ -51,7 +51,8 @@ TEST(Exif, ReadsEachFieldInBothByteOrdersFromAFileUnderAnyNameAndMalformedHeadsG
             fields.bigEndian = bigEndian;
             for (const ExifInfo& info : both(TestImages::withExif(jfif, fields, 20)))
                 EXPECT_TRUE(info.orientation == orientation && info.taken == taken && info.thumbnail == fields.thumbnail
-                            && info.taken.value_or(QDateTime()).offsetFromUtc() == taken.value_or(QDateTime()).offsetFromUtc())
+                            && info.taken.value_or(QDateTime()).offsetFromUtc()
+                                == taken.value_or(QDateTime()).offsetFromUtc())
                     << fields.taken.data() << bigEndian;
         }
     const QByteArray head = TestImages::withExif(jfif, Full, 20);

@@ -22,7 +22,10 @@ TEST(PngDecode, ReadsWhatQtsReaderReadsAndLeavesItTheRest)
             for (int x = 0; x < width; ++x) {
                 const unsigned noise = (seed ^ unsigned(x * 7919 + y * 104729)) * 2654435761u >> 8;
                 const int v = (slope * (x / block + 2 * (y / block)) + int(noise % unsigned(grain))) & 255;
-                image.setPixel(x, y, format == QImage::Format_Grayscale8 ? uint(v) : qRgba(v, 255 - v, int(noise & 255), int(noise >> 8 & 255)));
+                image.setPixel(x, y,
+                               format == QImage::Format_Grayscale8
+                                   ? uint(v)
+                                   : qRgba(v, 255 - v, int(noise & 255), int(noise >> 8 & 255)));
             }
         image.setText("Thumb::URI", "file:///photos/a%20b.jpg");
         const QByteArray png = encode(image, "png");
@@ -34,7 +37,8 @@ TEST(PngDecode, ReadsWhatQtsReaderReadsAndLeavesItTheRest)
         RC_ASSERT(DecodePlainPng(png, std::max(width, height) - 1).value_or(QImage()).isNull());
         RC_ASSERT(DecodePlainPng(png.left(png.size() - 20), 1024).value_or(QImage()).isNull());
         // The header (the first chunk, 25 bytes) of a picture a row taller: it claims more than the data holds.
-        const QByteArray taller = png.left(8) + encode(image.copy(0, 0, width, height + 1), "png").mid(8, 25) + png.mid(33);
+        const QByteArray taller
+            = png.left(8) + encode(image.copy(0, 0, width, height + 1), "png").mid(8, 25) + png.mid(33);
         RC_ASSERT(DecodePlainPng(taller, 1024).value_or(QImage()).isNull());
         QByteArray changed = png;
         changed[*rc::gen::inRange<qsizetype>(8, png.size() - 12)] ^= char(1 << *rc::gen::inRange(0, 8));

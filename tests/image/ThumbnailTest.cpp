@@ -66,7 +66,8 @@ struct Photos : ::testing::Test {
         return cache.root() + '/' + folder + '/' + ThumbnailCache::EntryName(file);
     }
     // An entry as another program writes it: any picture, the two keys.
-    void plant(const QString& file, QImage picture, const QString& uri = {}, qint64 age = 0, const QString& folder = "large")
+    void plant(const QString& file, QImage picture, const QString& uri = {}, qint64 age = 0,
+               const QString& folder = "large")
     {
         QDir().mkpath(QFileInfo(entryPath(file, folder)).path());
         picture.setText("Thumb::URI", uri.isEmpty() ? "file://" + file : uri);
@@ -93,7 +94,8 @@ TEST(ThumbnailNames, SizesKeepAspectRoundHalvesToEvenAndUrisAreEscapedHashedAndF
     EXPECT_EQ(ThumbnailCache::FileUri(odd), "file:///tmp/a%20b/%231%20100%25/caf%C3%A9.jpg");
     EXPECT_EQ(ThumbnailCache::EntryName(odd), "af722cdc9c08c09fe6b239e360a2e810.png");
     EXPECT_EQ(ThumbnailCache::FileUri("/p/./q/../a;b=c&d+e'(1)!~.jpg"), "file:///p/a%3Bb=c&d+e'(1)!~.jpg");
-    for (const auto& [limit, size] : QList<QPair<int, int>>{{128, 128}, {129, 256}, {512, 512}, {1024, 1024}, {1025, 0}, {0, 0}})
+    for (const auto& [limit, size] :
+         QList<QPair<int, int>>{{128, 128}, {129, 256}, {512, 512}, {1024, 1024}, {1025, 0}, {0, 0}})
         EXPECT_EQ(ThumbnailCache::EntrySize(limit, limit), size) << limit;
     const QByteArray saved = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_CACHE_HOME", "relative/ignored");
@@ -129,8 +131,9 @@ TEST_F(Photos, CellPicturesAreUprightAndSmallTakeOnlyTheSamePicturesThumbnailAnd
         {{800, 600}, 1, thumbnail({160, 120}, 15), false}, {{800, 600}, 1, thumbnail({80, 60}), false},
         {{800, 600}, 1, thumbnail({160, 121}), true},      {{800, 600}, 1, thumbnail({160, 122}), false}};
     for (const auto& [size, orientation, embedded, used] : cases) {
-        const QByteArray bytes = TestImages::withExif(TestImages::jpeg(size.width(), size.height()),
-                                                      {.orientation = orientation, .thumbnail = TestImages::encode(embedded)});
+        const QByteArray bytes
+            = TestImages::withExif(TestImages::jpeg(size.width(), size.height()),
+                                   {.orientation = orientation, .thumbnail = TestImages::encode(embedded)});
         const auto picture = plain.CellPicture(put("e.jpg", bytes), false);
         ASSERT_TRUE(picture);
         const QImage kept = picture->small();
@@ -150,11 +153,13 @@ TEST_F(Photos, CellPicturesAreUprightAndSmallTakeOnlyTheSamePicturesThumbnailAnd
     // 1.4 KB that claim 225 megapixels: passed over unread.
     for (const bool progressive : {false, true}) {
         const QString crafted = put("crafted.jpg", TestImages::jpegClaiming(15000, 15000, progressive));
-        EXPECT_TRUE(!DecodeThumbnail(crafted, 200, 200).decoded && EstimatedDecodeBytes(crafted, 200, 200) == 0) << progressive;
+        EXPECT_TRUE(!DecodeThumbnail(crafted, 200, 200).decoded && EstimatedDecodeBytes(crafted, 200, 200) == 0)
+            << progressive;
     }
     // Padded until its size could hold that many blocks: the decoder's own
     // cap refuses the gigabyte a progressive file would need.
-    const QString heavy = put("heavy.jpg", TestImages::jpegClaiming(15000, 15000, true) + QByteArray(1200 * 1024, '\0'));
+    const QString heavy
+        = put("heavy.jpg", TestImages::jpegClaiming(15000, 15000, true) + QByteArray(1200 * 1024, '\0'));
     EXPECT_GT(EstimatedDecodeBytes(heavy, 200, 200), 600'000'000);
     EXPECT_FALSE(DecodeThumbnail(heavy, 200, 200).decoded);
     // A real 40-megapixel progressive photograph, kept whole: far beyond Qt's default allocation limit of 128 MB.
@@ -227,9 +232,18 @@ TEST_F(Photos, FailuresAreRememberedUntilTheFileChangesEntriesArePngsWithTheirKe
     QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
     clear.setPixel(5, 5, qRgba(1, 2, 3, 4));
     const auto file = cache.original(path);
-    const QList<QByteArray> keys{"Thumb::URI", "file://" + path.toUtf8(), "Thumb::MTime", QByteArray::number(mtime(path)),
-                                 "Software", "Pavisto 1.0.0", "Thumb::Size", QByteArray::number(file->bytes),
-                                 "Thumb::Image::Width", "800", "Thumb::Image::Height", "600"};
+    const QList<QByteArray> keys{"Thumb::URI",
+                                 "file://" + path.toUtf8(),
+                                 "Thumb::MTime",
+                                 QByteArray::number(mtime(path)),
+                                 "Software",
+                                 "Pavisto 1.0.0",
+                                 "Thumb::Size",
+                                 QByteArray::number(file->bytes),
+                                 "Thumb::Image::Width",
+                                 "800",
+                                 "Thumb::Image::Height",
+                                 "600"};
     // Colour type, bytes a pixel.
     for (const auto& [picture, colourType, pixelBytes] : QList<std::tuple<QImage, int, int>>{
              {photo, 2, 3}, {photo.convertToFormat(QImage::Format_Grayscale8), 0, 1}, {clear, 6, 4}}) {
@@ -269,7 +283,8 @@ TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgainAndThoseOfOtherProgram
         plant(path, green, uri, age);  // both sizes a placed picture may be read from
         plant(path, green.scaledToWidth(width / 2), uri, age, "normal");
         const auto picture = thumbs.CellPicture(path, false);
-        EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->small().pixelColor(4, 24).red() > 200) << width;
+        EXPECT_TRUE(picture && picture->size() == QSize(200, 150) && picture->small().pixelColor(4, 24).red() > 200)
+            << width;
         EXPECT_EQ(QImage(entryPath(path, "normal")).size(), QSize(128, 96)) << width;
     }
     // Stored 400 x 200, shown 200 x 400 (EXIF orientation 6); green and yellow, so a decode of the file would show.

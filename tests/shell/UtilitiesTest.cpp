@@ -23,18 +23,23 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleTheSystemsFreeMemo
     FakePlatform platform;
     platform.freeMemory = 262144000;  // the threshold itself is not low
     MainState state;
-    state.ZoomLevel = -2, state.ImageCount = 1234567;
-    EXPECT_EQ(CaptionText(state, 4, 9, "/p/a.jpg"), "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
+    state.ZoomLevel = -2;
+    state.ImageCount = 1234567;
+    EXPECT_EQ(
+        CaptionText(state, 4, 9, "/p/a.jpg"),
+        "Pavisto 5-10  /p/a.jpg  [Zoom Level -2]   1,234,567 Images [10,000 cells]   Available memory: 250.00 MB");
     EXPECT_FALSE(state.LowMemory);
     EXPECT_EQ(Platform::parseMemAvailable("MemTotal: 9 kB\nMemAvailable:    1000 kB\n"), 1024000);
     EXPECT_EQ(Platform::parseMemAvailable("MemAvailable: 99999999 kB\n"), 2147483647);
     EXPECT_EQ(Platform::parseMemAvailable("MemFree: 1 kB\n"), std::nullopt);
     for (const qint64 free : {262143999LL, 4000000000LL}) {
-        platform.freeMemory = free, FreeMemory(state);
+        platform.freeMemory = free;
+        FreeMemory(state);
         EXPECT_TRUE(state.LowMemory) << free;
     }
     QStringList sizes;
-    for (const qint64 bytes : {2147483647LL, 1073741824LL, 1073741823LL, 1048576LL, 1048575LL, 1024LL, 1023LL, 0LL}) sizes << FormatByteSize(bytes);
+    for (const qint64 bytes : {2147483647LL, 1073741824LL, 1073741823LL, 1048576LL, 1048575LL, 1024LL, 1023LL, 0LL})
+        sizes << FormatByteSize(bytes);
     EXPECT_EQ(sizes.join('|'), "2.00 GB|1.00 GB|1024.00 MB|1.00 MB|1024.00 KB|1.00 KB|1023 Bytes|0 Bytes");
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -42,7 +47,9 @@ TEST(Caption, CellPathSignedZoomCountsAndSizesInTheUsersLocaleTheSystemsFreeMemo
     QLocale::setDefault(saved);
 }
 
-TEST(Paths, NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsTheFolderSearchPassesOverHiddenEntriesAndShippedFilesAreFound)
+TEST(
+    Paths,
+    NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsTheFolderSearchPassesOverHiddenEntriesAndShippedFilesAreFound)
 {
     const QByteArray utf8 = "/photos/\xC3\xA4 \xE2\x82\xAC.jpg \xF0\x9F\x92\x80";  // ends in a whole character
     EXPECT_TRUE(FileNameFromBytes(utf8) == QString::fromUtf8(utf8) && FileNameBytes(QString::fromUtf8(utf8)) == utf8);
@@ -53,7 +60,8 @@ TEST(Paths, NamesOfAnyBytesReachTheirFilesTrimAllTakesItsSetFromBothEndsTheFolde
     std::minstd_rand random(5);
     for (int run = 0; run < 2000; ++run) {
         QByteArray bytes(int(random() % 12), '\0');
-        for (char& byte : bytes) byte = char(random() % 255 + 1);
+        for (char& byte : bytes)
+            byte = char(random() % 255 + 1);
         ASSERT_EQ(FileNameBytes(FileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
     }
     EXPECT_EQ(FileUri(QString("/a b/") + QChar(0xDCE9) + ".jpg"), "file:///a%20b/%E9.jpg");
@@ -90,10 +98,12 @@ TEST(Dialogs, StartWhereTheSamePurposeLastChoseAndNameTheEntryTheUserSaw)
     FakePlatform platform;
     RawFolder home;
     const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME")};
-    qputenv("HOME", QFile::encodeName(home.path())), qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     // A Latin-1 folder, and in it two whose names read alike as UTF-8.
     const QByteArray latin = QFile::encodeName(home.path()) + "/d\xE9j\xE0";
-    for (const QByteArray& folder : {latin, latin + "/caf\xE9", latin + "/caf\xE8"}) ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    for (const QByteArray& folder : {latin, latin + "/caf\xE9", latin + "/caf\xE8"})
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
     const QString pictures = home.filePath("Pictures"), mapped = FileNameFromBytes(latin);
     platform.folderAnswers = {QFile::decodeName(latin), QString(), QFile::decodeName(latin + "/caf\xE9")};
     platform.fileAnswers = {QFile::decodeName(latin + "/w.wall")};
@@ -102,9 +112,12 @@ TEST(Dialogs, StartWhereTheSamePurposeLastChoseAndNameTheEntryTheUserSaw)
     BrowseForFolder("Copy");
     EXPECT_EQ(BrowseForFolder("Add"), mapped + '/' + QFile::decodeName("caf\xE9"));  // which one is not known
     QStringList starts = platform.folderStarts;
-    for (const char* title : {"Open File", "Open File", "Save File"})
-        AskForFile({title, {}, {}, false, {}}), starts.append(platform.fileRequests.constLast().startFolder);
-    qputenv("HOME", saved[0]), qputenv("XDG_CONFIG_HOME", saved[1]);
+    for (const char* title : {"Open File", "Open File", "Save File"}) {
+        AskForFile({title, {}, {}, false, {}});
+        starts.append(platform.fileRequests.constLast().startFolder);
+    }
+    qputenv("HOME", saved[0]);
+    qputenv("XDG_CONFIG_HOME", saved[1]);
     EXPECT_EQ(starts, (QStringList{home.path(), pictures, mapped, pictures, mapped, pictures}));
 }
 
@@ -117,11 +130,13 @@ TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePoin
     WriteNewFile(path, written.chopped(2));
     // A file-size limit makes every write past 4 bytes fail, as a full disk would.
     rlimit saved {}, tight {4, RLIM_INFINITY};
-    getrlimit(RLIMIT_FSIZE, &saved), tight.rlim_max = saved.rlim_max;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    tight.rlim_max = saved.rlim_max;
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &tight);
     const QString result = WriteNewFile(path, QByteArray(1000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, previous);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(result == path && TestImages::read(path) == written);
 
     ReportError("frmMain", "LoadImages", AppError());  // no error: no message
@@ -130,7 +145,11 @@ TEST(Reports, AFailedWriteKeepsTheOldFileAndErrorsShowTheStandardTextWithThePoin
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(RunReported("frmMain", "x", [] {}) && !RunReported("frmMain", "x", [] { throw std::bad_alloc(); }));
     ASSERT_EQ(platform.messages.size(), 3);
-    EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 ") && platform.messages[0].icon == MsgIcon::Critical);
-    EXPECT_EQ(platform.messages[1].text, "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\nNumber: 75\nDescription: Path/File access error");
-    EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle && platform.messages[2].text.contains("Number: 7\n"));
+    EXPECT_TRUE(platform.messages[0].text.startsWith("WriteNewFile: 75 ")
+                && platform.messages[0].icon == MsgIcon::Critical);
+    EXPECT_EQ(platform.messages[1].text,
+              "An error has occurred in form: frmMain and procedure: mnuSave_Click (Pavisto)\nNumber: 75\nDescription: "
+              "Path/File access error");
+    EXPECT_TRUE(platform.messages[1].icon == MsgIcon::Exclamation && platform.messages[1].title == AppTitle
+                && platform.messages[2].text.contains("Number: 7\n"));
 }

@@ -54,10 +54,15 @@ public:
     }
     QString folder(const QString& prompt, const QString& startFolder) override
     {
-        folderPrompts.append(prompt), folderStarts.append(startFolder);
+        folderPrompts.append(prompt);
+        folderStarts.append(startFolder);
         return next(folderAnswers, QString());
     }
-    QString file(const FileRequest& request) override { return fileRequests.append(request), next(fileAnswers, QString()); }
+    QString file(const FileRequest& request) override
+    {
+        fileRequests.append(request);
+        return next(fileAnswers, QString());
+    }
     QStringList texts() const
     {
         QStringList shown;
@@ -65,7 +70,11 @@ public:
             shown.append(message.text);
         return shown;
     }
-    bool openUrl(const QUrl& url) override { return opened.append(url), true; }
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
     qint64 availablePhysical() override { return freeMemory; }
     void begin(const QString& label, int total) override { progressRuns.append(label + '/' + QString::number(total)); }
     bool advance(int done) override { return cancelAtStep >= 0 && done >= cancelAtStep; }
@@ -78,6 +87,9 @@ private:
     }
     static void install(FakePlatform* fake)
     {
-        Platform::setPrompts(fake), Platform::setLauncher(fake), Platform::setMemory(fake), Platform::setProgress(fake);
+        Platform::setPrompts(fake);
+        Platform::setLauncher(fake);
+        Platform::setMemory(fake);
+        Platform::setProgress(fake);
     }
 };

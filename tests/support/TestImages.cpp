@@ -60,7 +60,8 @@ QByteArray exif(const Exif& fields)
         return table + number(next, 4) + data;
     };
     Entries ifd0, sub;
-    for (const auto& [tag, text] : {std::pair{0x9003, fields.taken}, {0x9004, fields.digitized}, {0x9011, fields.offset}})
+    for (const auto& [tag, text] :
+         {std::pair{0x9003, fields.taken}, {0x9004, fields.digitized}, {0x9011, fields.offset}})
         if (!text.isEmpty())
             sub << std::tuple{tag, 2, text + '\0'};
     if (fields.orientation)
@@ -72,8 +73,8 @@ QByteArray exif(const Exif& fields)
     const quint32 ifd1At = subAt + subIfd.size();  // the thumbnail's, which its bytes follow
     const Entries thumbnail{{0x0201, 4, number(ifd1At + 6 + 24, 4)}, {0x0202, 4, number(fields.thumbnail.size(), 4)}};
     const QByteArray tiff = QByteArray(fields.bigEndian ? "MM\0*" : "II*\0", 4) + number(8, 4)
-                            + ifd(8, ifd0, fields.thumbnail.isEmpty() ? 0 : ifd1At) + subIfd
-                            + (fields.thumbnail.isEmpty() ? QByteArray() : ifd(ifd1At, thumbnail, 0) + fields.thumbnail);
+        + ifd(8, ifd0, fields.thumbnail.isEmpty() ? 0 : ifd1At) + subIfd
+        + (fields.thumbnail.isEmpty() ? QByteArray() : ifd(ifd1At, thumbnail, 0) + fields.thumbnail);
     const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
     const quint32 length = body.size() + 2;
     return QByteArray("\xFF\xE1") + char(length >> 8) + char(length) + body;

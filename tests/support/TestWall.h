@@ -15,18 +15,26 @@
 
 // Runs `step` in the n-th yield to the event loop from now: a load yields
 // before it starts and after each image it places.
-inline void inYield(int n, std::function<void()> step) { QTimer::singleShot(0, [n, step = std::move(step)] { n > 1 ? inYield(n - 1, step) : step(); }); }
+inline void inYield(int n, std::function<void()> step)
+{
+    QTimer::singleShot(0, [n, step = std::move(step)] { n > 1 ? inYield(n - 1, step) : step(); });
+}
 
 // Writes a file through its name's bytes, which need not be UTF-8.
-inline void WriteRaw(const QString& path, const QByteArray& bytes) { std::ofstream(FileNameBytes(path).toStdString(), std::ios::binary) << bytes.toStdString(); }
+inline void WriteRaw(const QString& path, const QByteArray& bytes)
+{
+    std::ofstream(FileNameBytes(path).toStdString(), std::ios::binary) << bytes.toStdString();
+}
 
 // The paths of a wall's cells, column by column.
 inline QStringList ColumnPaths(const CellStore& cells)
 {
     QStringList paths;
     for (int c = 0; c < cells.Cols(); ++c)
-        for (int r = 0; r < cells.Rows(); ++r) paths.append(cells.CellData(r, c));
-    return paths.removeAll(QString()), paths;
+        for (int r = 0; r < cells.Rows(); ++r)
+            paths.append(cells.CellData(r, c));
+    paths.removeAll(QString());
+    return paths;
 }
 
 // A command context without a main window: a wall of rows x cols with its
@@ -46,7 +54,8 @@ struct TestWall : MainWindowPort {
     explicit TestWall(int rows = 100, int cols = 100, const ThumbnailCache* cache = nullptr)
         : cells(rows, cols), thumbnails(state, state, cache)
     {
-        state.GridRows = rows, state.GridCols = cols;
+        state.GridRows = rows;
+        state.GridCols = cols;
     }
     void UpdateCaption() override { ++captions; }
     void setTitle(const QString& title) override { titles.append(title); }

@@ -56,7 +56,11 @@ struct ShownWindow : ::testing::Test {
         w.rightMenu()->hide();
     }
     // A move and a release: where a lifted image is dropped.
-    void dropOn(int row, int col) { mouse(QTest::MouseMove, row, col), mouse(QTest::MouseRelease, row, col); }
+    void dropOn(int row, int col)
+    {
+        mouse(QTest::MouseMove, row, col);
+        mouse(QTest::MouseRelease, row, col);
+    }
     // A press, a move and a release: on the current cell it drags the image.
     void drag(int fromRow, int fromCol, int toRow, int toCol)
     {
@@ -85,7 +89,8 @@ struct ShownWindow : ::testing::Test {
         if (previewed != (exists(path) && !w.state().HidePreview ? path : QString()))
             return "the preview " + previewed.toStdString();
         int images = 0;
-        w.cells().forEachOccupied(w.cells().wholeGrid(), [&](int, int, const Cell& cell) { images += !cell.imagePath().isEmpty(); });
+        w.cells().forEachOccupied(w.cells().wholeGrid(),
+                                  [&](int, int, const Cell& cell) { images += !cell.imagePath().isEmpty(); });
         if (w.state().ImageCount != images)
             return "the image count " + std::to_string(w.state().ImageCount);
         const QImage shot = vp->grab().toImage();

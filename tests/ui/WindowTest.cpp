@@ -30,7 +30,8 @@ TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTh
             FakePlatform platform;
             QTemporaryDir dir;
             frmMain w;
-            w.show(), w.cells().setCellText(0, 0, "mine");
+            w.show();
+            w.cells().setCellText(0, 0, "mine");
             if (!reply.changed)
                 WallIsSaved(w.cells(), w.state());
             platform.messageAnswers = {reply.answer};
@@ -56,9 +57,14 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     };
     const auto box = [&](int i) { return dialog->findChild<QLineEdit*>(QString("txt(%1)").arg(i)); };
     const auto quality = [&] { return dialog->findChild<QComboBox*>("cboQuality"); };
-    const auto closed = [&] { return QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), !dialog; };
+    const auto closed = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return !dialog;
+    };
     const auto editEverything = [&](int entry) {
-        box(1)->setText("3"), box(2)->setText("12.5"), quality()->setCurrentIndex(entry);
+        box(1)->setText("3");
+        box(2)->setText("12.5");
+        quality()->setCurrentIndex(entry);
         for (const char* name : {"chkMono", "chkHideGridlines", "chkHidePreview"})
             dialog->findChild<QCheckBox*>(name)->toggle();
     };
@@ -67,7 +73,8 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     open();
     ASSERT_TRUE(dialog && dialog->windowModality() == Qt::NonModal);
     EXPECT_TRUE(box(1)->text() == "100" && box(2)->text() == "151" && quality()->currentIndex() == 0);
-    EXPECT_TRUE(dialog->findChild<QCheckBox*>("chkMono")->isChecked() && !dialog->findChild<QCheckBox*>("chkHidePreview")->isChecked());
+    EXPECT_TRUE(dialog->findChild<QCheckBox*>("chkMono")->isChecked()
+                && !dialog->findChild<QCheckBox*>("chkHidePreview")->isChecked());
     open();
     EXPECT_EQ(w.findChildren<frmOptions*>().size(), 1);
 

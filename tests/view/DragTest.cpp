@@ -8,7 +8,10 @@ TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesO
     w.cells().setPictureType(CellStore::Colour);
     const QString a = put(1, 1, "a.jpg", Qt::red), b = put(1, 3, "b.jpg", Qt::blue);
     // Selects the cell, then presses on it again: the image is lifted.
-    const auto lift = [&](int row, int col) { click(row, col), mouse(QTest::MousePress, row, col); };
+    const auto lift = [&](int row, int col) {
+        click(row, col);
+        mouse(QTest::MousePress, row, col);
+    };
     const auto picture = [&](int row, int col) { return w.cells().CellPicture(row, col); };
     lift(1, 1);
     mouse(QTest::MousePress, 1, 1, Qt::RightButton);
@@ -41,23 +44,29 @@ TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesO
     mouse(QTest::MouseMove, 2, 5);
     EXPECT_EQ(overlay.pos(), QPoint(7, 7) + at(2, 5) - at(1, 1));  // held where it was grabbed
     mouse(QTest::MouseRelease, 2, 5);
-    EXPECT_TRUE(w.cells().CellData(2, 5) == a && !w.cells().holdsImage(1, 1) && picture(2, 5).whole().pixelColor(0, 0) == Qt::red);
+    EXPECT_TRUE(w.cells().CellData(2, 5) == a && !w.cells().holdsImage(1, 1)
+                && picture(2, 5).whole().pixelColor(0, 0) == Qt::red);
     mouse(QTest::MouseMove, 6, 6);  // the grid had the press but not its release: a hover selects nothing
     EXPECT_EQ(grid.GetSelection().row2, 2);
-    w.resize(400, 300), grid.setTopRow(2);  // a drop above the scrolled view moves nothing
-    lift(2, 5), dropOn(1, 5);
+    w.resize(400, 300);
+    grid.setTopRow(2);  // a drop above the scrolled view moves nothing
+    lift(2, 5);
+    dropOn(1, 5);
     EXPECT_TRUE(w.cells().CellData(2, 5) == a && grid.TopRow() == 2);
     grid.setTopRow(0);
     // A swap: the source gets the other image as a load makes it, in the
     // grid's type, not the whole photograph; the old picture when its file
     // is refused. The lifted one keeps its type.
     w.cells().setPictureType(CellStore::Monochrome);
-    lift(2, 5), dropOn(1, 3);
-    EXPECT_TRUE(w.cells().CellData(1, 3) == a && picture(1, 3).whole().pixelColor(0, 0) == Qt::red && !picture(1, 3).isGrey());
+    lift(2, 5);
+    dropOn(1, 3);
+    EXPECT_TRUE(w.cells().CellData(1, 3) == a && picture(1, 3).whole().pixelColor(0, 0) == Qt::red
+                && !picture(1, 3).isGrey());
     EXPECT_TRUE(w.cells().CellData(2, 5) == b && picture(2, 5).isGrey() && picture(2, 5).size() == QSize(40, 30));
     EXPECT_EQ(cursor(), (QList<int>{1, 3, 1, 3, 1, 3}));  // the image's new cell
     TestImages::write(b, "no longer a picture");
-    lift(1, 3), dropOn(2, 5);
+    lift(1, 3);
+    dropOn(2, 5);
     EXPECT_TRUE(w.cells().CellData(1, 3) == b && picture(1, 3).size() == QSize(40, 30));
     QFile::remove(b);  // an image whose file has gone is not lifted
     lift(1, 3);

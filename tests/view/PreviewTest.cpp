@@ -8,22 +8,27 @@
 TEST_F(ShownWindow, ThePreviewShowsAnExistingFileWholeAndUprightAtTheLowerRightOfTheWallAndOpensTheFileShown)
 {
     w.setGeometry(30, 20, 1024, 720);
-    const auto show = [&](int col) { return grid.Select(0, col), w.PreviewCurrentCell(), w.previewIfOpen(); };
+    const auto show = [&](int col) {
+        grid.Select(0, col);
+        w.PreviewCurrentCell();
+        return w.previewIfOpen();
+    };
     const QString a = put(0, 0, "a.jpg"), gone = put(0, 2, "gone.jpg");
     // Stored 1052 x 780 and turned by its EXIF tag: upright 780 x 1052, red above blue.
     TestImages::write(a, TestImages::jpeg(1052, 780, 6));
     frmPreview* preview = show(0);
     ASSERT_NE(preview, nullptr);
     const PreviewPicture& picture = preview->Picture1();  // decoded no larger than it is shown
-    EXPECT_TRUE(preview->isVisible() && preview->size() == QSize(584, 566) && picture.picture().size() == QSize(419, 566)
-                && picture.shownRect() == QRect(82, 0, 419, 566));
+    EXPECT_TRUE(preview->isVisible() && preview->size() == QSize(584, 566)
+                && picture.picture().size() == QSize(419, 566) && picture.shownRect() == QRect(82, 0, 419, 566));
     const QImage shot = preview->grab().toImage();
     EXPECT_TRUE(shot.pixelColor(40, 283) == QColor("#404040") && shot.pixelColor(560, 283) == QColor("#404040"));
     EXPECT_TRUE(shot.pixelColor(291, 5).red() > 200 && shot.pixelColor(291, 560).blue() > 200);
     // Its inner right edge 650 twips (43 px) inside the main window's outer
     // right edge; its inner bottom 200 twips (13 px) below the wall's, not the menu bar's.
     const QRect frame = w.frameGeometry();
-    const QPoint placed(frame.right() + 1 - preview->width() - 43, frame.top() + grid.height() - preview->height() + 13);
+    const QPoint placed(frame.right() + 1 - preview->width() - 43,
+                        frame.top() + grid.height() - preview->height() + 13);
     EXPECT_TRUE(preview->pos() == placed && grid.height() < w.height());
 
     show(2)->findChild<QPushButton*>("cmd(0)")->click();

@@ -12,7 +12,12 @@ namespace {
 // hand-off to the caption and the preview the current row and the row in view.
 struct OneRowInView : TestWall {
     QList<QPoint> previewed;
-    OneRowInView() : TestWall(10, 4) { grid.setRowHeight(1500), grid.resize(200, 150), grid.show(); }
+    OneRowInView() : TestWall(10, 4)
+    {
+        grid.setRowHeight(1500);
+        grid.resize(200, 150);
+        grid.show();
+    }
     void PreviewCurrentCell() override { previewed << QPoint(grid.Row(), grid.TopRow()); }
     // Runs a slideshow with a pause that lets events run once and notes the
     // row it moved to and the wait asked for, with `during` run in the pause

@@ -40,28 +40,39 @@ struct WallFixture : ::testing::Test {
     static QList<WallRecord> records(const QByteArray& bytes)
     {
         QBuffer file;
-        file.setData(bytes), file.open(QIODevice::ReadOnly);
+        file.setData(bytes);
+        file.open(QIODevice::ReadOnly);
         WallReader reader(file);
         QList<WallRecord> found;
         while (!reader.atEnd())
-            if (std::optional<WallRecord> record = reader.next()) found.append(*record);
+            if (std::optional<WallRecord> record = reader.next())
+                found.append(*record);
         return found;
     }
     // Every entry of a folder, hidden ones too, as "name=content".
     static QString entries(const QString& folder)
     {
         QStringList seen;
-        for (const QFileInfo& entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+        for (const QFileInfo& entry : QDir(folder).entryInfoList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
             seen.append(entry.fileName() + (entry.isFile() ? "=" + TestImages::read(entry.filePath()) : ""));
         return seen.join(' ');
     }
-    QString write(const QString& name, const QByteArray& bytes) { return TestImages::write(dir.filePath(name), bytes), dir.filePath(name); }
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        TestImages::write(dir.filePath(name), bytes);
+        return dir.filePath(name);
+    }
     // An image in a cell: a small picture and its file's path.
-    void place(int r, int c, const QString& path) { wall.cells.setImage(r, c, QImage(4, 4, QImage::Format_RGB32), path); }
+    void place(int r, int c, const QString& path)
+    {
+        wall.cells.setImage(r, c, QImage(4, 4, QImage::Format_RGB32), path);
+    }
     QString lastMessage() const { return platform.texts().value(platform.messages.size() - 1); }
     // Whether the last message is the standard report of a failure in `proc`.
     bool reported(const QString& proc, int number) const
     {
-        return lastMessage().startsWith("An error has occurred in form: frmMain and procedure: " + proc + " (Pavisto)\nNumber: " + QString::number(number) + "\n");
+        return lastMessage().startsWith("An error has occurred in form: frmMain and procedure: " + proc
+                                        + " (Pavisto)\nNumber: " + QString::number(number) + "\n");
     }
 };
