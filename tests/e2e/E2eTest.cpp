@@ -40,14 +40,10 @@ TEST(RealWindow, TheInstalledProgramTakesRealKeysWheelAndClicksKeepsThePreviewAb
     openbox.setStandardErrorFile(QProcess::nullDevice());
     openbox.start("openbox", {"--sm-disable"});
     // Openbox names its process on the root window once it manages the screen.
-    ASSERT_TRUE(openbox.waitForStarted(5000)
-                && QTest::qWaitFor(
-                    [&] {
-                        return run("xprop", {"-root", "_OPENBOX_PID"})
-                            .trimmed()
-                            .endsWith("= " + QByteArray::number(openbox.processId()));
-                    },
-                    20000));
+    ASSERT_TRUE(openbox.waitForStarted(5000));
+    const QByteArray named = "= " + QByteArray::number(openbox.processId());
+    const auto managed = [&] { return run("xprop", {"-root", "_OPENBOX_PID"}).trimmed().endsWith(named); };
+    ASSERT_TRUE(QTest::qWaitFor(managed, 20000));
     run(CMAKE_COMMAND, {"--install", PAVISTO_BUILD_DIR, "--prefix", prefix.path()}, 60000);
     // The installed program with its own settings, desktop and cache folders,
     // on "photos.wall" in a folder of 60 pictures of one colour each, 15 to a

@@ -232,18 +232,12 @@ TEST_F(Photos, FailuresAreRememberedUntilTheFileChangesEntriesArePngsWithTheirKe
     QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
     clear.setPixel(5, 5, qRgba(1, 2, 3, 4));
     const auto file = cache.original(path);
-    const QList<QByteArray> keys{"Thumb::URI",
-                                 "file://" + path.toUtf8(),
-                                 "Thumb::MTime",
-                                 QByteArray::number(mtime(path)),
-                                 "Software",
-                                 "Pavisto 1.0.0",
-                                 "Thumb::Size",
-                                 QByteArray::number(file->bytes),
-                                 "Thumb::Image::Width",
-                                 "800",
-                                 "Thumb::Image::Height",
-                                 "600"};
+    const QList<QByteArray> keys{"Thumb::URI", "file://" + path.toUtf8(),
+                                 "Thumb::MTime", QByteArray::number(mtime(path)),
+                                 "Software", "Pavisto 1.0.0",
+                                 "Thumb::Size", QByteArray::number(file->bytes),
+                                 "Thumb::Image::Width", "800",
+                                 "Thumb::Image::Height", "600"};
     // Colour type, bytes a pixel.
     for (const auto& [picture, colourType, pixelBytes] : QList<std::tuple<QImage, int, int>>{
              {photo, 2, 3}, {photo.convertToFormat(QImage::Format_Grayscale8), 0, 1}, {clear, 6, 4}}) {

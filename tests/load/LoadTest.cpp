@@ -80,10 +80,9 @@ TEST(
     PlacesReadableJpegsByColumnFilesFirstThenSubfoldersByNameWhateverTheListingSaysOfTypesTillTheGridIsFullOrTheLoadEnds)
 {
     Scan s(3, 3);
-    const QStringList expected{s.put(".x.jpg"),  s.put("a.Jpeg", TestImages::jpeg(300, 200, 6)),
-                               s.put("B.jpg"),   s.put("PHOTO.JPG"),
-                               s.put("A/x.jpg"), s.put("A/deep/y.jpg"),
-                               s.put("b/z.jpg"), s.root + "/b/zz-link.jpg"};
+    const QStringList expected{s.put(".x.jpg"), s.put("a.Jpeg", TestImages::jpeg(300, 200, 6)), s.put("B.jpg"),
+                               s.put("PHOTO.JPG"), s.put("A/x.jpg"), s.put("A/deep/y.jpg"), s.put("b/z.jpg"),
+                               s.root + "/b/zz-link.jpg"};
     for (const char* name : {"c.jpe", "d.jfif", "e.jpg.txt", ".hidden/h.jpg"})
         s.put(name);
     s.put("b0.jpg", "plain text");

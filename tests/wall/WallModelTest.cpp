@@ -119,7 +119,7 @@ struct Open : Command {
                                                     : w.dir.filePath(QString("open%1.wall").arg(w.walls.size()));
         if (!w.walls.contains(path)) {
             // Values that decode no image: no file, a file in the working folder, a pipe, a device, plain text.
-            const QStringList texts{"text, with a comma",       "naïve ü",   w.dir.filePath("gone.jpg"), "a.x.jpg",
+            const QStringList texts{"text, with a comma", "naïve ü", w.dir.filePath("gone.jpg"), "a.x.jpg",
                                     w.dir.filePath("pipe.jpg"), "/dev/zero", w.dir.filePath("notes.jpg")};
             QByteArray bytes;
             for (const auto& [r, c, v] : records) {
