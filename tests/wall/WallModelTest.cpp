@@ -247,10 +247,12 @@ struct SortByDate : Command {
 };
 
 // A size typed in Options (or none, or no number) is compared with the grid; what a smaller one
-// leaves out, hidden images too, is asked about first, No by default. The grid stays at least Side.
+// leaves out, hidden images too, is asked about first, No by default. The grid stays at least Side;
+// hiding the preview hides one already shown.
 struct Options : Command {
     int cols = *rc::gen::inRange(0, 6), rows = *rc::gen::inRange(0, 6);  // untouched, no number, 6, 6.5, 7 or 8
     bool yes = *rc::gen::inRange(0, 4) > 0;  // mostly
+    bool hidePreview = *rc::gen::arbitrary<bool>();
 
     void act(Wall& w) const override
     {
@@ -264,7 +266,9 @@ struct Options : Command {
         const qsizetype texts = std::count_if(
             w.texts.begin(), w.texts.end(), [&](const auto& cell) { return out(cell) && !w.images.count(cell.first); });
         w.platform.messageAnswers = yes ? QList{MsgAnswer::Yes} : QList<MsgAnswer>{};  // else the default
-        RC_ASSERT(ApplyOptions(w.ctx, {typed[cols], typed[rows], 1}));
+        const int hides = w.previewHides;
+        RC_ASSERT(ApplyOptions(w.ctx, {typed[cols], typed[rows], 1, true, false, hidePreview}));
+        RC_ASSERT(w.previewHides == hides + hidePreview);  // a preview already shown goes too
         w.platform.messageAnswers.clear();
         const bool asks = images || texts, resized = !asks || yes;
         RC_ASSERT(w.toldSince()
