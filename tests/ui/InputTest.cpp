@@ -244,7 +244,7 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_TRUE(QTest::qWaitFor([&] { return w.windowTitle() == "1000"; }, 1000) && tooSoon.hasExpired());
              w.setTitle("a count");
              key(Qt::Key_Right);
-             QTest::qWait(150);
+             QTest::qWait(150);  // a count still pending would be shown by now
          }, 0, 1},
     };
     for (const auto& command : commands) {
