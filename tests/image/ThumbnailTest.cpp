@@ -58,8 +58,7 @@ struct Photos : ::testing::Test {
 
     QString put(const QString& name, const QByteArray& bytes = TestImages::jpeg(800, 600))
     {
-        TestImages::write(photos.filePath(name), bytes);
-        return photos.filePath(name);
+        return TestImages::write(photos.filePath(name), bytes);
     }
     QString entryPath(const QString& file, const QString& folder = "large") const
     {

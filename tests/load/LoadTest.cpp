@@ -37,8 +37,7 @@ struct Scan : TestWall {
     Scan(int rows, int cols) : TestWall(rows, cols) {}
     QString put(const QString& name, const QByteArray& bytes = TestImages::jpeg(40, 30))
     {
-        TestImages::write(root + '/' + name, bytes);
-        return root + '/' + name;
+        return TestImages::write(root + '/' + name, bytes);
     }
     void run() { scan.FindFile(root, true, false, 0, 0); }
 };

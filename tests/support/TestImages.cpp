@@ -94,12 +94,13 @@ QByteArray jpegClaiming(int width, int height, bool progressive)
     return bytes;
 }
 
-void write(const QString& path, const QByteArray& bytes)
+QString write(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
+    return path;
 }
 
 QByteArray read(const QString& path)

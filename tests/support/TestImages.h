@@ -29,8 +29,8 @@ QByteArray exif(const Exif& fields);
 QByteArray withExif(const QByteArray& jpeg, const Exif& fields, qsizetype at = 2);
 // A JPEG whose header claims width x height pixels but holds no such data.
 QByteArray jpegClaiming(int width, int height, bool progressive = false);
-// Writes bytes at path, creating folders on the way.
-void write(const QString& path, const QByteArray& bytes);
+// Writes bytes at path, creating folders on the way; gives the path.
+QString write(const QString& path, const QByteArray& bytes);
 // The bytes of a file; "<none>" when it cannot be read.
 QByteArray read(const QString& path);
 

@@ -60,8 +60,7 @@ struct WallFixture : ::testing::Test {
     }
     QString write(const QString& name, const QByteArray& bytes)
     {
-        TestImages::write(dir.filePath(name), bytes);
-        return dir.filePath(name);
+        return TestImages::write(dir.filePath(name), bytes);
     }
     // An image in a cell: a small picture and its file's path.
     void place(int r, int c, const QString& path)
