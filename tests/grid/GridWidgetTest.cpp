@@ -1,4 +1,5 @@
 #include "grid/GridWidget.h"
+#include "picture/CellCopies.h"
 #include "picture/PictureScaling.h"
 #include "support/TestImages.h"
 
@@ -273,7 +274,7 @@ RC_GTEST_FIXTURE_PROP(Versions, KeepTheMostRecentlyShownWithinTheBudgetAndMakeAn
     RC_ASSERT(asked == made);
 }
 
-TEST(PictureScaling, AveragedCopiesAverageWhatLiesUnderEachPixelSampledOnesTakeItsMiddle)
+TEST(PictureScaling, AveragedCopiesAverageWhatLiesUnderEachPixelSampledOnesTakeItsMiddleAndEachSizeHasItsOwn)
 {
     const auto ramp = [](int width, int height) {  // grey pixels, 10 times their index row by row
         QImage picture(width, height, QImage::Format_Grayscale8);
@@ -296,4 +297,7 @@ TEST(PictureScaling, AveragedCopiesAverageWhatLiesUnderEachPixelSampledOnesTakeI
     const QImage small = AveragedCopy(halves, {24, 24}, QImage::Format_Grayscale8);
     EXPECT_TRUE(small.pixelColor(11, 5) == Qt::red && small.pixelColor(12, 5) == Qt::blue);
     EXPECT_EQ(AveragedCopy(halves, {1, 1}).pixelColor(0, 0), QColor(128, 0, 128));
+    CellCopies copies;  // cells of a fractional pixel size differ by a pixel in one direction
+    for (const QSize size : {QSize(24, 24), QSize(24, 23), QSize(23, 24)})
+        EXPECT_EQ(copies.copy(halves, size).size(), size);
 }
