@@ -145,7 +145,10 @@ TEST_F(
     const qsizetype before = platform.messages.size();
     save(dir.filePath("images.wall"));
     EXPECT_TRUE(platform.messages.size() == before + 1 && lastMessage().startsWith("File saved."));
-    // Another wall since: its file may be saved over without the question.
+    // Opened in part again, then another wall: its file may be saved over without the question.
+    platform.freeMemory = 100 << 20;
+    open(dir.filePath("images.wall"));
+    platform.freeMemory = 4LL << 30;
     platform.folderAnswers = {dir.path()};
     AddImagesAsNewWall(wall.ctx, dialog({}));
     const qsizetype asked = platform.messages.size();
