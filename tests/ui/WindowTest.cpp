@@ -32,8 +32,11 @@ TEST(UnsavedWall, EveryCommandThatDropsTheWallAsksFirstWhenItChangedAndFollowsTh
             frmMain w;
             w.show();
             w.cells().setCellText(0, 0, "mine");
-            if (!reply.changed)
-                WallIsSaved(w.cells(), w.state());
+            WallIsSaved(w.cells(), w.state());
+            if (reply.changed) {  // moved along its row
+                w.cells().setCellText(0, 0, "");
+                w.cells().setCellText(0, 1, "mine");
+            }
             platform.messageAnswers = {reply.answer};
             platform.fileAnswers = {*reply.file ? dir.filePath(reply.file) : QString()};
             command ? (w.*command)->trigger() : void(w.close());
