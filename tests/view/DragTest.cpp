@@ -4,9 +4,9 @@
 // changes nothing, and a drop moves or swaps it.
 TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesOrSwapsItWhereItCan)
 {
-    // A red image at (1,1) and a blue one at (1,3), in colour.
+    // A red image at (1,1) and a blue one at (2,3), in colour.
     w.cells().setPictureType(CellStore::Colour);
-    const QString a = put(1, 1, "a.jpg", Qt::red), b = put(1, 3, "b.jpg", Qt::blue);
+    const QString a = put(1, 1, "a.jpg", Qt::red), b = put(2, 3, "b.jpg", Qt::blue);
     // Selects the cell, then presses on it again: the image is lifted.
     const auto lift = [&](int row, int col) {
         click(row, col);
@@ -56,19 +56,19 @@ TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesO
     grid.setTopRow(0);
     // A swap: the source gets the other image as a load makes it, in the
     // grid's type, not the whole photograph; the old picture when its file
-    // is refused. The lifted one keeps its type.
+    // is refused. The lifted one keeps its type. Along its row, as anywhere.
     w.cells().setPictureType(CellStore::Monochrome);
     lift(2, 5);
-    dropOn(1, 3);
-    EXPECT_TRUE(w.cells().CellData(1, 3) == a && picture(1, 3).whole().pixelColor(0, 0) == Qt::red
-                && !picture(1, 3).isGrey());
+    dropOn(2, 3);
+    EXPECT_TRUE(w.cells().CellData(2, 3) == a && picture(2, 3).whole().pixelColor(0, 0) == Qt::red
+                && !picture(2, 3).isGrey());
     EXPECT_TRUE(w.cells().CellData(2, 5) == b && picture(2, 5).isGrey() && picture(2, 5).size() == QSize(40, 30));
-    EXPECT_EQ(cursor(), (QList<int>{1, 3, 1, 3, 1, 3}));  // the image's new cell
+    EXPECT_EQ(cursor(), (QList<int>{2, 3, 2, 3, 2, 3}));  // the image's new cell
     TestImages::write(b, "no longer a picture");
-    lift(1, 3);
+    lift(2, 3);
     dropOn(2, 5);
-    EXPECT_TRUE(w.cells().CellData(1, 3) == b && picture(1, 3).size() == QSize(40, 30));
+    EXPECT_TRUE(w.cells().CellData(2, 3) == b && picture(2, 3).size() == QSize(40, 30));
     QFile::remove(b);  // an image whose file has gone is not lifted
-    lift(1, 3);
+    lift(2, 3);
     EXPECT_FALSE(overlay.isVisible());
 }
