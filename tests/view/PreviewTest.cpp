@@ -35,11 +35,11 @@ TEST_F(ShownWindow, ThePreviewShowsAnExistingFileWholeAndUprightAtTheLowerRightO
     QFile::remove(gone);
     preview->cmd_Click(0);  // the file is gone: no launch
     EXPECT_TRUE(platform.opened == QList<QUrl>{QUrl::fromLocalFile(gone)} && platform.messages.isEmpty());
-    // Dragged away it stays; grown in height only, the photograph is decoded
-    // afresh in its shape; closed by the user it opens in its place again.
+    // Dragged away it stays; grown wider than the photograph but less tall,
+    // it is decoded afresh in its shape; closed by the user it opens in its place again.
     preview->move(0, 0);
     EXPECT_EQ(show(0)->pos(), QPoint(0, 0));
-    preview->resize(584, 600);
+    preview->resize(1000, 600);
     EXPECT_TRUE(QTest::qWaitFor([&] { return picture.picture().size() == QSize(444, 600); }, 3000));
     preview->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
