@@ -2,7 +2,9 @@
 #include "app/FileAssociation.h"
 #include "shell/MainModule.h"
 #include "support/FakePlatform.h"
+#include "support/RawFolder.h"
 #include "support/TestImages.h"
+#include "support/TestWall.h"
 #include "ui/frmMain.h"
 
 #include <QDir>
@@ -13,14 +15,15 @@
 TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndOptionsAnswerBeforeAnyWindow)
 {
     FakePlatform platform;
-    QTemporaryDir dir;
+    RawFolder dir;
     frmMain w;
-    TestImages::write(dir.filePath("my holiday.wall"), "0,0,first\r\n0,1,second\r\n");
+    const QString name = FileNameFromBytes("my holiday\xe9.wall");  // its bytes, which are not UTF-8
+    WriteRaw(dir.filePath(name), "0,0,first\r\n0,1,second\r\n");
     // Quotes are part of the name; a missing file or a folder is ignored.
-    for (const QString& tail : {QString("\"my holiday.wall\""), QString("missing.wall"), QString(".")})
+    for (const QString& tail : {'"' + name + '"', QString("missing.wall"), QString(".")})
         OpenCommandLineFile(w, tail, dir.path());
     EXPECT_EQ(w.cells().occupiedCount(), 0u);
-    OpenCommandLineFile(w, CommandLineTail({"pavisto", "my", "holiday.wall"}), dir.path());
+    OpenCommandLineFile(w, CommandLineTail({"pavisto", "my", "holiday\xe9.wall"}), dir.path());
     EXPECT_TRUE(w.cells().CellText(0, 1) == "second" && platform.messages.isEmpty() && platform.fileRequests.isEmpty());
     // The options answer before any window, unless a file of their name is there to open.
     TestImages::write(dir.filePath("--help"), "");
