@@ -269,9 +269,10 @@ TEST_F(Photos, FailuresAreRememberedUntilTheFileChangesEntriesArePngsWithTheirKe
 
 TEST_F(Photos, EntriesThatDoNotDescribeTheFileAreMadeAgainAndThoseOfOtherProgramsComeOutUpright)
 {
-    // Stale, another file's, too small to use; the first two large enough otherwise.
-    for (const auto& [width, uri, age] :
-         QList<std::tuple<int, QString, qint64>>{{240, {}, 5}, {240, "file:///other.jpg", 0}, {20, {}, 0}}) {
+    // Stale (the file changed since, or was put back by an older one), another file's, too small
+    // to use; all but the last large enough otherwise.
+    for (const auto& [width, uri, age] : QList<std::tuple<int, QString, qint64>>{
+             {240, {}, 5}, {240, {}, -5}, {240, "file:///other.jpg", 0}, {20, {}, 0}}) {
         const QImage green = filled({width, width * 3 / 4}, Qt::green);
         plant(path, green, uri, age);  // both sizes a placed picture may be read from
         plant(path, green.scaledToWidth(width / 2), uri, age, "normal");
