@@ -138,9 +138,15 @@ TEST_F(ShownWindow, EveryCommandActsOnTheCellItShouldAndTheScreenThenNamesTheCur
              EXPECT_EQ(platform.opened.value(4), QUrl::fromLocalFile(d));
          }, 10, 10},
         // The tiny cells painted at level 0 show no image moved while zoomed in.
-        {"a drag while zoomed in, then a double-click on an empty cell resets the zoom", [&] {
+        {"a drag while zoomed in, a double-click on the image a search hides, then on an empty cell", [&] {
              w.mnuZoomIn->trigger();
              drag(10, 10, 10, 12);
+             platform.inputAnswers = {QString("r1")};
+             key(Qt::Key_F, Qt::ControlModifier);
+             click(10, 12);
+             mouse(QTest::MouseDClick, 10, 12);
+             EXPECT_EQ(w.state().ZoomLevel, 1);  // left alone
+             w.mnuShowAll->trigger();
              click(11, 11);
              mouse(QTest::MouseDClick, 11, 11);
          }, 11, 11, {105, 0, 0, 0}},
