@@ -15,9 +15,10 @@ TEST(WorkerPool, QueuedJobsStartByPriorityFirstComeFirstAndDroppingTakesOnlyTheO
     std::string order;  // written by the one worker only
     std::promise<void> busy, release, finished;
     WorkerJobs jobs(pool), other(pool);
-    jobs.post(Priority::Ahead, [&](const std::stop_token&) {
+    other.post(Priority::Ahead, [&](const std::stop_token& stop) {  // which its owner's drop leaves running
         busy.set_value();
         release.get_future().wait();
+        order += stop.stop_requested() ? "stopped " : "";
     });
     busy.get_future().wait();  // all that follows waits in the queue
     const auto record = [&](char name) { return [&order, name](const std::stop_token&) { order += name; }; };
