@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <future>
 #include <list>
 #include <mutex>
 
@@ -221,6 +222,10 @@ TEST(GridWidget, PicturesFillTheirCellsAtEverySizeInColourAndGreyAndEveryChangeS
     const QColor line = fg.seen({Px - 1, 3});
     fg.GridLines(false);
     EXPECT_TRUE(line != Qt::black && fg.seen({Px - 1, 3}) == Qt::black);
+    fg.GridLines(true);
+    fg.zoom(605);
+    fg.cells.setCols(8);  // a narrow wall of 40-pixel cells: its row lines end at its last column
+    EXPECT_TRUE(fg.seen({3, 39}) != Qt::black && fg.seen({400, 39}) == Qt::black);
 }
 
 TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreAsked)
@@ -237,6 +242,7 @@ TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreA
     // A grey picture's version is grey too: the maker was told. A source that makes nothing is not asked again.
     EXPECT_EQ(shown(100, three) + shown(100, three) + shown(140, three),
               "vVsvVsvVs"); // larger cells need the whole thumbnail
+    EXPECT_TRUE(picture("a").versionSide(128) == 128 && picture("a").versionSide(129) == 256);
     asked.sort();
     EXPECT_EQ(asked.join(' '), "a128 a256 b128g b256g g128 g256");
     // Moved cells take their pictures along: nothing is made again.
@@ -244,6 +250,19 @@ TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreA
     cells.clearImage(0, 0);
     cells.setImage(0, 2, moved, "/p/a.jpg");
     EXPECT_EQ(shown(140, {{2, 0}}) + QString::number(asked.size()), "v6");
+    // Versions for cells ahead of a scroll are made after those of the view.
+    WorkerPool one(1);
+    PictureVersions versions(nullptr, PictureVersions::DefaultBudget, one);
+    versions.setMaker(maker);
+    std::promise<void> release;
+    WorkerJobs busy(one);
+    busy.post(WorkerPool::Priority::View,
+              [done = release.get_future().share()](const std::stop_token&) { done.wait(); });
+    asked.clear();
+    versions.best(picture("c"), 128, true);
+    versions.best(picture("d"), 128);
+    release.set_value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return versions.busy() == 0; }) && asked.join(' ') == "d128 c128");
 }
 
 // Versions of five pictures shown in any order, with room for three: a
@@ -300,4 +319,9 @@ TEST(PictureScaling, AveragedCopiesAverageWhatLiesUnderEachPixelSampledOnesTakeI
     CellCopies copies;  // cells of a fractional pixel size differ by a pixel in one direction
     for (const QSize size : {QSize(24, 24), QSize(24, 23), QSize(23, 24)})
         EXPECT_EQ(copies.copy(halves, size).size(), size);
+    // A side enlarged is smoothed, even while the other shrinks: black over white meet in grey.
+    QImage bands = filled({40, 2}, Qt::black);
+    QPainter(&bands).fillRect(0, 1, 40, 1, Qt::white);
+    const int between = qGray(copies.copy(bands, {24, 40}).pixel(0, 20));
+    EXPECT_TRUE(between > 60 && between < 200) << between;
 }
