@@ -71,4 +71,7 @@ TEST_F(ShownWindow, TheSecondPressLiftsTheImageWhereItWasGrabbedAndTheDropMovesO
     QFile::remove(b);  // an image whose file has gone is not lifted
     lift(2, 3);
     EXPECT_FALSE(overlay.isVisible());
+    w.mnuZoomIn->trigger();  // cells of 23.67 pixels: the lifted image is as large as they are shown
+    lift(2, 5);
+    EXPECT_EQ(overlay.size(), QSize(24, 24));
 }
