@@ -35,6 +35,9 @@ TEST_F(ShownWindow, ThePreviewShowsAnExistingFileWholeAndUprightAtTheLowerRightO
     QFile::remove(gone);
     preview->cmd_Click(0);  // the file is gone: no launch
     EXPECT_TRUE(platform.opened == QList<QUrl>{QUrl::fromLocalFile(gone)} && platform.messages.isEmpty());
+    TestImages::write(gone, "no longer a picture");
+    show(2);
+    EXPECT_TRUE(picture.picture().isNull());  // nothing of the picture before it, which Delete would not take
     // Dragged away it stays; grown wider than the photograph but less tall,
     // it is decoded afresh in its shape; closed by the user it opens in its place again.
     preview->move(0, 0);
