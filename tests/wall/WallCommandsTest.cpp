@@ -103,8 +103,8 @@ TEST_F(WallFixture, DeleteTrashesWhatTheTrashCanRestoreKeepsTextsAndMoveAndDelet
     QFile recorded;
     EXPECT_TRUE(OpenForReading(recorded, info) && recorded.readAll().contains("/caf%E9.jpg\nDeletionDate="));
     EXPECT_TRUE(RemovePath(FileNameFromBytes(QFile::encodeName(trash) + "files/caf\xe9.jpg")) && RemovePath(info));
-    // No trash to be had: one Yes deletes every file for good.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(write("src/sub/a.jpg", "")));
+    // No trash to be had (its data folder is a file): one Yes deletes every file for good.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(write("no trash", "")));
     place(0, 0, write("src/c.jpg", "C"));
     place(0, 1, write("src/d.jpg", "D"));
     command(mnuRightDelete_Click, {0, 0, 0, 1}, {MsgAnswer::Yes, MsgAnswer::Yes}, "2 files, ", "sub");
