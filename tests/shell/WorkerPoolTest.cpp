@@ -31,6 +31,7 @@ TEST(WorkerPool, QueuedJobsStartByPriorityFirstComeFirstAndDroppingTakesOnlyTheO
     other.dropQueued();
     other.post(Priority::Ahead, record('y'));  // dropping does not refuse later ones
     jobs.post(Priority::Ahead, [&](const std::stop_token&) { finished.set_value(); });
+    WorkerJobs(pool).stop();  // another owner's stop leaves it running too
     release.set_value();
     finished.get_future().wait();
     EXPECT_EQ(order, "vwlmaby");
@@ -60,6 +61,7 @@ TEST(WorkerPool, AnOwnersEndAndThePoolsEndTellRunningJobsToStopWaitForThemAndDro
     EXPECT_TRUE(stopped == 2 && queuedRan == 0 && held.use_count() == 1);
     WorkerJobs stoppedOwner(*pool);
     stoppedOwner.stop();
+    stoppedOwner.dropQueued();  // and a drop after the stop does not undo it
     stoppedOwner.post(Priority::View, [&, held](const std::stop_token&) { ++queuedRan; });  // refused
     post(*outliving);
     pool.reset();
