@@ -250,19 +250,24 @@ TEST_F(Versions, CellsOnScreenShowTheirLargerVersionOnceItIsMadeAndOnlyThoseAreA
     cells.clearImage(0, 0);
     cells.setImage(0, 2, moved, "/p/a.jpg");
     EXPECT_EQ(shown(140, {{2, 0}}) + QString::number(asked.size()), "v6");
-    // Versions for cells ahead of a scroll are made after those of the view.
+    // Versions for cells ahead of a scroll are made after those of the view, the view's newest first; a drop
+    // takes both kinds; a version larger than the whole budget is still kept, the last one made.
     WorkerPool one(1);
-    PictureVersions versions(nullptr, PictureVersions::DefaultBudget, one);
+    PictureVersions versions(nullptr, 1, one);
     versions.setMaker(maker);
     std::promise<void> release;
     WorkerJobs busy(one);
     busy.post(WorkerPool::Priority::View,
               [done = release.get_future().share()](const std::stop_token&) { done.wait(); });
     asked.clear();
+    versions.best(picture("f"), 128, true);
+    versions.dropWaiting();
     versions.best(picture("c"), 128, true);
     versions.best(picture("d"), 128);
+    versions.best(picture("e"), 128);
     release.set_value();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return versions.busy() == 0; }) && asked.join(' ') == "d128 c128");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return versions.busy() == 0; }) && asked.join(' ') == "e128 d128 c128");
+    EXPECT_EQ(versions.kept(), 1);
 }
 
 // Versions of five pictures shown in any order, with room for three: a
