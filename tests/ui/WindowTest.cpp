@@ -73,11 +73,13 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     };
     const MainState& s = w.state();
     w.cells().setRows(151);  // as a wall file grows it
+    w.state().HideGridLines = true;  // each box shows its own setting
+    grid.GridLines(false);
     open();
     ASSERT_TRUE(dialog && dialog->windowModality() == Qt::NonModal);
     EXPECT_TRUE(box(1)->text() == "100" && box(2)->text() == "151" && quality()->currentIndex() == 0);
-    EXPECT_TRUE(dialog->findChild<QCheckBox*>("chkMono")->isChecked()
-                && !dialog->findChild<QCheckBox*>("chkHidePreview")->isChecked());
+    for (const auto& [name, checked] : {std::pair{"chkMono", true}, {"chkHideGridlines", true}, {"chkHidePreview", false}})
+        EXPECT_EQ(dialog->findChild<QCheckBox*>(name)->isChecked(), checked) << name;
     open();
     EXPECT_EQ(w.findChildren<frmOptions*>().size(), 1);
 
@@ -103,8 +105,8 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     platform.messageAnswers = {MsgAnswer::Yes, MsgAnswer::Yes};  // to the warning and to the drop
     QTest::keyClick(box(1), Qt::Key_Return);  // Enter is OK
     EXPECT_TRUE(s.ThumbMaxHeight == 0 && s.ThumbMaxWidth == 0 && closed() && platform.messages.size() == 3);
-    EXPECT_TRUE(!s.MonoImages && w.cells().PictureType() == CellStore::Colour && s.HideGridLines && s.HidePreview);
-    EXPECT_TRUE(!grid.hasGridLines() && s.GridCols == 3 && w.cells().Rows() == 151 && w.cells().Cols() == 3);
+    EXPECT_TRUE(!s.MonoImages && w.cells().PictureType() == CellStore::Colour && !s.HideGridLines && s.HidePreview);
+    EXPECT_TRUE(grid.hasGridLines() && s.GridCols == 3 && w.cells().Rows() == 151 && w.cells().Cols() == 3);
     EXPECT_EQ(cursor(), (QList<int>{0, 2, 0, 2, 0, 2}));
     EXPECT_EQ(disagreement(), "");
 }
