@@ -95,8 +95,10 @@ TEST_F(
     AnOpenPlacesEveryRecordPastTheReadAheadAndOneThatAReadErrorLowMemoryOrClosingEndsIsPartialAndAFileThatCannotOpenChangesNothing)
 {
     const QString a = write("a.jpg", TestImages::jpeg(40, 30));
-    // More records and images than the reader holds ahead, and cells far out.
-    QByteArray records = "2147483646,0,far\r\n0,2147483646," + a.toUtf8() + "\r\n";
+    // Over a megabyte of lines that are no records, then more records and images than the reader holds ahead,
+    // and cells far out.
+    QByteArray records = QByteArray("no record\r\n").repeated(110'000) + "2147483646,0,far\r\n0,2147483646,"
+        + a.toUtf8() + "\r\n";
     for (int i = 0; i < 1200; ++i)
         records += QByteArray::number(i + 2) + ",0," + (i % 15 ? "t" : a.toUtf8()) + "\r\n";
     open(write("w.wall", records));
