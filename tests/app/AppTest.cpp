@@ -32,7 +32,7 @@ TEST(CommandLine, AnExistingFileOpensRelativeToTheStartFolderAndOptionsAnswerBef
 }
 
 // The type, the entry and the default go into the environment's folders and
-// claim wall files; a data folder that cannot be made costs the rest nothing.
+// claim wall files; a file that cannot be written costs the rest nothing.
 TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAndClaimWallFiles)
 {
     const QString entry = "application/x-pavisto-wall=pavisto.desktop;";
@@ -76,8 +76,9 @@ TEST(FileAssociation, TheTypeTheEntryAndTheDefaultGoIntoTheEnvironmentsFoldersAn
     qputenv("XDG_DATA_HOME", oldData);
     qputenv("XDG_CONFIG_HOME", oldConfig);
 
-    QDir(target.dataHome).removeRecursively();
-    TestImages::write(target.dataHome, "");
+    QDir(target.dataHome + "/applications").removeRecursively();
+    TestImages::write(target.dataHome + "/applications", "");  // the entry cannot be written: the install fails
+    EXPECT_FALSE(WriteDesktopFiles(target.dataHome, target.program));
     // Other programs' defaults stay; the entry ends their group, before its blank line.
     TestImages::write(target.configHome + "/mimeapps.list",
                       "[Default Applications]\nt/p=v.desktop;\n\n[Removed Associations]\n");
