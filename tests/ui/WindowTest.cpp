@@ -78,7 +78,8 @@ TEST_F(ShownWindow, OptionsOpensOnceWithTheSettingsInForceAndOnlyOKWithoutTheWar
     open();
     ASSERT_TRUE(dialog && dialog->windowModality() == Qt::NonModal);
     EXPECT_TRUE(box(1)->text() == "100" && box(2)->text() == "151" && quality()->currentIndex() == 0);
-    for (const auto& [name, checked] : {std::pair{"chkMono", true}, {"chkHideGridlines", true}, {"chkHidePreview", false}})
+    for (const auto& [name, checked] :
+         {std::pair{"chkMono", true}, {"chkHideGridlines", true}, {"chkHidePreview", false}})
         EXPECT_EQ(dialog->findChild<QCheckBox*>(name)->isChecked(), checked) << name;
     open();
     EXPECT_EQ(w.findChildren<frmOptions*>().size(), 1);
